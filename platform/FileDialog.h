@@ -1,0 +1,32 @@
+#pragma once
+// The modal open-file dialog, with the settings of a common dialog control.
+#include <string>
+
+namespace platform {
+
+inline constexpr int kDialogCancelled = 32755;
+
+struct FileDialogSettings {
+    std::string initialFolder;
+    std::string filter; // "Text (*.a)|*.a|All (*.*)|*.*"
+    int filterIndex = 1; // counted from 1
+    std::string title;
+    unsigned flags = 0;
+    bool cancelError = false;
+};
+
+struct FileDialogResult {
+    enum Outcome { Chosen, Cancelled, Failed } outcome = Cancelled;
+    std::string fileName; // full path when Chosen
+    int number = 0;       // kDialogCancelled, or another failure's number
+    std::string description;
+};
+
+class FileDialog {
+public:
+    virtual ~FileDialog() = default;
+    // The base fails: no dialog can be shown.
+    virtual FileDialogResult ShowOpen(const FileDialogSettings& settings);
+};
+
+} // namespace platform
