@@ -1,0 +1,6 @@
+#include "Windows.h"
+
+Windows& windows() {
+    static Windows instances;
+    return instances;
+}

@@ -1,0 +1,3 @@
+#include "Wavecrest.h"
+
+int main(int argc, char** argv) { return RunWavecrest(argc, argv); }

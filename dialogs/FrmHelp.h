@@ -1,0 +1,7 @@
+#pragma once
+// Placeholder until the window is built: opens an empty window.
+#include "platform/qt/Form.h"
+
+class FrmHelp : public platform::Form {
+    Q_OBJECT
+};

@@ -1,0 +1,261 @@
+#include "FrmMain.h"
+
+#include "ProjectSettings.h"
+#include "app/Windows.h"
+#include "platform/Services.h"
+#include "platform/Shell.h"
+#include "platform/Untrapped.h"
+#include "platform/qt/Twips.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using platform::IgnoreFailures;
+using platform::PlaceTwips;
+using platform::RunReported;
+
+namespace {
+
+constexpr int kTimerIntervalMs = 5;
+const QString kWorking = QStringLiteral("Working...");
+
+QString stationHost() { return QString::fromUtf8(settings::kStationHost); }
+
+QPushButton* makeButton(const QString& caption, QWidget* container, int left, int top, int width,
+                        int height) {
+    auto* button = new QPushButton(caption, container);
+    button->setAutoDefault(false);
+    PlaceTwips(button, left, top, width, height);
+    return button;
+}
+
+// An address box: editable text over a drop-down list that stays empty.
+QComboBox* makeAddressBox(const QString& text, QWidget* container, int left, int top, int width,
+                          int height) {
+    auto* box = new QComboBox(container);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setEditText(text);
+    PlaceTwips(box, left, top, width, height);
+    return box;
+}
+
+QGroupBox* makeFrame(QWidget* container, int left, int top, int width, int height) {
+    auto* frame = new QGroupBox(container);
+    PlaceTwips(frame, left, top, width, height);
+    return frame;
+}
+
+platform::WebBrowser* makeBrowser(QWidget* container, int left, int top, int width, int height) {
+    platform::WebBrowser* browser = platform::services().browsers->Create(container);
+    PlaceTwips(browser->widget(), left, top, width, height);
+    return browser;
+}
+
+} // namespace
+
+QString FrmMain::FrontPageAddress() { return QStringLiteral("http://") + stationHost(); }
+QString FrmMain::ChatPageAddress() { return FrontPageAddress() + "/Wavecrest/chatonly.html"; }
+QString FrmMain::PlayerPageAddress() { return FrontPageAddress() + "/Wavecrest/playeronly.html"; }
+
+FrmMain::FrmMain()
+    : Form(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setWindowTitle(QStringLiteral("Form1"));
+    auto* client = new QWidget(this);
+    client->setFixedSize(platform::TwipsSize(11925, 10110));
+    buildPlayerBar(client);
+    buildChatBar(client);
+    Default = makeButton(QStringLiteral("Default Button"), client, 12000, 1680, 855, 495);
+    timTimerChat = new platform::UiTimer(kTimerIntervalMs, false, true, this);
+    // Nothing handles the player timer's ticks, so it never wakes the process.
+    timTimerPlay = new platform::UiTimer(kTimerIntervalMs, true, false, this);
+    buildMenu();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(menuBar);
+    layout->addWidget(client);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder();
+    connectHandlers();
+    Default->setFocus();
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::buildPlayerBar(QWidget* client) {
+    Frame1 = makeFrame(client, 0, 0, 11895, 480);
+    StopPlay = makeButton(QStringLiteral("Stop"), Frame1, 60, 130, 495, 255);
+    RefreshPlay = makeButton(QStringLiteral("Refresh"), Frame1, 650, 130, 735, 255);
+    cboAddressPlay = makeAddressBox(PlayerPageAddress(), Frame1, 1440, 120, 9915, 315);
+    GoPlayer = makeButton(QStringLiteral("Go"), Frame1, 11400, 130, 375, 255);
+    brwWebBrowserPlay = makeBrowser(client, 0, 480, 11880, 1800);
+}
+
+void FrmMain::buildChatBar(QWidget* client) {
+    Frame2 = makeFrame(client, 0, 2280, 11895, 480);
+    StopChat = makeButton(QStringLiteral("Stop"), Frame2, 60, 130, 495, 255);
+    RefreshChat = makeButton(QStringLiteral("Refresh"), Frame2, 650, 130, 855, 255);
+    cboAddressChat = makeAddressBox(ChatPageAddress(), Frame2, 1560, 120, 9795, 315);
+    // The chat pane's Go button belongs to the window, over the chat bar's right end.
+    Command1 = makeButton(QStringLiteral("Go"), client, 11400, 2430, 375, 255);
+    Command1->raise();
+    brwWebBrowserChat = makeBrowser(client, 0, 2760, 11880, 7335);
+}
+
+void FrmMain::buildMenu() {
+    menuBar = new QMenuBar(this);
+    menu = menuBar->addMenu(QStringLiteral("Menu"));
+    co1 = menu->addAction(QStringLiteral("go to ") + stationHost());
+    about = menu->addAction(QStringLiteral("About"));
+    help = menu->addAction(QStringLiteral("Help"));
+    Exit = menu->addAction(QStringLiteral("Exit"));
+    request = menuBar->addAction(QStringLiteral("Request a song!"));
+    // Captions are shown as written: "&" is no access key here.
+    for (QAction* item : {co1, about, help, Exit, request})
+        item->setText(item->text().replace('&', QStringLiteral("&&")));
+}
+
+void FrmMain::setTabOrder() {
+    const QList<QWidget*> order{Default,
+                                RefreshPlay,
+                                StopPlay,
+                                cboAddressPlay,
+                                brwWebBrowserPlay->widget(),
+                                cboAddressChat,
+                                StopChat,
+                                RefreshChat,
+                                brwWebBrowserChat->widget(),
+                                GoPlayer,
+                                Command1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void FrmMain::connectHandlers() {
+    auto reported = [this](const char* what, void (FrmMain::*handler)()) {
+        return [this, what, handler] { RunReported(what, [&] { (this->*handler)(); }); };
+    };
+    connect(GoPlayer, &QPushButton::clicked, this, &FrmMain::GoPlayer_Click);
+    connect(Command1, &QPushButton::clicked, this, &FrmMain::Command1_Click);
+    connect(RefreshPlay, &QPushButton::clicked, this,
+            reported("Refreshing the player page", &FrmMain::RefreshPlay_Click));
+    connect(RefreshChat, &QPushButton::clicked, this,
+            reported("Refreshing the chat page", &FrmMain::RefreshChat_Click));
+    connect(StopPlay, &QPushButton::clicked, this,
+            reported("Stopping the player page", &FrmMain::StopPlay_Click));
+    connect(StopChat, &QPushButton::clicked, this,
+            reported("Stopping the chat page", &FrmMain::StopChat_Click));
+    connect(cboAddressChat, &QComboBox::activated, this,
+            reported("Opening the chat page", &FrmMain::cboAddressChat_Click));
+    connect(timTimerChat, &platform::UiTimer::Timer, this,
+            reported("Showing the chat page's title", &FrmMain::timTimerChat_Timer));
+    connect(co1, &QAction::triggered, this, reported("Opening the front page", &FrmMain::co1_Click));
+    connect(about, &QAction::triggered, this,
+            reported("Opening the About window", &FrmMain::about_Click));
+    connect(help, &QAction::triggered, this,
+            reported("Opening the Help window", &FrmMain::help_Click));
+    connect(request, &QAction::triggered, this,
+            reported("Opening the Music Uploader", &FrmMain::request_Click));
+    connect(Exit, &QAction::triggered, this, &FrmMain::Exit_Click);
+    // Key presses in the address boxes are seen before the boxes get them.
+    cboAddressChat->lineEdit()->installEventFilter(this);
+    cboAddressPlay->lineEdit()->installEventFilter(this);
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return Form::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    int KeyAscii = 0;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        KeyAscii = 13;
+    else if (!key->text().isEmpty())
+        KeyAscii = key->text().at(0).unicode();
+    if (KeyAscii != 0) {
+        if (watched == cboAddressChat->lineEdit())
+            cboAddressChat_KeyPress(KeyAscii);
+        else if (watched == cboAddressPlay->lineEdit())
+            cboAddressPlay_KeyPress(KeyAscii);
+    }
+    return false; // the key still reaches the address box
+}
+
+void FrmMain::Form_Load() {
+    IgnoreFailures([this] { NavigatePlayer(); });
+    IgnoreFailures([this] { cboAddressChat_Click(); });
+}
+
+void FrmMain::cboAddressChat_Click() {
+    timTimerChat->setEnabled(true);
+    const QString address = cboAddressChat->currentText();
+    brwWebBrowserChat->Navigate(address);
+}
+
+void FrmMain::NavigatePlayer() {
+    timTimerPlay->setEnabled(true);
+    const QString address = cboAddressPlay->currentText();
+    brwWebBrowserPlay->Navigate(address);
+}
+
+void FrmMain::Command1_Click() {
+    IgnoreFailures([this] { cboAddressChat_Click(); });
+}
+
+void FrmMain::GoPlayer_Click() {
+    IgnoreFailures([this] { NavigatePlayer(); });
+}
+
+void FrmMain::cboAddressChat_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13)
+        IgnoreFailures([this] { cboAddressChat_Click(); });
+}
+
+void FrmMain::cboAddressPlay_KeyPress(int& KeyAscii) {
+    if (KeyAscii == 13)
+        IgnoreFailures([this] { NavigatePlayer(); });
+}
+
+void FrmMain::RefreshChat_Click() { brwWebBrowserChat->Refresh(); }
+
+void FrmMain::RefreshPlay_Click() { brwWebBrowserPlay->Refresh(); }
+
+void FrmMain::StopChat_Click() {
+    timTimerChat->setEnabled(false);
+    brwWebBrowserChat->Stop();
+    setWindowTitle(brwWebBrowserChat->LocationName());
+}
+
+void FrmMain::StopPlay_Click() {
+    timTimerPlay->setEnabled(false);
+    brwWebBrowserPlay->Stop();
+    setWindowTitle(brwWebBrowserChat->LocationName());
+}
+
+void FrmMain::timTimerChat_Timer() {
+    if (brwWebBrowserChat->Busy()) {
+        setWindowTitle(kWorking);
+        return;
+    }
+    timTimerChat->setEnabled(false);
+    setWindowTitle(brwWebBrowserChat->LocationName());
+}
+
+void FrmMain::co1_Click() { platform::services().shell->Open(FrontPageAddress().toStdString()); }
+
+void FrmMain::about_Click() { windows().about.Show(); }
+
+void FrmMain::help_Click() { windows().help.Show(); }
+
+void FrmMain::request_Click() { windows().uploader.Show(); }
+
+void FrmMain::Exit_Click() { platform::LoadedWindows::EndProgram(); }

@@ -1,0 +1,5 @@
+target_sources(wavecrest_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PosixCommandLine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PendingServices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PosixProcessStarter.cpp
+)

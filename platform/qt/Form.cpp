@@ -1,0 +1,73 @@
+#include "Form.h"
+
+#include "platform/Untrapped.h"
+
+#include <QCloseEvent>
+#include <QApplication>
+
+namespace platform {
+
+namespace {
+int loadedCount = 0;
+void leaveEventLoop() {
+    // Every window goes at once; no further handler of any window runs.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(0);
+}
+std::function<void()> endProgram = leaveEventLoop;
+} // namespace
+
+Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    LoadedWindows::added();
+}
+
+Form::~Form() { markUnloaded(); }
+
+void Form::Unload() {
+    if (!close()) // a refused close keeps the window; none of ours refuses
+        return;
+    markUnloaded();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        markUnloaded();
+}
+
+void Form::keepOutOfTaskBar() {
+    setWindowFlag(Qt::Tool, true);
+}
+
+void Form::markUnloaded() {
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    hide();
+    Q_EMIT unloaded();
+    LoadedWindows::removed();
+}
+
+void RunLoadHandler(Form& window) {
+    RunReported("Opening the window", [&] { window.Form_Load(); });
+}
+
+int LoadedWindows::count() { return loadedCount; }
+
+void LoadedWindows::setEndProgram(std::function<void()> end) { endProgram = std::move(end); }
+
+void LoadedWindows::EndProgram() {
+    if (endProgram)
+        endProgram();
+}
+
+void LoadedWindows::added() { ++loadedCount; }
+
+void LoadedWindows::removed() {
+    if (--loadedCount == 0)
+        EndProgram();
+}
+
+} // namespace platform

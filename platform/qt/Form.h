@@ -1,0 +1,86 @@
+#pragma once
+// The program's windows follow one rule set: each window class has one
+// instance, created by the first show request; a show loads the window if
+// it is not loaded (its load handler runs before the request returns) and
+// shows it modeless without an owner, or only brings it forward. Unloading
+// discards the window's controls; the next show loads it afresh. The process
+// ends when its last window is unloaded.
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(Qt::WindowFlags flags = Qt::Window);
+    ~Form() override;
+    // The load handler; runs once per load, before the window is shown.
+    virtual void Form_Load() {}
+    // Closes the window and discards it.
+    void Unload();
+    bool isUnloaded() const { return unloaded_; }
+
+Q_SIGNALS:
+    void unloaded();
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;
+    // A window without a task bar button: a utility window of the desktop.
+    void keepOutOfTaskBar();
+
+private:
+    void markUnloaded();
+    bool unloaded_ = false;
+};
+
+// Counts the loaded windows and ends the program when the last one goes.
+class LoadedWindows {
+public:
+    static int count();
+    // What ending the program means: by default leaving the event loop.
+    static void setEndProgram(std::function<void()> end);
+    static void EndProgram();
+
+private:
+    friend class Form;
+    static void added();
+    static void removed();
+};
+
+// The one instance of a window class and its show request.
+template <class Window> class FormSlot {
+public:
+    Window& Show() {
+        const bool loading = !isLoaded();
+        if (loading)
+            load();
+        window_->show();
+        window_->raise();
+        window_->activateWindow();
+        return *window_;
+    }
+    bool isLoaded() const { return window_ && !window_->isUnloaded(); }
+    Window* window() const { return isLoaded() ? window_.data() : nullptr; }
+    // The number of loads so far: each load makes a fresh window.
+    int loads() const { return loads_; }
+
+private:
+    void load();
+    QPointer<Window> window_;
+    int loads_ = 0;
+};
+
+// The load handler runs inside the show request; a failure in it is
+// reported and the window still opens.
+void RunLoadHandler(Form& window);
+
+template <class Window> void FormSlot<Window>::load() {
+    window_ = new Window();
+    ++loads_;
+    RunLoadHandler(*window_);
+}
+
+} // namespace platform

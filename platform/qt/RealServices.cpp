@@ -1,0 +1,31 @@
+#include "RealServices.h"
+
+#include "QtMsgBox.h"
+#include "QtShell.h"
+#include "WebEngineBrowser.h"
+#include "platform/Services.h"
+#include "platform/SystemServices.h"
+
+
+namespace platform {
+
+void InstallRealServices(int argc, const char* const* argv) {
+    static auto commandLine = MakeSystemCommandLine(argc, argv);
+    static auto fileSystem = MakeSystemFileSystem();
+    static auto processes = MakeSystemProcessStarter();
+    static auto registry = MakeSystemRegistry();
+    static QtMsgBox messageBox;
+    static QtShell shell;
+    static WebEngineBrowserFactory browsers;
+    Services chosen;
+    chosen.commandLine = commandLine.get();
+    chosen.fileSystem = fileSystem.get();
+    chosen.processes = processes.get();
+    chosen.registry = registry.get();
+    chosen.messageBox = &messageBox;
+    chosen.shell = &shell;
+    chosen.browsers = &browsers;
+    install(chosen);
+}
+
+} // namespace platform

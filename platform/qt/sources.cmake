@@ -1,0 +1,9 @@
+target_sources(wavecrest_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Form.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Form.h
+    ${CMAKE_CURRENT_LIST_DIR}/QtMsgBox.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/QtShell.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RealServices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/UiTimer.h
+    ${CMAKE_CURRENT_LIST_DIR}/WebEngineBrowser.cpp
+)
