@@ -1,0 +1,21 @@
+#pragma once
+// The client from start to end, without any window: read the commands of
+// the script (or standard input) and carry them out on a libcurl connection.
+#include <string>
+#include <vector>
+
+#include "Transcript.h"
+
+namespace ftp {
+
+// Exit status: 0 when every command succeeded, 1 when any failed, 2 for
+// arguments the client does not understand.
+int RunClient(const std::vector<std::string>& arguments, Transcript& transcript);
+
+// How the transcript is shown, from the window state the starter passed and
+// whether a desktop is there.
+enum class WindowMode { None, Normal, Minimized };
+WindowMode ChooseWindowMode(const char* showWindow, const char* display, const char* waylandDisplay,
+                            const char* qtPlatform);
+
+} // namespace ftp

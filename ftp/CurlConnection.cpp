@@ -1,0 +1,288 @@
+#include "CurlConnection.h"
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <curl/curl.h>
+#include <vector>
+
+namespace ftp {
+
+namespace {
+
+constexpr long kUploadBufferSize = 512 * 1024;
+
+// Feeds one local file to libcurl; in ASCII mode lone LFs become CR LF, as
+// the ASCII type requires on the wire.
+struct UploadSource {
+    std::FILE* file = nullptr;
+    curl_off_t size = -1; // known in binary mode
+    bool ascii = false;
+    bool previousWasCr = false;
+    bool readError = false;
+    bool reachedEnd = false;
+    std::uint64_t sent = 0;
+
+    // libcurl stops asking once `size` bytes are sent, before we see the end.
+    bool Complete() const {
+        return !readError && (size >= 0 ? sent == static_cast<std::uint64_t>(size) : reachedEnd);
+    }
+    std::vector<char> raw;
+    Connection::ProgressListener progress;
+
+    std::size_t Fill(char* buffer, std::size_t capacity) {
+        std::size_t produced =
+            ascii ? FillConverted(buffer, capacity) : std::fread(buffer, 1, capacity, file);
+        if (produced == 0 || (!ascii && produced < capacity)) {
+            readError = std::ferror(file) != 0;
+            reachedEnd = std::feof(file) != 0;
+        }
+        sent += produced;
+        if (progress && produced > 0)
+            progress(produced);
+        return produced;
+    }
+
+    std::size_t FillConverted(char* buffer, std::size_t capacity) {
+        raw.resize(capacity / 2);
+        const std::size_t got = std::fread(raw.data(), 1, raw.size(), file);
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < got; ++i) {
+            if (raw[i] == '\n' && !previousWasCr)
+                buffer[out++] = '\r';
+            buffer[out++] = raw[i];
+            previousWasCr = raw[i] == '\r';
+        }
+        return out;
+    }
+};
+
+std::size_t ReadHook(char* buffer, std::size_t size, std::size_t count, void* user) {
+    auto* source = static_cast<UploadSource*>(user);
+    const std::size_t produced = source->Fill(buffer, size * count);
+    return source->readError ? CURL_READFUNC_ABORT : produced;
+}
+
+int DebugHook(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
+    if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT)
+        static_cast<CurlConnection*>(user)->OnControlText(type == CURLINFO_HEADER_IN,
+                                                          std::string(data, size));
+    return 0;
+}
+
+std::string PercentEncoded(const std::string& text) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+bool IsFinalReply(const std::string& line) {
+    return line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
+           std::isdigit(static_cast<unsigned char>(line[1])) &&
+           std::isdigit(static_cast<unsigned char>(line[2])) &&
+           (line.size() == 3 || line[3] == ' ');
+}
+
+class QuoteList {
+public:
+    explicit QuoteList(const std::string& command) {
+        // The leading '*' keeps libcurl from dropping the connection when
+        // the server refuses the command; we judge the reply ourselves.
+        list_ = curl_slist_append(nullptr, ("*" + command).c_str());
+    }
+    ~QuoteList() { curl_slist_free_all(list_); }
+    curl_slist* get() const { return list_; }
+
+private:
+    curl_slist* list_;
+};
+
+} // namespace
+
+CurlConnection::CurlConnection() {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+}
+
+CurlConnection::~CurlConnection() {
+    Close();
+    curl_global_cleanup();
+}
+
+void CurlConnection::SetListeners(LineListener replies, LineListener commands) {
+    replies_ = std::move(replies);
+    commands_ = std::move(commands);
+}
+
+void CurlConnection::ResetHandle() {
+    if (handle_) {
+        curl_easy_setopt(handle_, CURLOPT_VERBOSE, 0L);
+        curl_easy_cleanup(handle_);
+    }
+    handle_ = curl_easy_init();
+    open_ = false;
+    curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, DebugHook);
+    curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(handle_, CURLOPT_MAXCONNECTS, 1L);
+    curl_easy_setopt(handle_, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(handle_, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
+    // A transfer that stalls for a minute is given up, never left hanging.
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(handle_, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize);
+}
+
+std::string CurlConnection::Url(const std::string& remotePath) const {
+    return baseUrl_ + "/" + PercentEncoded(remotePath);
+}
+
+void CurlConnection::OnControlText(bool incoming, const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (incoming) {
+            if (IsFinalReply(line))
+                lastReply_ = std::stoi(line.substr(0, 3));
+            if (!hidingReplies_ && replies_)
+                replies_(line);
+        } else {
+            if (line == awaitedCommand_)
+                lastReply_ = 0;
+            // libcurl asks for the folder after login for itself alone.
+            hidingReplies_ = line == "PWD" && awaitedCommand_ != "PWD";
+            if (commands_)
+                commands_(line.rfind("PASS ", 0) == 0 ? std::string("PASS ****") : line);
+        }
+    }
+}
+
+bool CurlConnection::Perform(std::string& error) {
+    const CURLcode result = curl_easy_perform(handle_);
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    curl_easy_getinfo(handle_, CURLINFO_ACTIVESOCKET, &socket);
+    const bool wasOpen = open_;
+    open_ = socket != CURL_SOCKET_BAD;
+    if (wasOpen && !open_ && replies_)
+        replies_("Connection closed by remote host.");
+    if (result != CURLE_OK)
+        error = curl_easy_strerror(result);
+    return result == CURLE_OK;
+}
+
+bool CurlConnection::Open(const std::string& host, int port, const std::string& user,
+                          const std::string& password, std::string& error) {
+    ResetHandle();
+    const bool literalV6 = host.find(':') != std::string::npos;
+    baseUrl_ = "ftp://" + (literalV6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    awaitedCommand_.clear();
+    curl_easy_setopt(handle_, CURLOPT_URL, Url("").c_str());
+    curl_easy_setopt(handle_, CURLOPT_USERNAME, user.c_str());
+    curl_easy_setopt(handle_, CURLOPT_PASSWORD, password.c_str());
+    curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
+    if (replies_)
+        replies_("Connected to " + host + ".");
+    const bool ok = Perform(error);
+    hidingReplies_ = false;
+    if (!ok && !open_)
+        return false;
+    if (!ok)
+        Close();
+    return ok;
+}
+
+int CurlConnection::Send(const std::string& command, std::string& error) {
+    if (!open_) {
+        error = "Not connected.";
+        return 0;
+    }
+    QuoteList quote(command);
+    awaitedCommand_ = command;
+    curl_easy_setopt(handle_, CURLOPT_URL, Url("").c_str());
+    curl_easy_setopt(handle_, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(handle_, CURLOPT_QUOTE, quote.get());
+    lastReply_ = 0;
+    Perform(error);
+    curl_easy_setopt(handle_, CURLOPT_QUOTE, nullptr);
+    awaitedCommand_.clear();
+    return lastReply_;
+}
+
+PutResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
+                              bool ascii, ProgressListener progress) {
+    PutResult result;
+    if (!open_) {
+        result.error = "Not connected.";
+        return result;
+    }
+    UploadSource source;
+    source.file = std::fopen(localPath.c_str(), "rb");
+    if (!source.file) {
+        result.error = localPath + ": " + std::strerror(errno);
+        return result;
+    }
+    source.ascii = ascii;
+    source.progress = std::move(progress);
+    std::setvbuf(source.file, nullptr, _IONBF, 0);
+    if (!ascii && std::fseek(source.file, 0, SEEK_END) == 0) {
+        source.size = std::ftell(source.file);
+        std::rewind(source.file);
+    }
+    curl_easy_setopt(handle_, CURLOPT_URL, Url(remoteName).c_str());
+    curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(handle_, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(handle_, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
+    curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, source.size);
+    curl_easy_setopt(handle_, CURLOPT_READFUNCTION, ReadHook);
+    curl_easy_setopt(handle_, CURLOPT_READDATA, &source);
+    lastReply_ = 0;
+    const auto started = std::chrono::steady_clock::now();
+    const bool performed = Perform(result.error);
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    curl_easy_setopt(handle_, CURLOPT_UPLOAD, 0L);
+    std::fclose(source.file);
+    result.bytes = source.sent;
+    // Sent means: libcurl saw no error, the whole file was read and the
+    // server confirmed the transfer. Anything else is a transfer cut off.
+    const bool confirmed = lastReply_ == 226 || lastReply_ == 250;
+    result.sent = performed && source.Complete() && confirmed;
+    if (performed && !result.sent)
+        result.error =
+            source.readError ? "read error on " + localPath : "the transfer was not completed";
+    return result;
+}
+
+void CurlConnection::Close() {
+    if (!handle_)
+        return;
+    if (open_) {
+        std::string ignored;
+        Send("QUIT", ignored);
+    }
+    curl_easy_setopt(handle_, CURLOPT_VERBOSE, 0L);
+    curl_easy_cleanup(handle_);
+    handle_ = nullptr;
+    open_ = false;
+}
+
+} // namespace ftp

@@ -1,0 +1,46 @@
+#pragma once
+// The FTP connection on libcurl: one easy handle, so every command and file
+// of a login reuses the same control connection. Passive mode.
+#include <memory>
+
+#include "Connection.h"
+
+typedef void CURL;
+
+namespace ftp {
+
+class CurlConnection : public Connection {
+public:
+    CurlConnection();
+    ~CurlConnection() override;
+    CurlConnection(const CurlConnection&) = delete;
+    CurlConnection& operator=(const CurlConnection&) = delete;
+
+    void SetListeners(LineListener replies, LineListener commands) override;
+    bool Open(const std::string& host, int port, const std::string& user,
+              const std::string& password, std::string& error) override;
+    bool IsOpen() const override { return open_; }
+    int Send(const std::string& command, std::string& error) override;
+    PutResult Put(const std::string& localPath, const std::string& remoteName, bool ascii,
+                  ProgressListener progress) override;
+    void Close() override;
+
+    // Called by libcurl's debug hook with what passes on the control connection.
+    void OnControlText(bool incoming, const std::string& text);
+
+private:
+    void ResetHandle();
+    bool Perform(std::string& error);
+    std::string Url(const std::string& remotePath) const;
+
+    CURL* handle_ = nullptr;
+    std::string baseUrl_;
+    bool open_ = false;
+    bool hidingReplies_ = false; // replies to libcurl's own bookkeeping commands
+    std::string awaitedCommand_;
+    int lastReply_ = 0;
+    LineListener replies_;
+    LineListener commands_;
+};
+
+} // namespace ftp

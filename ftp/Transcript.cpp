@@ -1,0 +1,26 @@
+#include "Transcript.h"
+
+#include <cstdio>
+
+namespace ftp {
+
+void Transcript::SetListener(Listener listener) {
+    std::lock_guard lock(mutex_);
+    listener_ = std::move(listener);
+}
+
+void Transcript::Write(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    text_ += text;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    if (listener_)
+        listener_(text);
+}
+
+std::string Transcript::Text() const {
+    std::lock_guard lock(mutex_);
+    return text_;
+}
+
+} // namespace ftp
