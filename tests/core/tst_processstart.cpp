@@ -1,0 +1,208 @@
+// Process start on POSIX: command-line splitting, the program search, and a
+// real start of a stub program that records what it was given.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/Failure.h"
+#include "platform/posix/PosixProcessStarter.h"
+
+namespace {
+
+// Records its folder, window state and arguments, one a line, in record.txt.
+const char* kStub = "#!/bin/sh\n"
+                    "{ pwd; echo \"$WAVECREST_SHOW_WINDOW\"; for a in \"$@\"; do echo \"[$a]\"; "
+                    "done; } > record.tmp && mv record.tmp record.txt\n";
+
+void WriteProgram(const QString& path, const QByteArray& text = kStub, bool executable = true) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    auto permissions = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable)
+        permissions |= QFile::ExeOwner;
+    file.setPermissions(permissions);
+}
+
+QStringList WaitForRecord(const QString& folder) {
+    QFile record(folder + "/record.txt");
+    QElapsedTimer timer;
+    timer.start();
+    while (!record.exists() && timer.elapsed() < 10000)
+        QTest::qWait(20);
+    if (!record.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(record.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+std::vector<std::string> Std(const QStringList& list) {
+    std::vector<std::string> out;
+    for (const auto& item : list)
+        out.push_back(item.toStdString());
+    return out;
+}
+
+// Restores the current folder after a test that changes it.
+class CurrentFolderGuard {
+public:
+    CurrentFolderGuard() : saved_(QDir::currentPath()) {}
+    ~CurrentFolderGuard() { QDir::setCurrent(saved_); }
+
+private:
+    QString saved_;
+};
+
+} // namespace
+
+class ProcessStartTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void splitsByWindowsRules_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("words");
+        QTest::newRow("fixed ftp line")
+            << "ftp.exe -s:sendfiles.ftps" << QStringList{"ftp.exe", "-s:sendfiles.ftps"};
+        QTest::newRow("blanks and tabs") << "  a\t b   c  " << QStringList{"a", "b", "c"};
+        QTest::newRow("quoted program with blank")
+            << "\"C:\\My Apps\\ftp.exe\" x" << QStringList{"C:\\My Apps\\ftp.exe", "x"};
+        QTest::newRow("backslashes in program name stay")
+            << "dir\\\\\"a b\"\\ z" << QStringList{"dir\\\\a b\\", "z"};
+        QTest::newRow("quotes group") << "p \"a b\" c\"d e\"f" << QStringList{"p", "a b", "cd ef"};
+        QTest::newRow("escaped quote") << "p a\\\"b" << QStringList{"p", "a\"b"};
+        QTest::newRow("even backslashes before quote")
+            << "p a\\\\\\\\\"b c\" d" << QStringList{"p", "a\\\\b c", "d"};
+        QTest::newRow("odd backslashes before quote")
+            << "p a\\\\\\\"b" << QStringList{"p", "a\\\"b"};
+        QTest::newRow("backslashes not before quote")
+            << "p a\\\\b\\ c" << QStringList{"p", "a\\\\b\\", "c"};
+        QTest::newRow("doubled quote inside group") << "p \"a\"\"b\"" << QStringList{"p", "a\"b"};
+        QTest::newRow("empty quoted argument") << "p \"\" x" << QStringList{"p", "", "x"};
+        QTest::newRow("leading dash") << "p -dash --x" << QStringList{"p", "-dash", "--x"};
+        QTest::newRow("empty line") << "   " << QStringList{};
+    }
+    void splitsByWindowsRules() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, words);
+        QCOMPARE(platform::SplitCommandLine(line.toStdString()), Std(words));
+    }
+
+    void findsProgramsInWindowsOrder_data() {
+        QTest::addColumn<QStringList>("placed"); // folder/name of executables
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("found"); // folder/name, empty: not found
+        QTest::newRow("application folder first")
+            << QStringList{"app/ftp.exe", "cur/ftp.exe", "path/ftp.exe"} << "ftp.exe"
+            << "app/ftp.exe";
+        QTest::newRow("then current folder")
+            << QStringList{"cur/ftp.exe", "path/ftp.exe"} << "ftp.exe"
+            << "cur/ftp.exe";
+        QTest::newRow("then search path") << QStringList{"path/ftp.exe"} << "ftp.exe"
+                                          << "path/ftp.exe";
+        QTest::newRow("no extension tries .exe first")
+            << QStringList{"app/tool", "app/tool.exe"} << "tool"
+            << "app/tool.exe";
+        QTest::newRow("no extension also as given") << QStringList{"cur/tool"} << "tool"
+                                                    << "cur/tool";
+        QTest::newRow("name with blank") << QStringList{"cur/my ftp.exe"} << "my ftp.exe"
+                                         << "cur/my ftp.exe";
+        QTest::newRow("not executable is skipped")
+            << QStringList{"app/ftp.exe:plain", "path/ftp.exe"} << "ftp.exe"
+            << "path/ftp.exe";
+        QTest::newRow("missing") << QStringList{"app/other.exe"} << "ftp.exe"
+                                 << "";
+    }
+    void findsProgramsInWindowsOrder() {
+        QFETCH(QStringList, placed);
+        QFETCH(QString, name);
+        QFETCH(QString, found);
+        QTemporaryDir root;
+        for (const auto& folder : {"app", "cur", "path"})
+            QDir(root.path()).mkdir(folder);
+        for (auto entry : placed) {
+            const bool plain = entry.endsWith(":plain");
+            entry.remove(":plain");
+            WriteProgram(root.filePath(entry), kStub, !plain);
+        }
+        const std::vector<std::string> folders{root.filePath("app").toStdString(),
+                                               root.filePath("cur").toStdString(),
+                                               root.filePath("path").toStdString()};
+        try {
+            const auto path = platform::FindProgram(name.toStdString(), folders);
+            QCOMPARE(QString::fromStdString(path), root.filePath(found));
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(found.isEmpty(), failure.what());
+            QCOMPARE(failure.number(), 2);
+            const QString reason = failure.what();
+            QVERIFY(reason.startsWith("\"" + name + "\" was not found in "));
+            QVERIFY(reason.contains(root.filePath("app")) &&
+                    reason.contains(root.filePath("path")));
+        }
+    }
+
+    void searchOrderEndsWithThePath() {
+        const auto folders = platform::ProgramSearchFolders("/the/app");
+        QVERIFY(folders.size() >= 3);
+        QCOMPARE(folders[0], std::string("/the/app"));
+        QCOMPARE(QString::fromStdString(folders[1]), QDir::currentPath());
+    }
+
+    // The stub in an application folder with a blank in its name, started
+    // from another current folder, gets the arguments untouched by any shell.
+    void startsRealProgramWithoutShellOrZombie() {
+        CurrentFolderGuard guard;
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("app folder");
+        QDir(root.path()).mkpath("work dir");
+        WriteProgram(root.filePath("app folder/ftp.exe"));
+        const QString work = root.filePath("work dir");
+        QVERIFY(QDir::setCurrent(work));
+
+        platform::PosixProcessStarter starter(root.filePath("app folder").toStdString());
+        starter.Start("ftp.exe -s:sendfiles.ftps \"a b\" \"say \\\"hi\\\"\" -dash \"$(touch "
+                      "pwned);x\" `touch pwned2`",
+                      platform::kShowMinimized);
+
+        const QStringList record = WaitForRecord(work);
+        QCOMPARE(record, (QStringList{work, "2", "[-s:sendfiles.ftps]", "[a b]", "[say \"hi\"]",
+                                      "[-dash]", "[$(touch pwned);x]", "[`touch]", "[pwned2`]"}));
+        QVERIFY(!QFile::exists(work + "/pwned") && !QFile::exists(work + "/pwned2"));
+        errno = 0;
+        QCOMPARE(waitpid(-1, nullptr, WNOHANG), -1); // no child left to reap
+        QCOMPARE(errno, ECHILD);
+    }
+
+    void startsQuotedProgramNameFromCurrentFolder() {
+        CurrentFolderGuard guard;
+        QTemporaryDir root;
+        QDir(root.path()).mkpath("app");
+        WriteProgram(root.filePath("-my odd stub"));
+        QVERIFY(QDir::setCurrent(root.path()));
+        platform::PosixProcessStarter starter(root.filePath("app").toStdString());
+        // Quotes in a program name only group; a leading dash is no option.
+        starter.Start("\"-my odd stub\" x \"q\\\"uote\"", platform::kShowNormal);
+        QCOMPARE(WaitForRecord(root.path()), (QStringList{root.path(), "1", "[x]", "[q\"uote]"}));
+    }
+
+    void missingProgramFailsNamingTheFolders() {
+        QTemporaryDir app;
+        platform::PosixProcessStarter starter(app.path().toStdString());
+        try {
+            starter.Start("ftp.exe -s:sendfiles.ftps", platform::kShowMinimized);
+            QFAIL("started a program that does not exist");
+        } catch (const platform::Failure& failure) {
+            QCOMPARE(failure.number(), 2);
+            QVERIFY(
+                QString(failure.what()).startsWith("\"ftp.exe\" was not found in " + app.path()));
+        }
+        QVERIFY_THROWS_EXCEPTION(platform::Failure, starter.Start("  ", 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(ProcessStartTest)
+#include "tst_processstart.moc"
