@@ -52,6 +52,7 @@ void WebEngineBrowser::Refresh() { view_->reload(); }
 
 void WebEngineBrowser::Stop() {
     navigationPending_ = false;
+    loadsRunning_ = 0; // the load has ended, even before the engine reports it
     startWatch_.stop();
     view_->stop();
 }

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (scripts/packages.txt).
+# Quick when everything is already there: apt is asked only for what is missing.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+mapfile -t wanted < <(grep -v '^\s*\(#\|$\)' "$here/packages.txt")
+missing=()
+for package in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"

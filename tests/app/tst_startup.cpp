@@ -1,0 +1,121 @@
+// The start-up dispatch: which text opens what, and what matches nothing.
+#include "app/frmStart.h"
+#include "fakes/FakeCommandLine.h"
+#include "fakes/FakeMsgBox.h"
+#include "platform/Services.h"
+
+#include <QtTest>
+
+namespace {
+
+class RecordingActions : public StartActions {
+public:
+    void ShowMusicUploader() override { shown << "MusicUploader"; }
+    void ShowHelp() override { shown << "FrmHelp"; }
+    void ShowMain() override { shown << "FrmMain"; }
+    QStringList shown;
+};
+
+class FailingActions : public RecordingActions {
+public:
+    void ShowMain() override { throw std::runtime_error("no screen"); }
+};
+
+const char* const kUsage = "Command Line arguments are:\r\n"
+                           "''-MusicUploader'' for just the music uploader\r\n"
+                           "''-?'' for this\r\n"
+                           "''-Help'' for the full help\r\n"
+                           "\r\n"
+                           "You can use ''/'' and ''-'' interchangeably.";
+
+} // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+    FakeCommandLine commandLine;
+    FakeMsgBox messages;
+
+private Q_SLOTS:
+    void init() {
+        commandLine = FakeCommandLine();
+        messages = FakeMsgBox();
+        platform::Services fakes;
+        fakes.commandLine = &commandLine;
+        fakes.messageBox = &messages;
+        platform::install(fakes);
+    }
+
+    void dispatch_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("windows");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        const QStringList none;
+        QTest::newRow("empty") << "" << QStringList{"FrmMain"} << "" << "";
+        QTest::newRow("-MusicUploader") << "-MusicUploader" << QStringList{"MusicUploader"} << ""
+                                        << "";
+        QTest::newRow("/MusicUploader") << "/MusicUploader" << QStringList{"MusicUploader"} << ""
+                                        << "";
+        QTest::newRow("-help") << "-help" << QStringList{"FrmHelp"} << "" << "";
+        QTest::newRow("/help") << "/help" << QStringList{"FrmHelp"} << "" << "";
+        QTest::newRow("-?") << "-?" << none << kUsage << "Command Line Arguments";
+        QTest::newRow("/?") << "/?" << none << kUsage << "Command Line Arguments";
+        QTest::newRow("-poop") << "-poop" << none << "HA HA YOU SAID POOP!" << "Wavecrest";
+        QTest::newRow("/poop") << "/poop" << none << "HA HA YOU SAID POOP!" << "Wavecrest";
+        // Near misses match nothing: nothing is shown.
+        QTest::newRow("usage spelling -Help") << "-Help" << none << "" << "";
+        QTest::newRow("lower case") << "-musicuploader" << none << "" << "";
+        QTest::newRow("capitals") << "/HELP" << none << "" << "";
+        QTest::newRow("trailing blank") << "-help " << none << "" << "";
+        QTest::newRow("leading blank") << " -help" << none << "" << "";
+        QTest::newRow("a single blank") << " " << none << "" << "";
+        QTest::newRow("two switches") << "-help -poop" << none << "" << "";
+        QTest::newRow("second argument") << "-MusicUploader song.mp3" << none << "" << "";
+        QTest::newRow("Qt style option") << "-style fusion" << none << "" << "";
+        QTest::newRow("prefix only") << "-" << none << "" << "";
+    }
+
+    void dispatch() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, windows);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        commandLine.text = text.toStdString();
+        RecordingActions actions;
+        frmStart start(actions);
+        start.Form_Load();
+        QCOMPARE(actions.shown, windows);
+        QCOMPARE(commandLine.reads, 9); // read afresh for every entry
+        if (message.isEmpty()) {
+            QVERIFY(messages.shown.empty());
+            return;
+        }
+        QCOMPARE(messages.shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(messages.shown[0].text), message);
+        QCOMPARE(QString::fromStdString(messages.shown[0].title), title);
+        QCOMPARE(messages.shown[0].style, 0);
+    }
+
+    void usageTextHasTwoApostrophesAndNoTrailingBreak() {
+        const std::string usage = frmStart::kUsageText;
+        QVERIFY(usage.find('"') == std::string::npos);
+        QCOMPARE(std::count(usage.begin(), usage.end(), '\n'), 5);
+        QVERIFY(usage.find("\r\n\r\nYou can use") != std::string::npos);
+        QVERIFY(usage.back() == '.');
+    }
+
+    void failingShowIsReportedOnceAndDispatchEnds() {
+        commandLine.text = "";
+        FailingActions actions;
+        frmStart start(actions);
+        start.Form_Load();
+        QCOMPARE(messages.shown.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("Wavecrest"));
+        QVERIFY(QString::fromStdString(messages.shown[0].text).contains("no screen"));
+        QCOMPARE(commandLine.reads, 9); // the failing entry was the last one
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
