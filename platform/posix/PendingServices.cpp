@@ -3,5 +3,4 @@
 namespace platform {
 __attribute__((weak)) std::unique_ptr<FileSystem> MakeSystemFileSystem() { return std::make_unique<FileSystem>(); }
 __attribute__((weak)) std::unique_ptr<ProcessStarter> MakeSystemProcessStarter() { return std::make_unique<ProcessStarter>(); }
-__attribute__((weak)) std::unique_ptr<Registry> MakeSystemRegistry() { return std::make_unique<Registry>(); }
 }

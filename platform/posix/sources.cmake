@@ -3,3 +3,4 @@ target_sources(wavecrest_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PendingServices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixProcessStarter.cpp
 )
+target_sources(wavecrest_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/RegFileRegistry.cpp)

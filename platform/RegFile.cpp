@@ -1,0 +1,485 @@
+#include "RegFile.h"
+
+#include <array>
+#include <fstream>
+#include <optional>
+
+namespace platform::regfile {
+
+namespace {
+
+using Text = std::u16string;
+using View = std::u16string_view;
+
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr std::uint32_t kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kMultiSz = 7;
+
+constexpr std::array<std::string_view, 6> kRoots = {"HKEY_LOCAL_MACHINE",  "HKEY_CURRENT_USER",
+                                                    "HKEY_CLASSES_ROOT",   "HKEY_USERS",
+                                                    "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+View TrimLeft(View text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+View TrimRight(View text) {
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Nothing but blanks and an optional comment.
+bool IsEndOfLine(View rest) {
+    rest = TrimLeft(rest);
+    return rest.empty() || rest.front() == u';';
+}
+
+bool StartsWithNoCase(View text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= u'A' && c <= u'Z')
+            c = c - u'A' + u'a';
+        char p = prefix[i];
+        if (p >= 'A' && p <= 'Z')
+            p = p - 'A' + 'a';
+        if (c != static_cast<unsigned char>(p))
+            return false;
+    }
+    return true;
+}
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// 1 to `maxDigits` hex digits at the start of `text`; advances past them.
+std::optional<std::uint32_t> ReadHex(View& text, std::size_t maxDigits) {
+    std::uint32_t number = 0;
+    std::size_t count = 0;
+    while (count < text.size() && HexDigit(text[count]) >= 0) {
+        number = number * 16 + static_cast<std::uint32_t>(HexDigit(text[count]));
+        if (++count > maxDigits)
+            return std::nullopt;
+    }
+    if (count == 0)
+        return std::nullopt;
+    text.remove_prefix(count);
+    return number;
+}
+
+void AppendUtf16Le(std::vector<unsigned char>& data, View text) {
+    for (char16_t c : text) {
+        data.push_back(static_cast<unsigned char>(c & 0xFF));
+        data.push_back(static_cast<unsigned char>(c >> 8));
+    }
+}
+
+std::string Narrow(View text) {
+    return Utf16ToUtf8(text);
+}
+
+// ---- The text of the file -------------------------------------------------
+
+Text DecodeFile(std::string_view bytes) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        Text text;
+        text.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                 static_cast<unsigned char>(bytes[i + 1]) << 8));
+        return text;
+    }
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    return Utf8ToUtf16(bytes);
+}
+
+std::vector<View> SplitLines(View text) {
+    std::vector<View> lines;
+    while (!text.empty()) {
+        const auto end = text.find(u'\n');
+        View line = text.substr(0, end);
+        if (!line.empty() && line.back() == u'\r')
+            line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == View::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+// ---- Lines ----------------------------------------------------------------
+
+// A quoted text after its opening quote, up to the closing one; `text`
+// is advanced past the closing quote. \\ and \" stand for \ and ".
+std::optional<Text> ReadQuoted(View& text) {
+    Text result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'"') {
+            text.remove_prefix(i + 1);
+            return result;
+        }
+        if (c == u'\\' && i + 1 < text.size() && (text[i + 1] == u'\\' || text[i + 1] == u'"')) {
+            result.push_back(text[++i]);
+            continue;
+        }
+        result.push_back(c);
+    }
+    return std::nullopt;
+}
+
+// Comma-separated bytes, e.g. "41,00, 42 ,00"; a trailing comma is allowed.
+std::optional<std::vector<unsigned char>> ReadHexBytes(View text) {
+    std::vector<unsigned char> bytes;
+    text = TrimLeft(text);
+    while (!IsEndOfLine(text)) {
+        const auto byte = ReadHex(text, 2);
+        if (!byte)
+            return std::nullopt;
+        bytes.push_back(static_cast<unsigned char>(*byte));
+        text = TrimLeft(text);
+        if (!text.empty() && text.front() == u',')
+            text = TrimLeft(text.substr(1));
+        else if (!IsEndOfLine(text))
+            return std::nullopt;
+    }
+    return bytes;
+}
+
+// The data part after "=": the value, or nothing for a malformed one.
+struct ParsedData {
+    bool remove = false;
+    Value value;
+};
+
+std::optional<ParsedData> ReadData(View text, bool ansiFile) {
+    ParsedData parsed;
+    Value& value = parsed.value;
+    if (!text.empty() && text.front() == u'"') {
+        text.remove_prefix(1);
+        auto content = ReadQuoted(text);
+        if (!content || !IsEndOfLine(text))
+            return std::nullopt;
+        value.type = kSz;
+        content->push_back(u'\0');
+        AppendUtf16Le(value.data, *content);
+        return parsed;
+    }
+    if (!text.empty() && text.front() == u'-' && IsEndOfLine(text.substr(1))) {
+        parsed.remove = true;
+        return parsed;
+    }
+    if (StartsWithNoCase(text, "dword:")) {
+        text.remove_prefix(6);
+        text = TrimLeft(text);
+        const auto number = ReadHex(text, 8);
+        if (!number || !IsEndOfLine(text))
+            return std::nullopt;
+        value.type = kDword;
+        for (int shift = 0; shift < 32; shift += 8)
+            value.data.push_back(static_cast<unsigned char>(*number >> shift));
+        return parsed;
+    }
+    if (StartsWithNoCase(text, "hex:")) {
+        value.type = kBinary;
+        text.remove_prefix(4);
+    } else if (StartsWithNoCase(text, "hex(")) {
+        text.remove_prefix(4);
+        const auto type = ReadHex(text, 8);
+        if (!type || text.size() < 2 || text[0] != u')' || text[1] != u':')
+            return std::nullopt;
+        value.type = *type;
+        text.remove_prefix(2);
+    } else {
+        return std::nullopt;
+    }
+    auto bytes = ReadHexBytes(text);
+    if (!bytes)
+        return std::nullopt;
+    const bool isText = value.type == kSz || value.type == kExpandSz || value.type == kMultiSz;
+    if (isText && ansiFile) // 8-bit files give text bytes in the ANSI code page
+        AppendUtf16Le(value.data,
+                      Utf8ToUtf16({reinterpret_cast<const char*>(bytes->data()), bytes->size()}));
+    else
+        value.data = std::move(*bytes);
+    return parsed;
+}
+
+class Parser {
+public:
+    Parser(std::vector<View> lines, bool ansiFile) : lines_(std::move(lines)), ansi_(ansiFile) {}
+
+    Hive Run() {
+        for (next_ = 1; next_ < lines_.size();) {
+            const View line = TrimLeft(lines_[next_++]);
+            if (line.empty() || line.front() == u';')
+                continue;
+            if (line.front() == u'[')
+                KeyLine(line.substr(1));
+            else if (line.front() == u'@' || line.front() == u'"')
+                ValueLine(line);
+            // anything else is skipped
+        }
+        return std::move(hive_);
+    }
+
+private:
+    // "ROOT\path" with a known root written in full; the root is upper-cased.
+    static std::optional<std::string> KeyPath(View text) {
+        if (!text.empty() && text.back() == u'\\')
+            text.remove_suffix(1);
+        const auto slash = text.find(u'\\');
+        const std::string root = FoldCase(Narrow(text.substr(0, slash)));
+        std::string path;
+        for (auto name : kRoots)
+            if (FoldCase(std::string(name)) == root)
+                path = name;
+        if (path.empty())
+            return std::nullopt;
+        if (slash == View::npos)
+            return path;
+        const std::string below = Narrow(text.substr(slash));
+        if (below.size() < 2 || below.back() == '\\' || below.find("\\\\") != std::string::npos)
+            return std::nullopt;
+        return path + below;
+    }
+
+    void KeyLine(View text) {
+        current_ = nullptr;
+        const auto close = text.rfind(u']');
+        if (close == View::npos || text.empty() || IsBlank(text.front()))
+            return;
+        text = text.substr(0, close);
+        const bool remove = text.front() == u'-';
+        if (remove)
+            text.remove_prefix(1);
+        const auto path = KeyPath(text);
+        if (!path)
+            return;
+        if (remove)
+            hive_.DeleteKey(*path);
+        else
+            current_ = &hive_.MakeKey(*path);
+    }
+
+    // Hex data with its continuation lines ("\" at the end) joined.
+    Text JoinContinued(View data) {
+        Text joined(TrimRight(data));
+        while (!joined.empty() && joined.back() == u'\\' && next_ < lines_.size()) {
+            joined.pop_back();
+            joined += TrimRight(TrimLeft(lines_[next_++]));
+        }
+        return joined;
+    }
+
+    void ValueLine(View text) {
+        Text name;
+        if (text.front() == u'@') {
+            text.remove_prefix(1);
+        } else {
+            text.remove_prefix(1);
+            auto quoted = ReadQuoted(text);
+            if (!quoted)
+                return;
+            name = std::move(*quoted);
+        }
+        text = TrimLeft(text);
+        if (text.empty() || text.front() != u'=')
+            return;
+        text = TrimLeft(text.substr(1));
+        const Text joined = StartsWithNoCase(text, "hex") ? JoinContinued(text) : Text(text);
+        auto data = ReadData(joined, ansi_);
+        if (!data || !current_)
+            return;
+        const std::string utf8Name = Narrow(name);
+        if (data->remove) {
+            current_->values.erase(FoldCase(utf8Name));
+            return;
+        }
+        data->value.name = utf8Name;
+        current_->values[FoldCase(utf8Name)] = std::move(data->value);
+    }
+
+    std::vector<View> lines_;
+    bool ansi_;
+    std::size_t next_ = 1;
+    Key* current_ = nullptr; // the key of the last good key line (map nodes stay put)
+    Hive hive_;
+};
+
+} // namespace
+
+// ---- Hive -------------------------------------------------------------------
+
+const Key* Hive::FindKey(const std::string& path) const {
+    const auto found = keys_.find(FoldCase(path));
+    return found == keys_.end() ? nullptr : &found->second;
+}
+
+const Value* Hive::FindValue(const std::string& keyPath, const std::string& valueName) const {
+    const Key* key = FindKey(keyPath);
+    if (!key)
+        return nullptr;
+    const auto found = key->values.find(FoldCase(valueName));
+    return found == key->values.end() ? nullptr : &found->second;
+}
+
+Key& Hive::MakeKey(const std::string& path) {
+    Key* key = nullptr;
+    for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+        const std::string prefix = path.substr(0, end);
+        auto [entry, added] = keys_.try_emplace(FoldCase(prefix));
+        if (added)
+            entry->second.path = prefix;
+        key = &entry->second;
+        if (end == std::string::npos)
+            return *key;
+    }
+}
+
+void Hive::DeleteKey(const std::string& path) {
+    const std::string folded = FoldCase(path);
+    keys_.erase(folded);
+    const std::string below = folded + '\\';
+    auto first = keys_.lower_bound(below);
+    auto last = first;
+    while (last != keys_.end() && last->first.compare(0, below.size(), below) == 0)
+        ++last;
+    keys_.erase(first, last);
+}
+
+// ---- Files ------------------------------------------------------------------
+
+Hive ParseRegFile(std::string_view bytes) {
+    const Text text = DecodeFile(bytes);
+    auto lines = SplitLines(text);
+    if (lines.empty())
+        return {};
+    const View header = TrimRight(TrimLeft(lines.front()));
+    if (header == u"REGEDIT4")
+        return Parser(std::move(lines), true).Run();
+    if (header == u"Windows Registry Editor Version 5.00")
+        return Parser(std::move(lines), false).Run();
+    return {};
+}
+
+Hive LoadRegFile(const std::string& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file)
+        return {};
+    // Read through the stream (not its buffer): a folder or a read error
+    // then sets the bad bit instead of throwing.
+    std::string bytes;
+    char chunk[4096];
+    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(file.gcount()));
+    if (file.bad())
+        return {};
+    return ParseRegFile(bytes);
+}
+
+// ---- Text -------------------------------------------------------------------
+
+std::string FoldCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::vector<unsigned char> AnsiData(const Value& value) {
+    if (value.type != kSz && value.type != kExpandSz && value.type != kMultiSz)
+        return value.data;
+    Text text;
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
+        text.push_back(static_cast<char16_t>(value.data[i] | value.data[i + 1] << 8));
+    const std::string ansi = Utf16ToUtf8(text);
+    return {ansi.begin(), ansi.end()};
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+    std::u16string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const int length = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 0;
+        char32_t code = length == 1   ? lead
+                        : length == 2 ? lead & 0x1F
+                        : length == 3 ? lead & 0x0F
+                                      : lead & 0x07;
+        bool valid = length > 0 && i + length <= text.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = code << 6 | (next & 0x3F);
+        }
+        constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && code >= kShortest[length] && code <= 0x10FFFF &&
+                !(code >= 0xD800 && code <= 0xDFFF);
+        if (!valid) {
+            result.push_back(kReplacement);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            result.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+            result.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+        } else {
+            result.push_back(static_cast<char16_t>(code));
+        }
+        i += length;
+    }
+    return result;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF)
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        else if (code >= 0xD800 && code <= 0xDFFF)
+            code = kReplacement;
+        if (code < 0x80) {
+            result.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            result.push_back(static_cast<char>(0xC0 | code >> 6));
+            result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            result.push_back(static_cast<char>(0xE0 | code >> 12));
+            result.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            result.push_back(static_cast<char>(0xF0 | code >> 18));
+            result.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+            result.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return result;
+}
+
+} // namespace platform::regfile

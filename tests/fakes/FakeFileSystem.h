@@ -1,0 +1,35 @@
+#pragma once
+// A file system of named files and folders held in memory. It records the
+// file existence tests, and fails every step while `failing` is set.
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+class FakeFileSystem : public platform::FileSystem {
+public:
+    std::string ApplicationFolder() const override { return applicationFolder; }
+    bool FolderExists(const std::string& path) const override {
+        failIfAsked();
+        return folders.count(path) > 0;
+    }
+    bool FileExists(const std::string& path) const override {
+        existenceTests.push_back(path);
+        failIfAsked();
+        return files.count(path) > 0;
+    }
+
+    std::string applicationFolder = "app";
+    std::set<std::string> files;
+    std::set<std::string> folders;
+    bool failing = false;
+    mutable std::vector<std::string> existenceTests;
+
+private:
+    void failIfAsked() const {
+        if (failing)
+            throw platform::Failure(75, "Path/File access error");
+    }
+};

@@ -1,0 +1,342 @@
+// The registry export file format as the registry stand-in reads it, and the
+// contract of its open, query and close calls.
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QtTest>
+
+#include "RegFileText.h"
+#include "platform/RegFile.h"
+#include "platform/posix/RegFileRegistry.h"
+
+using namespace platform;
+
+namespace {
+
+const QString kKeyLine = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\r\n";
+const std::string kKey = "SOFTWARE\\Test";
+
+struct Read {
+    long status = -1;
+    std::uint32_t type = 0;
+    QByteArray data;
+};
+
+Read ReadValue(const std::string& file, const std::string& key, const std::string& name) {
+    RegFileRegistry registry(file);
+    RegKey handle = 0;
+    Read read;
+    read.status = registry.OpenKey(kHKeyLocalMachine, key, 0, kKeyRead, &handle);
+    if (read.status != kErrorSuccess)
+        return read;
+    std::vector<unsigned char> buffer(4096);
+    std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
+    read.status = registry.QueryValue(handle, name, &read.type, buffer.data(), &size);
+    if (read.status == kErrorSuccess)
+        read.data = QByteArray(reinterpret_cast<const char*>(buffer.data()), size);
+    registry.CloseKey(handle);
+    return read;
+}
+
+bool KeyExists(const std::string& file, const std::string& key) {
+    RegFileRegistry registry(file);
+    RegKey handle = 0;
+    const bool found = registry.OpenKey(kHKeyLocalMachine, key, 0, kKeyRead, &handle) == 0;
+    registry.CloseKey(handle);
+    return found;
+}
+
+QByteArray Bytes(std::initializer_list<int> bytes) {
+    QByteArray result;
+    for (int b : bytes)
+        result.append(static_cast<char>(b));
+    return result;
+}
+
+QByteArray Sz(const char* text) {
+    return QByteArray(text, int(qstrlen(text)) + 1);
+}
+
+} // namespace
+
+class TestRegFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    // The same body must read the same from an 8-bit and a UTF-16 file.
+    void values_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("text keeps its terminating zero")
+            << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\""
+            << "PATH" << 1u << Sz("C:\\Tools\\msinfo32.exe");
+        QTest::newRow("escaped quote") << "\"Q\"=\"say \\\"hi\\\"\""
+                                       << "Q" << 1u << Sz("say \"hi\"");
+        QTest::newRow("other escapes stay as written") << "\"E\"=\"a\\nb\""
+                                                       << "E" << 1u << Sz("a\\nb");
+        QTest::newRow("empty text") << "\"E\"=\"\""
+                                    << "E" << 1u << Sz("");
+        QTest::newRow("non-ASCII text comes back as UTF-8")
+            << QString::fromUtf8("\"U\"=\"Grüße €\"") << "U" << 1u << Sz("Grüße €");
+        QTest::newRow("default value") << "@=\"deflt\""
+                                       << "" << 1u << Sz("deflt");
+        QTest::newRow("escaped value name") << "\"a\\\"b\\\\c\"=\"x\""
+                                            << "a\"b\\c" << 1u << Sz("x");
+        QTest::newRow("blanks around =") << "  \"S\" \t=  \"x\"  ; note"
+                                         << "S" << 1u << Sz("x");
+        QTest::newRow("dword least significant byte first") << "\"D\"=dword:00010203"
+                                                            << "D" << 4u << Bytes({3, 2, 1, 0});
+        QTest::newRow("dword with fewer digits") << "\"D\"=DWORD:ff"
+                                                 << "D" << 4u << Bytes({0xff, 0, 0, 0});
+        QTest::newRow("binary") << "\"B\"=hex:de,AD, be ,ef"
+                                << "B" << 3u << Bytes({0xde, 0xad, 0xbe, 0xef});
+        QTest::newRow("binary over continuation lines")
+            << "\"B\"=hex:01,02,\\\r\n  03,04,\\\r\n\t05"
+            << "B" << 3u << Bytes({1, 2, 3, 4, 5});
+        QTest::newRow("empty binary") << "\"B\"=hex:"
+                                      << "B" << 3u << QByteArray();
+        QTest::newRow("typed bytes") << "\"Q\"=hex(b):01,00,00,00,00,00,00,00"
+                                     << "Q" << 11u << Bytes({1, 0, 0, 0, 0, 0, 0, 0});
+        QTest::newRow("type none") << "\"N\"=hex(0):"
+                                   << "N" << 0u << QByteArray();
+        QTest::newRow("later line wins") << "\"V\"=\"one\"\r\n\"v\"=\"two\""
+                                         << "V" << 1u << Sz("two");
+    }
+    void values() {
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        QFETCH(uint, type);
+        QFETCH(QByteArray, data);
+        for (auto format : {RegFormat::Regedit4, RegFormat::Unicode5}) {
+            const auto file = WriteRegFile(dir_, kKeyLine + line + "\r\n", format);
+            const Read read = ReadValue(file, kKey, name.toStdString());
+            QCOMPARE(read.status, kErrorSuccess);
+            QCOMPARE(read.type, type);
+            QCOMPARE(read.data, data);
+        }
+    }
+
+    // Text given as bytes: UTF-16 in version 5 files, ANSI bytes in 8-bit ones.
+    void textAsBytes_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<uint>("type");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("UTF-16 text without its zero")
+            << int(RegFormat::Unicode5) << "hex(1):61,00,62,00" << 1u << QByteArray("ab");
+        QTest::newRow("expandable UTF-16 text")
+            << int(RegFormat::Unicode5) << "hex(2):25,00,41,00,25,00,00,00" << 2u << Sz("%A%");
+        QTest::newRow("multi text")
+            << int(RegFormat::Unicode5) << "hex(7):61,00,00,00,62,00,00,00,00,00" << 7u
+            << Bytes({'a', 0, 'b', 0, 0});
+        QTest::newRow("ANSI expandable text")
+            << int(RegFormat::Regedit4) << "hex(2):25,41,25,00" << 2u << Sz("%A%");
+        QTest::newRow("ANSI text without its zero")
+            << int(RegFormat::Regedit4) << "hex(1):c3,a9" << 1u << QByteArray("é");
+        QTest::newRow("empty text") << int(RegFormat::Unicode5) << "hex(1):" << 1u << QByteArray();
+    }
+    void textAsBytes() {
+        QFETCH(int, format);
+        QFETCH(QString, line);
+        QFETCH(uint, type);
+        QFETCH(QByteArray, data);
+        const auto file =
+            WriteRegFile(dir_, kKeyLine + "\"T\"=" + line + "\r\n", RegFormat(format));
+        const Read read = ReadValue(file, kKey, "T");
+        QCOMPARE(read.status, kErrorSuccess);
+        QCOMPARE(read.type, type);
+        QCOMPARE(read.data, data);
+    }
+
+    void keysIgnoreLetterCaseAndCreateTheirParents() {
+        const auto file = WriteRegFile(dir_, "[hkey_local_machine\\Software\\Vendor\\Tool]\r\n"
+                                             "\"Name\"=\"x\"\r\n"
+                                             "; \"Hidden\"=\"comment\"\r\n"
+                                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\VENDOR\\TOOL\\]\r\n"
+                                             "\"Other\"=\"y\"\r\n");
+        QCOMPARE(ReadValue(file, "SOFTWARE\\vendor\\tool", "NAME").data, Sz("x"));
+        QCOMPARE(ReadValue(file, "software\\Vendor\\Tool", "other").data, Sz("y"));
+        QCOMPARE(ReadValue(file, "SOFTWARE\\Vendor\\Tool", "Hidden").status, kErrorFileNotFound);
+        QVERIFY(KeyExists(file, "SOFTWARE\\Vendor"));
+        QVERIFY(KeyExists(file, ""));
+        QVERIFY(!KeyExists(file, "SOFTWARE\\Vend"));
+    }
+
+    void deletions() {
+        const auto file = WriteRegFile(dir_, "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"v\"=\"1\"\r\n"
+                                             "[HKEY_LOCAL_MACHINE\\A\\B\\C]\r\n"
+                                             "[HKEY_LOCAL_MACHINE\\A\\BB]\r\n"
+                                             "\"gone\"=\"1\"\r\n\"kept\"=\"1\"\r\n"
+                                             "\"GONE\"=-\r\n"
+                                             "[-HKEY_LOCAL_MACHINE\\a\\b]\r\n"
+                                             "\"orphan\"=\"1\"\r\n"
+                                             "[HKEY_LOCAL_MACHINE\\A\\D]\r\n\"v\"=\"1\"\r\n"
+                                             "[-HKEY_LOCAL_MACHINE\\A\\D]\r\n"
+                                             "[HKEY_LOCAL_MACHINE\\A\\D]\r\n\"w\"=\"2\"\r\n");
+        QVERIFY(!KeyExists(file, "A\\B"));
+        QVERIFY(!KeyExists(file, "A\\B\\C"));
+        QVERIFY(KeyExists(file, "A\\BB"));
+        QCOMPARE(ReadValue(file, "A\\BB", "gone").status, kErrorFileNotFound);
+        QCOMPARE(ReadValue(file, "A\\BB", "kept").status, kErrorSuccess);
+        QCOMPARE(ReadValue(file, "A\\D", "v").status, kErrorFileNotFound);
+        QCOMPARE(ReadValue(file, "A\\D", "w").status, kErrorSuccess);
+    }
+
+    // Each bad line is skipped; the good line after it still counts.
+    void malformedLinesAreSkipped_data() {
+        QTest::addColumn<QString>("bad");
+        QTest::newRow("unterminated text") << "\"X\"=\"abc";
+        QTest::newRow("junk after text") << "\"X\"=\"abc\" junk";
+        QTest::newRow("unterminated name") << "\"X=\"abc\"";
+        QTest::newRow("no equals sign") << "\"X\" \"abc\"";
+        QTest::newRow("nine dword digits") << "\"X\"=dword:000000001";
+        QTest::newRow("dword without digits") << "\"X\"=dword:";
+        QTest::newRow("dword not hex") << "\"X\"=dword:0000000g";
+        QTest::newRow("byte too long") << "\"X\"=hex:100";
+        QTest::newRow("byte not hex") << "\"X\"=hex:0g";
+        QTest::newRow("two commas") << "\"X\"=hex:01,,02";
+        QTest::newRow("type unclosed") << "\"X\"=hex(2:00";
+        QTest::newRow("unknown data") << "\"X\"=str:\"abc\"";
+        QTest::newRow("bare word") << "X=abc";
+        QTest::newRow("NUL and control bytes") << QString::fromLatin1("\"X\0\x01\"=\x7f", 7);
+    }
+    void malformedLinesAreSkipped() {
+        QFETCH(QString, bad);
+        for (auto format : {RegFormat::Regedit4, RegFormat::Unicode5}) {
+            const auto file =
+                WriteRegFile(dir_, kKeyLine + bad + "\r\n\"Good\"=\"ok\"\r\n", format);
+            QCOMPARE(ReadValue(file, kKey, "X").status, kErrorFileNotFound);
+            QCOMPARE(ReadValue(file, kKey, "Good").data, Sz("ok"));
+        }
+    }
+
+    // Values after a key line that names no key belong nowhere.
+    void malformedKeyLines_data() {
+        QTest::addColumn<QString>("keyLine");
+        QTest::addColumn<std::string>("path");
+        QTest::newRow("abbreviated root") << "[HKLM\\SOFTWARE\\K]" << std::string("SOFTWARE\\K");
+        QTest::newRow("unknown root") << "[HKEY_SOMEWHERE\\K]" << std::string("K");
+        QTest::newRow("no closing bracket") << "[HKEY_LOCAL_MACHINE\\K" << std::string("K");
+        QTest::newRow("blank after bracket") << "[ HKEY_LOCAL_MACHINE\\K]" << std::string("K");
+        QTest::newRow("empty key name") << "[HKEY_LOCAL_MACHINE\\A\\\\K]" << std::string("A");
+        QTest::newRow("other root") << "[HKEY_CURRENT_USER\\K]" << std::string("K");
+    }
+    void malformedKeyLines() {
+        QFETCH(QString, keyLine);
+        QFETCH(std::string, path);
+        const auto file = WriteRegFile(dir_, "[HKEY_LOCAL_MACHINE\\Before]\r\n" + keyLine +
+                                                 "\r\n\"X\"=\"1\"\r\n");
+        QCOMPARE(ReadValue(file, path, "X").status, kErrorFileNotFound);
+        QCOMPARE(ReadValue(file, "Before", "X").status, kErrorFileNotFound);
+    }
+
+    void filesWithoutHeaderOrUnreadableAreEmpty_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("no header") << QByteArray("[HKEY_LOCAL_MACHINE\\K]\r\n\"X\"=\"1\"\r\n");
+        QTest::newRow("old header") << QByteArray("REGEDIT\r\n[HKEY_LOCAL_MACHINE\\K]\r\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("BOM only") << QByteArray("\xFF\xFE", 2);
+        QTest::newRow("odd UTF-16") << QByteArray("\xFF\xFEW\0i\0n", 7);
+    }
+    void filesWithoutHeaderOrUnreadableAreEmpty() {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(regfile::ParseRegFile(bytes.toStdString()).KeyCount(), 0u);
+    }
+
+    void unreadableFilesAreEmpty() {
+        QCOMPARE(regfile::LoadRegFile(dir_.filePath("missing.reg").toStdString()).KeyCount(), 0u);
+        QCOMPARE(regfile::LoadRegFile(dir_.path().toStdString()).KeyCount(), 0u);
+        RegFileRegistry registry(dir_.filePath("missing.reg").toStdString());
+        RegKey key = 0;
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, kKeyRead, &key), kErrorFileNotFound);
+    }
+
+    void headerVariants() {
+        QCOMPARE(
+            regfile::ParseRegFile("\xEF\xBB\xBFREGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n").KeyCount(),
+            2u);
+        QCOMPARE(regfile::ParseRegFile("  REGEDIT4  \n[HKEY_LOCAL_MACHINE\\K]").KeyCount(), 2u);
+    }
+
+    // The contract of the three calls, as the Windows functions keep it.
+    void registryContract() {
+        const auto file = WriteRegFile(dir_, kKeyLine + "\"S\"=\"abc\"\r\n\"D\"=dword:7\r\n");
+        RegFileRegistry registry(file);
+        RegKey key = 77;
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, "SOFTWARE\\Missing", 0, kKeyRead, &key),
+                 kErrorFileNotFound);
+        QCOMPARE(key, RegKey(0));
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, 0x2003F, &key), kErrorAccessDenied);
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, 0x20006, &key), kErrorAccessDenied);
+        QCOMPARE(registry.OpenKey(RegKey(0x1234), kKey, 0, kKeyRead, &key), kErrorInvalidHandle);
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, kKeyRead, &key), kErrorSuccess);
+
+        std::uint32_t type = 0, size = 3;
+        unsigned char buffer[16] = {};
+        QCOMPARE(registry.QueryValue(key, "S", &type, buffer, &size), kErrorMoreData);
+        QCOMPARE(size, 4u);
+        QCOMPARE(registry.QueryValue(key, "S", &type, nullptr, &size), kErrorSuccess);
+        QCOMPARE(size, 4u);
+        size = sizeof buffer;
+        QCOMPARE(registry.QueryValue(key, "s", &type, buffer, &size), kErrorSuccess);
+        QCOMPARE(type, kRegSz);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), int(size)), Sz("abc"));
+        QCOMPARE(registry.QueryValue(key, "Missing", &type, buffer, &size), kErrorFileNotFound);
+
+        RegKey below = 0; // a key opened below an open key
+        QCOMPARE(registry.OpenKey(key, "", 0, kKeyQueryValue, &below), kErrorSuccess);
+        size = sizeof buffer;
+        QCOMPARE(registry.QueryValue(below, "D", &type, buffer, &size), kErrorSuccess);
+        QCOMPARE(type, kRegDword);
+        QCOMPARE(size, 4u);
+
+        QCOMPARE(registry.CloseKey(below), kErrorSuccess);
+        QCOMPARE(registry.CloseKey(key), kErrorSuccess);
+        QCOMPARE(registry.CloseKey(key), kErrorInvalidHandle);
+        QCOMPARE(registry.QueryValue(key, "S", &type, buffer, &size), kErrorInvalidHandle);
+        QCOMPARE(registry.CloseKey(0), kErrorInvalidHandle);
+    }
+
+    void rootHandleMayBeSignExtended() {
+        const auto file = WriteRegFile(dir_, kKeyLine);
+        RegFileRegistry registry(file);
+        RegKey key = 0;
+        const auto extended = static_cast<RegKey>(static_cast<std::intptr_t>(
+            std::int32_t(static_cast<std::uint32_t>(kHKeyLocalMachine))));
+        QCOMPARE(registry.OpenKey(extended, kKey, 0, kKeyRead, &key), kErrorSuccess);
+        registry.CloseKey(key);
+    }
+
+    void fileIsReadAgainAtEachOpen() {
+        const auto file = WriteRegFile(dir_, kKeyLine + "\"V\"=\"old\"\r\n");
+        RegFileRegistry registry(file);
+        RegKey first = 0, second = 0;
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, kKeyRead, &first), kErrorSuccess);
+        WriteRegFile(dir_, kKeyLine + "\"V\"=\"new\"\r\n");
+        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, kKeyRead, &second), kErrorSuccess);
+        unsigned char buffer[8];
+        std::uint32_t type = 0, size = sizeof buffer;
+        registry.QueryValue(first, "V", &type, buffer, &size);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), int(size)), Sz("old"));
+        size = sizeof buffer;
+        registry.QueryValue(second, "V", &type, buffer, &size);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), int(size)), Sz("new"));
+    }
+
+    void fileLocation() {
+        qputenv(kRegistryFileVariable, "/elsewhere/my.reg");
+        QCOMPARE(RegFileRegistry::DefaultFileName(), std::string("/elsewhere/my.reg"));
+        qunsetenv(kRegistryFileVariable);
+        const QString beside = QCoreApplication::applicationDirPath() + "/wavecrest.reg";
+        QCOMPARE(QString::fromStdString(RegFileRegistry::DefaultFileName()), beside);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QTEST_GUILESS_MAIN(TestRegFile)
+#include "tst_regfile.moc"

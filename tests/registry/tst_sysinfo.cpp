@@ -1,0 +1,242 @@
+// The registry value reader and the system information launcher, against
+// registry files written here and fake processes, files and message boxes.
+#include <QtTest>
+
+#include "RegFileText.h"
+#include "dialogs/SysInfoLauncher.h"
+#include "fakes/FakeFileSystem.h"
+#include "fakes/FakeMsgBox.h"
+#include "fakes/FakeProcessStarter.h"
+#include "platform/Paths.h"
+#include "platform/RegFile.h"
+#include "platform/Services.h"
+#include "platform/posix/RegFileRegistry.h"
+
+using namespace platform;
+
+namespace {
+
+// Counts opens and closes, so the tests see that every lookup closes its key.
+class CountingRegistry : public RegFileRegistry {
+public:
+    using RegFileRegistry::RegFileRegistry;
+    long OpenKey(RegKey root, const std::string& subKey, std::uint32_t options,
+                 std::uint32_t access, RegKey* result) override {
+        ++opens;
+        accessAsked.push_back(access);
+        return RegFileRegistry::OpenKey(root, subKey, options, access, result);
+    }
+    long CloseKey(RegKey key) override {
+        ++closes;
+        return RegFileRegistry::CloseKey(key);
+    }
+    int opens = 0, closes = 0;
+    std::vector<std::uint32_t> accessAsked;
+};
+
+const QString kMsinfo = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n";
+const QString kLocation = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\r\n";
+
+} // namespace
+
+class TestSysInfo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void getKeyValue_data() {
+        QTest::addColumn<QString>("line"); // under the MSINFO key
+        QTest::addColumn<QString>("valueName");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("text stored with its zero") << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\""
+                                                   << "PATH"
+                                                   << "x" << true << "C:\\Tools\\msinfo32.exe";
+        QTest::newRow("text stored without its zero") << "\"PATH\"=hex(1):61,00,62,00,63,00"
+                                                      << "PATH"
+                                                      << "" << true << "abc";
+        QTest::newRow("value name in other letter case") << "\"Path\"=\"p\""
+                                                         << "pAtH"
+                                                         << "" << true << "p";
+        QTest::newRow("size 0 reads as empty text") << "\"PATH\"=hex(1):"
+                                                    << "PATH"
+                                                    << "x" << true << "";
+        QTest::newRow("dword 03 02 01 00 is &h010203") << "\"N\"=dword:00010203"
+                                                       << "N"
+                                                       << "" << true << "66051";
+        QTest::newRow("dword digits follow the text held") << "\"N\"=dword:00000001"
+                                                           << "N"
+                                                           << "12" << true << "301989889";
+        QTest::newRow("dword with top bit set is negative") << "\"N\"=dword:ffffffff"
+                                                            << "N"
+                                                            << "" << true << "-1";
+        QTest::newRow("dword zero") << "\"N\"=dword:00000000"
+                                    << "N"
+                                    << "" << true << "0";
+        QTest::newRow("dword after non-hex text stays text") << "\"N\"=dword:00000102"
+                                                             << "N"
+                                                             << "C:" << true << "&hC:000102";
+        QTest::newRow("expandable text leaves the text held") << "\"PATH\"=hex(2):61,00,00,00"
+                                                              << "PATH"
+                                                              << "held" << true << "held";
+        QTest::newRow("binary leaves the text held") << "\"B\"=hex:01"
+                                                     << "B"
+                                                     << "held" << true << "held";
+        QTest::newRow("1023 characters and the zero fit")
+            << "\"PATH\"=\"" + QString(1023, 'a') + "\""
+            << "PATH"
+            << "" << true << QString(1023, 'a');
+        QTest::newRow("over 1024 bytes counts as missing")
+            << "\"PATH\"=\"" + QString(1024, 'a') + "\""
+            << "PATH"
+            << "x" << false << "";
+        QTest::newRow("missing value") << "\"Other\"=\"v\""
+                                       << "PATH"
+                                       << "x" << false << "";
+    }
+    void getKeyValue() {
+        QFETCH(QString, line);
+        QFETCH(QString, valueName);
+        QFETCH(QString, before);
+        QFETCH(bool, result);
+        QFETCH(QString, after);
+        CountingRegistry registry(WriteRegFile(dir_, kMsinfo + line + "\r\n", RegFormat::Unicode5));
+        std::string keyVal = before.toStdString();
+        QCOMPARE(dialogs::GetKeyValue(registry, kHKeyLocalMachine, dialogs::kMsinfoKey,
+                                      valueName.toStdString(), keyVal),
+                 result);
+        QCOMPARE(QString::fromStdString(keyVal), after);
+        QCOMPARE(registry.accessAsked, std::vector<std::uint32_t>{kKeyRead});
+        QCOMPARE(registry.closes, 1);
+    }
+
+    void getKeyValueOfMissingKey() {
+        CountingRegistry registry(WriteRegFile(dir_, kMsinfo));
+        std::string keyVal = "held";
+        QVERIFY(!dialogs::GetKeyValue(registry, kHKeyLocalMachine, "SOFTWARE\\Nowhere", "PATH",
+                                      keyVal));
+        QCOMPARE(keyVal, std::string());
+        QCOMPARE(registry.closes, 1); // with the handle still zero
+    }
+
+    // The three roads: started from "PATH", started from the folder, the message.
+    void startSysInfo_data() {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("startFails");
+        QTest::addColumn<QString>("started");       // empty: the message instead
+        QTest::addColumn<QStringList>("fileTests"); // existence tests made
+        const QString tool = "C:\\Tools" + QString::fromStdString(Sep("MSINFO32.EXE"));
+        QTest::newRow("PATH used unchanged, no existence test")
+            << kMsinfo + "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe -x\"\r\n"
+            << QStringList{} << false << "C:\\Tools\\msinfo32.exe -x" << QStringList{};
+        QTest::newRow("folder from MSINFO with the tool in it")
+            << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
+            << QStringList{tool} << false << tool << QStringList{tool};
+        QTest::newRow("folder without the tool")
+            << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
+            << QStringList{} << false << "" << QStringList{tool};
+        QTest::newRow("both values missing")
+            << kMsinfo + kLocation << QStringList{} << false << "" << QStringList{};
+        QTest::newRow("PATH of another type starts nothing")
+            << kMsinfo + "\"PATH\"=hex(2):61,00,00,00\r\n"
+            << QStringList{} << false << "" << QStringList{};
+        QTest::newRow("PATH that cannot be started")
+            << kMsinfo + "\"PATH\"=\"C:\\\\nothing.exe\"\r\n"
+            << QStringList{} << true << "" << QStringList{};
+    }
+    void startSysInfo() {
+        QFETCH(QString, body);
+        QFETCH(QStringList, files);
+        QFETCH(bool, startFails);
+        QFETCH(QString, started);
+        QFETCH(QStringList, fileTests);
+        RegFileRegistry registry(WriteRegFile(dir_, body));
+        FakeFileSystem fileSystem;
+        for (const auto& file : files)
+            fileSystem.files.insert(file.toStdString());
+        FakeProcessStarter processes;
+        processes.failing = startFails;
+        FakeMsgBox messageBox;
+
+        dialogs::StartSysInfo(registry, fileSystem, processes, messageBox);
+
+        QStringList tested;
+        for (const auto& path : fileSystem.existenceTests)
+            tested << QString::fromStdString(path);
+        QCOMPARE(tested, fileTests);
+        if (started.isEmpty()) {
+            QVERIFY(processes.started.empty());
+            QCOMPARE(messageBox.shown.size(), 1u);
+            QCOMPARE(messageBox.shown[0].text,
+                     std::string("System Information Is Unavailable At This Time"));
+            QCOMPARE(messageBox.shown[0].style, 0);
+            QCOMPARE(messageBox.shown[0].title, std::string("Wavecrest"));
+        } else {
+            QCOMPARE(processes.started.size(), 1u);
+            QCOMPARE(QString::fromStdString(processes.started[0].commandLine), started);
+            QCOMPARE(processes.started[0].windowState, 1);
+            QVERIFY(messageBox.shown.empty());
+        }
+    }
+
+    void failedExistenceTestShowsTheMessage() {
+        RegFileRegistry registry(WriteRegFile(dir_, kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"));
+        FakeFileSystem fileSystem;
+        fileSystem.failing = true;
+        FakeProcessStarter processes;
+        FakeMsgBox messageBox;
+        dialogs::StartSysInfo(registry, fileSystem, processes, messageBox);
+        QVERIFY(processes.attempts.empty());
+        QCOMPARE(messageBox.shown.size(), 1u);
+    }
+
+    // Nothing is remembered: a second click repeats both lookups.
+    void clickingAgainRepeatsTheLookups() {
+        CountingRegistry registry(WriteRegFile(dir_, kMsinfo));
+        FakeFileSystem fileSystem;
+        FakeProcessStarter processes;
+        FakeMsgBox messageBox;
+        platform::Services services;
+        services.registry = &registry;
+        services.fileSystem = &fileSystem;
+        services.processes = &processes;
+        services.messageBox = &messageBox;
+        dialogs::StartSysInfo(services);
+        QCOMPARE(registry.opens, 2);
+        WriteRegFile(dir_, kMsinfo + "\"PATH\"=\"tool\"\r\n");
+        dialogs::StartSysInfo(services);
+        QCOMPARE(registry.opens, 3);
+        QCOMPARE(registry.opens, registry.closes);
+        QCOMPARE(messageBox.shown.size(), 1u);
+        QCOMPARE(processes.started.size(), 1u);
+    }
+
+    // The file the build writes beside the program names a program that is
+    // there, or nothing.
+    void builtRegistryFileNamesAnExistingProgram() {
+        const QByteArray bin = qgetenv("WAVECREST_BIN");
+        if (bin.isEmpty())
+            QSKIP("WAVECREST_BIN is not set");
+        const auto hive = regfile::LoadRegFile(bin.toStdString() + "/wavecrest.reg");
+        const std::string key = "HKEY_LOCAL_MACHINE\\" + std::string(dialogs::kMsinfoKey);
+        QVERIFY(hive.FindKey(key));
+        const regfile::Value* path = hive.FindValue(key, "PATH");
+        if (!path)
+            QSKIP("no system information program was found when building");
+        const auto bytes = regfile::AnsiData(*path);
+        QString program = QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()),
+                                            qsizetype(bytes.size()) - 1);
+        if (program.startsWith('"'))
+            program = program.mid(1, program.size() - 2);
+        QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QTEST_GUILESS_MAIN(TestSysInfo)
+#include "tst_sysinfo.moc"
