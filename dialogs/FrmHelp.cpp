@@ -1,0 +1,102 @@
+#include "FrmHelp.h"
+
+#include "DialogFont.h"
+#include "ProjectSettings.h"
+#include "TextBox.h"
+#include "platform/Services.h"
+#include "platform/Shell.h"
+#include "platform/Untrapped.h"
+#include "platform/qt/Twips.h"
+
+#include <QPushButton>
+
+using platform::PlaceTwips;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QPushButton* makeButton(const QString& caption, QWidget* container, int left, int top, int width,
+                        int height) {
+    auto* button = new QPushButton(caption, container);
+    button->setAutoDefault(false); // the window has no default button
+    PlaceTwips(button, left, top, width, height);
+    return button;
+}
+
+// Locked: the user may select, scroll and copy but not change the text.
+TextBox* makeHelpBox(QWidget* container) {
+    auto* box = new TextBox(container);
+    box->setReadOnly(true);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box->setTabChangesFocus(true);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setWordWrapMode(QTextOption::WordWrap);
+    PlaceTwips(box, 240, 600, 4695, 3135);
+    return box;
+}
+
+} // namespace
+
+QString FrmHelp::HelpText() {
+    QString text = QStringLiteral("This is the help file for the radio show program.");
+    text += kCrLf + kCrLf;
+    text += QStringLiteral(
+        "The program is actually pretty simple, and does not really need a help file.");
+    text += kCrLf;
+    text += QStringLiteral("That is all.");
+    text += kCrLf + kCrLf;
+    text += QStringLiteral("   -Dudezo");
+    text += kCrLf + kCrLf + kCrLf;
+    text += QStringLiteral("If the chatroom and music player do not work, update Internet "
+                           "Explorer's Flash Player plugin! Visual Basic 6.0 relies on Internet "
+                           "Explorer for all of it's internet functions");
+    return text;
+}
+
+QString FrmHelp::OnlineHelpAddress() {
+    return QStringLiteral("http://") + QString::fromUtf8(settings::kStationHost) +
+           QStringLiteral("/vavudavizezez/dedevirevo/wavecrest");
+}
+
+FrmHelp::FrmHelp()
+    : Form(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    keepOutOfTaskBar();
+    UseDialogFont(*this);
+    setWindowTitle(QStringLiteral("Help"));
+    // The client area's top-left corner goes where the layout puts it.
+    setGeometry(platform::TwipsRect(2760, 3750, 5220, 3945));
+    setFixedSize(platform::TwipsSize(5220, 3945));
+
+    OKButton = makeButton(QStringLiteral("OK"), this, 240, 120, 1215, 375);
+    Text1 = makeHelpBox(this);
+    Command1 = makeButton(QStringLiteral("Click Here for the online help page."), this, 1680, 120,
+                          3255, 375);
+    QWidget::setTabOrder(OKButton, Text1);
+    QWidget::setTabOrder(Text1, Command1);
+    connectHandlers();
+    OKButton->setFocus();
+}
+
+void FrmHelp::connectHandlers() {
+    connect(OKButton, &QPushButton::clicked, this, &FrmHelp::OKButton_Click);
+    connect(Command1, &QPushButton::clicked, this, [this] {
+        platform::RunReported("Opening the online help page", [this] { Command1_Click(); });
+    });
+}
+
+void FrmHelp::Form_Load() {
+    Text1->setText(HelpText());
+}
+
+void FrmHelp::Command1_Click() {
+    // The shell's answer is not looked at: no browser means nothing happens.
+    platform::services().shell->Open(OnlineHelpAddress().toStdString());
+}
+
+void FrmHelp::OKButton_Click() {
+    Unload();
+}
