@@ -1,0 +1,160 @@
+// The help window: its fixed text word for word, its place on the screen,
+// the online help button and the show/OK cycle.
+#include "ProjectSettings.h"
+#include "dialogs/FrmHelp.h"
+#include "dialogs/TextBox.h"
+#include "fakes/FakeMsgBox.h"
+#include "fakes/FakeShell.h"
+#include "platform/Services.h"
+
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+const QString kExpectedHelpText =
+    "This is the help file for the radio show program.\r\n"
+    "\r\n"
+    "The program is actually pretty simple, and does not really need a help file.\r\n"
+    "That is all.\r\n"
+    "\r\n"
+    "   -Dudezo\r\n"
+    "\r\n"
+    "\r\n"
+    "If the chatroom and music player do not work, update Internet Explorer's Flash Player "
+    "plugin! Visual Basic 6.0 relies on Internet Explorer for all of it's internet functions";
+
+} // namespace
+
+class TestFrmHelp : public QObject {
+    Q_OBJECT
+
+    FakeMsgBox messages;
+    FakeShell shell;
+    int endRequests = 0;
+
+private Q_SLOTS:
+    void init() {
+        messages = FakeMsgBox();
+        shell = FakeShell();
+        platform::Services fakes;
+        fakes.messageBox = &messages;
+        fakes.shell = &shell;
+        platform::install(fakes);
+        endRequests = 0;
+        platform::LoadedWindows::setEndProgram([this] { ++endRequests; });
+    }
+
+    void cleanup() {
+        // Each case starts with no window loaded.
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* form = qobject_cast<platform::Form*>(window))
+                form->Unload();
+    }
+
+    void loadSetsTheExactHelpText() {
+        platform::FormSlot<FrmHelp> help;
+        const QString text = help.Show().Text1->Text();
+        QCOMPARE(text, kExpectedHelpText);
+        QCOMPARE(text.count("\r\n"), 8);
+        QCOMPARE(text.count('\n'), 8); // no bare line feeds
+        QVERIFY(!text.endsWith('\n'));
+        QCOMPARE(text.split("\r\n").at(5), QString("   -Dudezo"));
+        // What the box shows is the same text, line for line.
+        QCOMPARE(help.window()->Text1->toPlainText(), QString(text).replace("\r\n", "\n"));
+    }
+
+    void windowAsLaidOut() {
+        platform::FormSlot<FrmHelp> help;
+        FrmHelp& window = help.Show();
+        QCOMPARE(window.windowTitle(), QString("Help"));
+        QCOMPARE(window.geometry(), QRect(184, 250, 348, 263)); // client area, 15 twips a pixel
+        QCOMPARE(window.minimumSize(), window.maximumSize());   // fixed frame
+        const Qt::WindowFlags flags = window.windowFlags();
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QCOMPARE(window.windowType(), Qt::Tool); // no task bar button
+
+        QCOMPARE(window.OKButton->text(), QString("OK"));
+        QCOMPARE(window.OKButton->geometry(), QRect(16, 8, 81, 25));
+        QCOMPARE(window.Text1->geometry(), QRect(16, 40, 313, 209));
+        QCOMPARE(window.Command1->text(), QString("Click Here for the online help page."));
+        QCOMPARE(window.Command1->geometry(), QRect(112, 8, 217, 25));
+        QCOMPARE(window.OKButton->nextInFocusChain(), window.Text1);
+        QVERIFY(!window.OKButton->isDefault() && !window.Command1->isDefault());
+    }
+
+    void helpTextIsLockedButSelectable() {
+        platform::FormSlot<FrmHelp> help;
+        TextBox* box = help.Show().Text1;
+        QVERIFY(box->isReadOnly());
+        QVERIFY(box->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+        QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(box->wordWrapMode(), QTextOption::WordWrap);
+        QTest::keyClicks(box, "typed");
+        QCOMPARE(box->Text(), kExpectedHelpText);
+    }
+
+    void onlineHelpButtonOpensTheHelpPage() {
+        platform::FormSlot<FrmHelp> help;
+        FrmHelp& window = help.Show();
+        QTest::mouseClick(window.Command1, Qt::LeftButton);
+        const std::string expected =
+            std::string("http://") + settings::kStationHost + "/vavudavizezez/dedevirevo/wavecrest";
+        QCOMPARE(shell.opened, std::vector<std::string>{expected});
+        QVERIFY(help.isLoaded()); // the window stays
+        QVERIFY(messages.shown.empty());
+    }
+
+    void onlineHelpWithoutBrowserSaysNothing() {
+        platform::Services noBrowser;
+        noBrowser.messageBox = &messages; // the base shell opens nothing
+        platform::install(noBrowser);
+        platform::FormSlot<FrmHelp> help;
+        QTest::mouseClick(help.Show().Command1, Qt::LeftButton);
+        QVERIFY(help.isLoaded());
+        QVERIFY(messages.shown.empty());
+    }
+
+    void showTwiceGivesOneWindow() {
+        platform::FormSlot<FrmHelp> help;
+        FrmHelp* first = &help.Show();
+        first->Text1->setText("changed while open");
+        FrmHelp* second = &help.Show();
+        QCOMPARE(first, second);
+        QCOMPARE(help.loads(), 1);
+        QCOMPARE(second->Text1->Text(), QString("changed while open")); // no second load
+    }
+
+    void closingAndShowingAgainLoadsAfresh_data() {
+        QTest::addColumn<bool>("byOkButton");
+        QTest::newRow("OK") << true;
+        QTest::newRow("close box") << false;
+    }
+
+    void closingAndShowingAgainLoadsAfresh() {
+        QFETCH(bool, byOkButton);
+        platform::FormSlot<FrmHelp> help;
+        FrmHelp& first = help.Show();
+        first.Text1->setText("changed while open");
+        first.Command1->setFocus();
+        if (byOkButton)
+            QTest::mouseClick(first.OKButton, Qt::LeftButton);
+        else
+            first.close();
+        QVERIFY(!help.isLoaded());
+        QCOMPARE(endRequests, 1); // it was the only window
+
+        FrmHelp& again = help.Show();
+        QCOMPARE(help.loads(), 2);
+        QCOMPARE(again.Text1->Text(), kExpectedHelpText);
+        QVERIFY(QTest::qWaitForWindowActive(&again));
+        QCOMPARE(QApplication::focusWidget(), again.OKButton);
+    }
+};
+
+QTEST_MAIN(TestFrmHelp)
+#include "tst_frmhelp.moc"
