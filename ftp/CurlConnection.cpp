@@ -14,50 +14,81 @@ namespace {
 
 constexpr long kUploadBufferSize = 512 * 1024;
 
-// Feeds one local file to libcurl; in ASCII mode lone LFs become CR LF, as
-// the ASCII type requires on the wire.
+// Feeds one local file to libcurl. In ASCII mode libcurl itself turns every
+// LF into CR LF on the wire, so CR LF pairs of the file are handed over as a
+// lone LF: text with either line end goes out with CR LF, once.
 struct UploadSource {
     std::FILE* file = nullptr;
-    curl_off_t size = -1; // known in binary mode
+    curl_off_t size = -1; // bytes handed to libcurl, when known
     bool ascii = false;
-    bool previousWasCr = false;
+    bool pendingCr = false;
     bool readError = false;
     bool reachedEnd = false;
-    std::uint64_t sent = 0;
-
-    // libcurl stops asking once `size` bytes are sent, before we see the end.
-    bool Complete() const {
-        return !readError && (size >= 0 ? sent == static_cast<std::uint64_t>(size) : reachedEnd);
-    }
+    std::uint64_t handed = 0;
     std::vector<char> raw;
     Connection::ProgressListener progress;
 
+    // libcurl stops asking once `size` bytes are handed over, before the end shows.
+    bool Complete() const {
+        return !readError && (size >= 0 ? handed == static_cast<std::uint64_t>(size) : reachedEnd);
+    }
+
     std::size_t Fill(char* buffer, std::size_t capacity) {
-        std::size_t produced =
-            ascii ? FillConverted(buffer, capacity) : std::fread(buffer, 1, capacity, file);
+        const std::size_t produced =
+            ascii ? FillText(buffer, capacity) : std::fread(buffer, 1, capacity, file);
         if (produced == 0 || (!ascii && produced < capacity)) {
             readError = std::ferror(file) != 0;
             reachedEnd = std::feof(file) != 0;
         }
-        sent += produced;
+        handed += produced;
         if (progress && produced > 0)
             progress(produced);
         return produced;
     }
 
-    std::size_t FillConverted(char* buffer, std::size_t capacity) {
-        raw.resize(capacity / 2);
+    std::size_t FillText(char* buffer, std::size_t capacity) {
+        raw.resize(capacity - 1); // room for a CR held back from the last block
         const std::size_t got = std::fread(raw.data(), 1, raw.size(), file);
         std::size_t out = 0;
         for (std::size_t i = 0; i < got; ++i) {
-            if (raw[i] == '\n' && !previousWasCr)
+            if (pendingCr && raw[i] != '\n')
                 buffer[out++] = '\r';
-            buffer[out++] = raw[i];
-            previousWasCr = raw[i] == '\r';
+            pendingCr = raw[i] == '\r';
+            if (!pendingCr)
+                buffer[out++] = raw[i];
+        }
+        if (got == 0 && pendingCr) {
+            buffer[out++] = '\r';
+            pendingCr = false;
         }
         return out;
     }
 };
+
+curl_off_t FileSize(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return -1;
+    const curl_off_t size = std::ftell(file);
+    std::rewind(file);
+    return size;
+}
+
+// What FillText hands over for the whole file: one byte less per CR LF.
+curl_off_t TextSize(std::FILE* file) {
+    std::vector<char> block(64 * 1024);
+    curl_off_t size = 0;
+    bool previousWasCr = false;
+    std::size_t got;
+    while ((got = std::fread(block.data(), 1, block.size(), file)) > 0) {
+        for (std::size_t i = 0; i < got; ++i) {
+            size += (block[i] == '\n' && previousWasCr) ? 0 : 1;
+            previousWasCr = block[i] == '\r';
+        }
+    }
+    const bool readable = !std::ferror(file);
+    std::rewind(file);
+    return readable ? size : -1;
+}
 
 std::size_t ReadHook(char* buffer, std::size_t size, std::size_t count, void* user) {
     auto* source = static_cast<UploadSource*>(user);
@@ -160,6 +191,9 @@ void CurlConnection::OnControlText(bool incoming, const std::string& text) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (incoming) {
+            if (!greeting_.empty() && replies_)
+                replies_(greeting_); // the server answered: we are connected
+            greeting_.clear();
             if (IsFinalReply(line))
                 lastReply_ = std::stoi(line.substr(0, 3));
             if (!hidingReplies_ && replies_)
@@ -198,9 +232,9 @@ bool CurlConnection::Open(const std::string& host, int port, const std::string& 
     curl_easy_setopt(handle_, CURLOPT_USERNAME, user.c_str());
     curl_easy_setopt(handle_, CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
-    if (replies_)
-        replies_("Connected to " + host + ".");
+    greeting_ = "Connected to " + host + ".";
     const bool ok = Perform(error);
+    greeting_.clear();
     hidingReplies_ = false;
     if (!ok && !open_)
         return false;
@@ -243,10 +277,7 @@ PutResult CurlConnection::Put(const std::string& localPath, const std::string& r
     source.ascii = ascii;
     source.progress = std::move(progress);
     std::setvbuf(source.file, nullptr, _IONBF, 0);
-    if (!ascii && std::fseek(source.file, 0, SEEK_END) == 0) {
-        source.size = std::ftell(source.file);
-        std::rewind(source.file);
-    }
+    source.size = ascii ? TextSize(source.file) : FileSize(source.file);
     curl_easy_setopt(handle_, CURLOPT_URL, Url(remoteName).c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 1L);
@@ -261,7 +292,9 @@ PutResult CurlConnection::Put(const std::string& localPath, const std::string& r
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 0L);
     std::fclose(source.file);
-    result.bytes = source.sent;
+    curl_off_t onTheWire = 0; // after libcurl's line-end conversion
+    curl_easy_getinfo(handle_, CURLINFO_SIZE_UPLOAD_T, &onTheWire);
+    result.bytes = static_cast<std::uint64_t>(onTheWire);
     // Sent means: libcurl saw no error, the whole file was read and the
     // server confirmed the transfer. Anything else is a transfer cut off.
     const bool confirmed = lastReply_ == 226 || lastReply_ == 250;

@@ -37,6 +37,7 @@ private:
     std::string baseUrl_;
     bool open_ = false;
     bool hidingReplies_ = false; // replies to libcurl's own bookkeeping commands
+    std::string greeting_;       // shown when the server's first reply comes
     std::string awaitedCommand_;
     int lastReply_ = 0;
     LineListener replies_;

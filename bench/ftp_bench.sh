@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Upload speed of our ftp.exe against the curl command-line tool, side by
+# side on one vsftpd bound to 127.0.0.1 (data on tmpfs, so neither disk nor
+# server sets the pace):
+#   1. one 500 MB file;
+#   2. 200 small files: one script for ours, curl once per file, and curl
+#      sending them all over one connection.
+# Usage: bench/ftp_bench.sh [folder of ftp.exe]   (default: build/bin)
+set -euo pipefail
+
+bin_dir=$(cd "${1:-$(dirname "$0")/../build/bin}" && pwd)
+client="$bin_dir/ftp.exe"
+[[ -x $client ]] || { echo "no $client: build the wavecrest_ftp target first" >&2; exit 1; }
+
+# Bench-only tools, installed here rather than for every machine.
+if ! command -v vsftpd >/dev/null && [[ ! -x /usr/sbin/vsftpd ]] || ! command -v curl >/dev/null; then
+    apt-get install -y vsftpd curl >/dev/null
+fi
+id ftp >/dev/null 2>&1 || useradd --system --no-create-home --home-dir /srv/ftp ftp
+mkdir -p /var/run/vsftpd/empty
+
+work=$(mktemp -d -p /dev/shm ftpbench.XXXXXX)
+chmod 755 "$work"
+server_pid=""
+cleanup() {
+    [[ -n $server_pid ]] && kill "$server_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+mkdir -p "$work/root/up" "$work/local/small"
+chown ftp "$work/root/up"
+cat >"$work/vsftpd.conf" <<CONF
+listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=$port
+background=NO
+anonymous_enable=YES
+local_enable=NO
+write_enable=YES
+anon_upload_enable=YES
+anon_other_write_enable=YES
+anon_root=$work/root
+no_anon_password=YES
+pasv_enable=YES
+pasv_min_port=$((port + 1))
+pasv_max_port=$((port + 400))
+seccomp_sandbox=NO
+secure_chroot_dir=/var/run/vsftpd/empty
+xferlog_enable=NO
+dirmessage_enable=NO
+max_per_ip=0
+CONF
+/usr/sbin/vsftpd "$work/vsftpd.conf" &
+server_pid=$!
+for _ in $(seq 50); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+    sleep 0.1
+done
+
+url="ftp://127.0.0.1:$port/up"
+now() { date +%s.%N; }
+seconds_of() { local start; start=$(now); "$@" >/dev/null; awk -v a="$(now)" -v b="$start" 'BEGIN { print a - b }'; }
+clear_uploads() { find "$work/root/up" -mindepth 1 -delete; }
+
+run_ours() { # script lines...
+    printf '%s\n' "open 127.0.0.1 $port" anonymous guest@ binary prompt "cd up" "$@" bye \
+        >"$work/local/bench.ftps"
+    (cd "$work/local" && "$client" -s:bench.ftps) || { echo "ftp.exe failed" >&2; exit 1; }
+}
+
+echo "Creating 500 MB and 200 small files in $work ..."
+head -c $((500 * 1024 * 1024)) /dev/urandom >"$work/local/big.bin"
+for i in $(seq -w 1 200); do head -c $((8192 + 37 * 10#$i)) /dev/urandom >"$work/local/small/s$i.mp3"; done
+small_names=$(cd "$work/local/small" && ls | paste -sd, -)
+
+best() { sort -g | head -1; }
+ours_big=(); curl_big=()
+for round in 1 2 3; do
+    clear_uploads
+    ours_big+=("$(seconds_of run_ours "put big.bin")")
+    cmp -s "$work/local/big.bin" "$work/root/up/big.bin" || { echo "ftp.exe: big.bin differs" >&2; exit 1; }
+    clear_uploads
+    curl_big+=("$(seconds_of curl -sS --user anonymous:guest@ -T "$work/local/big.bin" "$url/")")
+    cmp -s "$work/local/big.bin" "$work/root/up/big.bin" || { echo "curl: big.bin differs" >&2; exit 1; }
+done
+t_ours_big=$(printf '%s\n' "${ours_big[@]}" | best)
+t_curl_big=$(printf '%s\n' "${curl_big[@]}" | best)
+
+ours_small=(); curl_each=(); curl_reuse=()
+for round in 1 2 3; do
+    clear_uploads
+    ours_small+=("$(seconds_of run_ours "mput small/*.mp3")")
+    [[ $(ls "$work/root/up" | wc -l) == 200 ]] || { echo "ftp.exe: not all small files" >&2; exit 1; }
+    clear_uploads
+    curl_each+=("$(seconds_of bash -c 'for f in "$1"/*.mp3; do curl -sS --user anonymous:guest@ -T "$f" "$2/" || exit 1; done' _ "$work/local/small" "$url")")
+    clear_uploads
+    curl_reuse+=("$(seconds_of curl -sS --user anonymous:guest@ -T "$work/local/small/{$small_names}" "$url/")")
+    [[ $(ls "$work/root/up" | wc -l) == 200 ]] || { echo "curl: not all small files" >&2; exit 1; }
+done
+t_ours_small=$(printf '%s\n' "${ours_small[@]}" | best)
+t_curl_each=$(printf '%s\n' "${curl_each[@]}" | best)
+t_curl_reuse=$(printf '%s\n' "${curl_reuse[@]}" | best)
+
+mbps() { awk -v t="$1" 'BEGIN { printf "%.1f", 500 / t }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo
+echo "One 500 MB file over loopback (best of 3):"
+printf '  ftp.exe  %7.3f s  %7s MB/s\n' "$t_ours_big" "$(mbps "$t_ours_big")"
+printf '  curl     %7.3f s  %7s MB/s\n' "$t_curl_big" "$(mbps "$t_curl_big")"
+echo "  throughput ftp.exe / curl = $(ratio "$t_curl_big" "$t_ours_big")  (goal: >= 0.90)"
+echo
+echo "200 small files (8-16 KB), best of 3:"
+printf '  ftp.exe, one script        %7.3f s\n' "$t_ours_small"
+printf '  curl, one command per file %7.3f s   ftp.exe is %sx faster\n' "$t_curl_each" "$(ratio "$t_curl_each" "$t_ours_small")"
+printf '  curl, one connection       %7.3f s   time ratio ftp.exe / curl = %s\n' "$t_curl_reuse" "$(ratio "$t_ours_small" "$t_curl_reuse")"

@@ -1,0 +1,81 @@
+#pragma once
+// A real FTP server for one test: pyftpdlib on 127.0.0.1 and a free port,
+// one user with a temporary home. Stopped when the fixture goes; the server
+// also ends by itself after a few minutes, so none is ever left behind.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+
+class FtpServerFixture {
+public:
+    static constexpr const char* kUser = "tester";
+    static constexpr const char* kPassword = "Pw-9f3kq7Zt";
+
+    // `dropName`: a STOR of a file whose name holds it is cut off half-way.
+    explicit FtpServerFixture(const QString& dropName = {}) {
+        const QString script =
+            qEnvironmentVariable("WAVECREST_TEST_SOURCE") + "/tests/ftp/ftp_server.py";
+        QStringList arguments{script,       "--home",  home_.path(), "--user", kUser,
+                              "--password", kPassword, "--lifetime", "240"};
+        if (!dropName.isEmpty())
+            arguments << "--drop-name" << dropName;
+        server_.setStandardErrorFile(QProcess::nullDevice());
+        server_.start("/usr/bin/python3", arguments);
+        QElapsedTimer timer;
+        timer.start();
+        while (port_ == 0 && timer.elapsed() < 15000 && server_.state() != QProcess::NotRunning) {
+            server_.waitForReadyRead(200);
+            const QByteArray line = server_.readLine().trimmed();
+            if (line.startsWith("PORT "))
+                port_ = line.mid(5).toInt();
+        }
+    }
+    ~FtpServerFixture() {
+        server_.kill();
+        server_.waitForFinished(5000);
+    }
+
+    int port() const { return port_; }
+    QString home() const { return home_.path(); }
+    QByteArray remoteFile(const QString& name) const {
+        QFile file(home_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool hasRemoteFile(const QString& name) const { return QFile::exists(home_.filePath(name)); }
+
+private:
+    QTemporaryDir home_;
+    QProcess server_;
+    int port_ = 0;
+};
+
+// One run of our ftp.exe in `folder`, without a window; bounded in time.
+struct ClientRun {
+    int exitCode = -1;
+    QString transcript;
+};
+
+inline ClientRun RunClient(const QString& folder, const QStringList& arguments,
+                           const QByteArray& standardInput = {}) {
+    QProcess client;
+    client.setWorkingDirectory(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("WAVECREST_SHOW_WINDOW");
+    client.setProcessEnvironment(environment);
+    client.setProcessChannelMode(QProcess::MergedChannels);
+    client.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe", arguments);
+    client.waitForStarted(5000);
+    client.write(standardInput);
+    client.closeWriteChannel();
+    ClientRun run;
+    if (client.waitForFinished(60000) && client.exitStatus() == QProcess::NormalExit)
+        run.exitCode = client.exitCode();
+    else
+        client.kill();
+    run.transcript = QString::fromUtf8(client.readAll());
+    return run;
+}

@@ -1,0 +1,285 @@
+// Our command-line FTP client against a real FTP server on 127.0.0.1: the
+// installed script, logins, prompts, transfer types, failures and the
+// transcript. Each test runs the built ftp.exe as a user's script would.
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Client.h"
+#include "FtpServerFixture.h"
+
+namespace {
+
+QByteArray RandomBytes(int size) {
+    QByteArray bytes(size, '\0');
+    QRandomGenerator generator(static_cast<quint32>(size));
+    for (auto& byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The script as installed beside the program, pointed at the test server.
+QString InstalledScriptFor(const FtpServerFixture& server, const QString& folder = {}) {
+    QFile installed(qEnvironmentVariable("WAVECREST_BIN") + "/sendfiles.ftps");
+    if (!installed.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(installed.readAll()).split('\n');
+    lines[0] = QString("open 127.0.0.1 %1").arg(server.port());
+    lines[1] = FtpServerFixture::kUser;
+    lines[2] = FtpServerFixture::kPassword;
+    if (!folder.isEmpty())
+        lines.insert(lines.indexOf("prompt") + 1, "cd " + folder);
+    return lines.join('\n');
+}
+
+QString LoginLines(const FtpServerFixture& server) {
+    return QString("open 127.0.0.1 %1\n%2\n%3\n")
+        .arg(server.port())
+        .arg(FtpServerFixture::kUser, FtpServerFixture::kPassword);
+}
+
+} // namespace
+
+class FtpClientTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir app_; // the application folder: script and temp/
+
+    ClientRun RunScript(const QString& script, const QStringList& switches = {}) {
+        WriteFile(app_.filePath("script.ftps"), script.toUtf8());
+        const ClientRun run = RunClient(app_.path(), switches + QStringList{"-s:script.ftps"});
+        if (run.transcript.contains(FtpServerFixture::kPassword))
+            qWarning("password shown in: %s", qPrintable(run.transcript));
+        return run;
+    }
+
+private Q_SLOTS:
+    void init() {
+        QDir(app_.filePath("temp")).removeRecursively();
+        QDir(app_.path()).mkpath("temp");
+    }
+
+    // The installed script sends every staged MP3, whatever the letter case
+    // of its extension, and nothing else; the bytes arrive unchanged.
+    void installedScriptSendsStagedSongs_data() {
+        QTest::addColumn<QString>("remoteFolder");
+        QTest::newRow("login folder") << "";
+        QTest::newRow("remote folder") << "songs";
+    }
+    void installedScriptSendsStagedSongs() {
+        QFETCH(QString, remoteFolder);
+        FtpServerFixture server;
+        QVERIFY(server.port() > 0);
+        if (!remoteFolder.isEmpty())
+            QDir(server.home()).mkdir(remoteFolder);
+        const QMap<QString, int> songs{
+            {"one.mp3", 3 * 1024 * 1024 + 17}, {"Two Words.MP3", 40000}, {"three.Mp3", 0}};
+        for (auto song = songs.begin(); song != songs.end(); ++song)
+            WriteFile(app_.filePath("temp/" + song.key()), RandomBytes(song.value()));
+        WriteFile(app_.filePath("temp/notes.txt"), "not a song");
+
+        const QString script = InstalledScriptFor(server, remoteFolder);
+        QVERIFY(!script.isEmpty());
+        const ClientRun run = RunScript(script);
+
+        QVERIFY2(run.exitCode == 0, qPrintable(run.transcript));
+        const QString prefix = remoteFolder.isEmpty() ? "" : remoteFolder + "/";
+        for (auto song = songs.begin(); song != songs.end(); ++song) {
+            QCOMPARE(server.remoteFile(prefix + song.key()), RandomBytes(song.value()));
+            QVERIFY(run.transcript.contains(
+                QRegularExpression(QString("ftp: %1 bytes sent in \\d+\\.\\d\\dSeconds "
+                                           "\\d+\\.\\d\\dKbytes/sec\\.")
+                                       .arg(song.value()))));
+        }
+        QVERIFY(!server.hasRemoteFile(prefix + "notes.txt"));
+        QVERIFY(run.transcript.contains("ftp> mput temp/*.mp3"));
+        QVERIFY(!run.transcript.contains(FtpServerFixture::kPassword));
+    }
+
+    void logins_data() {
+        QTest::addColumn<QStringList>("switches");
+        QTest::addColumn<QString>("login"); // %1 port, %2 user, %3 password
+        QTest::addColumn<bool>("loggedIn");
+        QTest::newRow("answers after open") << QStringList{} << "open 127.0.0.1 %1\n%2\n%3\n"
+                                            << true;
+        QTest::newRow("user command") << QStringList{"-n"} << "open 127.0.0.1 %1\nuser %2 %3\n"
+                                      << true;
+        QTest::newRow("user asks for password")
+            << QStringList{"-n"} << "open 127.0.0.1 %1\nuser %2\n%3\n"
+            << true;
+        QTest::newRow("debug shows commands") << QStringList{"-d"} << "open 127.0.0.1 %1\n%2\n%3\n"
+                                              << true;
+        QTest::newRow("refused password") << QStringList{} << "open 127.0.0.1 %1\n%2\nwrong%3\n"
+                                          << false;
+        QTest::newRow("refused user command")
+            << QStringList{"-n", "-d"} << "open 127.0.0.1 %1\nuser %2 x%3\n"
+            << false;
+    }
+    void logins() {
+        QFETCH(QStringList, switches);
+        QFETCH(QString, login);
+        QFETCH(bool, loggedIn);
+        FtpServerFixture server;
+        WriteFile(app_.filePath("temp/song.mp3"), RandomBytes(5000));
+        const QString script =
+            login.arg(server.port()).arg(FtpServerFixture::kUser, FtpServerFixture::kPassword) +
+            "binary\nput temp/song.mp3\nquote PASS " + FtpServerFixture::kPassword + "\nbye\n";
+
+        const ClientRun run = RunScript(script, switches);
+
+        QCOMPARE(server.remoteFile("song.mp3") == RandomBytes(5000), loggedIn);
+        QCOMPARE(run.exitCode, 1); // the PASS after login is refused
+        QCOMPARE(run.transcript.contains("Login failed."), !loggedIn);
+        QVERIFY(!run.transcript.contains(FtpServerFixture::kPassword));
+        if (switches.contains("-d"))
+            QVERIFY(run.transcript.contains("---> PASS ****"));
+    }
+
+    // With prompting on, mput takes each answer from the next script line.
+    void promptAnswersComeFromTheScript() {
+        FtpServerFixture server;
+        for (const auto* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
+            WriteFile(app_.filePath(QString("temp/") + name), name);
+        const ClientRun run = RunScript(LoginLines(server) + "mput temp/*.mp3\ny\nn\n\nno\nbye\n");
+        QVERIFY2(run.exitCode == 0, qPrintable(run.transcript));
+        QVERIFY(server.hasRemoteFile("a.mp3") && server.hasRemoteFile("c.mp3"));
+        QVERIFY(!server.hasRemoteFile("b.mp3") && !server.hasRemoteFile("d.mp3"));
+        QVERIFY(run.transcript.contains("mput temp/b.mp3? n"));
+        QVERIFY(!run.transcript.contains("Invalid command."));
+    }
+
+    // ASCII sends every line end as CR LF (the server stores its own line
+    // ends); binary sends the bytes as they are.
+    void asciiAndBinaryTypes_data() {
+        QTest::addColumn<QString>("typeCommand");
+        QTest::addColumn<int>("bytesSent");
+        QTest::addColumn<QByteArrayList>("acceptedOnServer");
+        QTest::newRow("ascii by default") << "" << 7 << QByteArrayList{"a\nb\nc"};
+        QTest::newRow("ascii") << "ascii" << 7 << QByteArrayList{"a\nb\nc"};
+        QTest::newRow("binary") << "binary" << 6 << QByteArrayList{"a\nb\r\nc"};
+        QTest::newRow("type image") << "type image" << 6 << QByteArrayList{"a\nb\r\nc"};
+    }
+    void asciiAndBinaryTypes() {
+        QFETCH(QString, typeCommand);
+        QFETCH(int, bytesSent);
+        QFETCH(QByteArrayList, acceptedOnServer);
+        FtpServerFixture server;
+        WriteFile(app_.filePath("temp/lines.txt"), "a\nb\r\nc");
+        const ClientRun run =
+            RunScript(LoginLines(server) + typeCommand + "\nput temp\\lines.txt\nbye\n");
+        QVERIFY2(run.exitCode == 0, qPrintable(run.transcript));
+        QVERIFY2(run.transcript.contains(QString("ftp: %1 bytes sent").arg(bytesSent)),
+                 qPrintable(run.transcript));
+        const QByteArray arrived = server.remoteFile("lines.txt");
+        QVERIFY2(acceptedOnServer.contains(arrived), arrived.constData());
+    }
+
+    // A failed or unknown command is reported and the script goes on; the
+    // exit status tells that something failed.
+    void failuresDoNotStopTheScript_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("missing local file") << "put temp/missing.mp3"
+                                            << "File not found";
+        QTest::newRow("unknown command") << "frobnicate now"
+                                         << "Invalid command.";
+        QTest::newRow("missing remote folder") << "cd nowhere"
+                                               << "550 ";
+        QTest::newRow("refused literal") << "literal XYZZY"
+                                         << "500 ";
+    }
+    void failuresDoNotStopTheScript() {
+        QFETCH(QString, failing);
+        QFETCH(QString, report);
+        FtpServerFixture server;
+        WriteFile(app_.filePath("temp/song.mp3"), RandomBytes(1000));
+        const ClientRun run = RunScript(LoginLines(server) + "binary\n" + failing +
+                                        "\nquote pasv\nput temp/song.mp3\nbye\n");
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.transcript.contains(report), qPrintable(run.transcript));
+        QCOMPARE(server.remoteFile("song.mp3"), RandomBytes(1000));
+        QVERIFY(run.transcript.contains("221 "));
+    }
+
+    // The server cuts the connection in the middle of a file: that file is
+    // reported as not sent, later commands find no connection.
+    void transferCutOffIsAFailure() {
+        FtpServerFixture server("cut");
+        WriteFile(app_.filePath("temp/a.mp3"), RandomBytes(2000));
+        WriteFile(app_.filePath("temp/cut.mp3"), RandomBytes(4 * 1024 * 1024));
+        WriteFile(app_.filePath("temp/z.mp3"), RandomBytes(3000));
+        const ClientRun run =
+            RunScript(LoginLines(server) + "binary\nprompt\nmput temp/*.mp3\nbye\n");
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(server.remoteFile("a.mp3"), RandomBytes(2000));
+        QVERIFY(run.transcript.contains("ftp: temp/cut.mp3 was not sent"));
+        QVERIFY(!run.transcript.contains(QString("ftp: %1 bytes sent").arg(4 * 1024 * 1024)));
+        QVERIFY(run.transcript.contains("Not connected."));
+        QVERIFY(!server.hasRemoteFile("z.mp3"));
+    }
+
+    void missingScriptFails() {
+        const ClientRun run = RunClient(app_.path(), {"-s:nothere.ftps"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.transcript.contains("Error opening script file nothere.ftps."));
+    }
+
+    // Commands from standard input, and the host given on the command line.
+    void hostArgumentAndStandardInput() {
+        FtpServerFixture server;
+        WriteFile(app_.filePath("temp/song.mp3"), "song");
+        const QString input = QString("%1\n%2\nbinary\nput temp/song.mp3 renamed.mp3\nbye\n")
+                                  .arg(FtpServerFixture::kUser, FtpServerFixture::kPassword);
+        const ClientRun run = RunClient(
+            app_.path(), {"-i", "127.0.0.1", QString::number(server.port())}, input.toUtf8());
+        QVERIFY2(run.exitCode == 0, qPrintable(run.transcript));
+        QCOMPARE(server.remoteFile("renamed.mp3"), QByteArray("song"));
+    }
+
+    void windowOnlyWithStateAndDisplay_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<int>("mode");
+        using ftp::WindowMode;
+        QTest::newRow("minimized") << "2"
+                                   << ":1"
+                                   << "" << int(WindowMode::Minimized);
+        QTest::newRow("normal") << "1"
+                                << ":1"
+                                << "xcb" << int(WindowMode::Normal);
+        QTest::newRow("no state") << ""
+                                  << ":1"
+                                  << "" << int(WindowMode::None);
+        QTest::newRow("hidden") << "0"
+                                << ":1"
+                                << "" << int(WindowMode::None);
+        QTest::newRow("no display") << "2"
+                                    << ""
+                                    << "" << int(WindowMode::None);
+        QTest::newRow("offscreen") << "2"
+                                   << ":1"
+                                   << "offscreen" << int(WindowMode::None);
+    }
+    void windowOnlyWithStateAndDisplay() {
+        QFETCH(QString, state);
+        QFETCH(QString, display);
+        QFETCH(QString, platform);
+        QFETCH(int, mode);
+        const QByteArray s = state.toUtf8(), d = display.toUtf8(), p = platform.toUtf8();
+        QCOMPARE(int(ftp::ChooseWindowMode(s.constData(), d.constData(), nullptr, p.constData())),
+                 mode);
+    }
+};
+
+QTEST_GUILESS_MAIN(FtpClientTest)
+#include "tst_ftpclient.moc"
