@@ -1,7 +1,55 @@
 #pragma once
-// Placeholder until the window is built: opens an empty window.
+// The music uploader: the listener copies MP3 files into the staging folder
+// ("temp" beside the program) one at a time, deletes one or all of them,
+// starts the sending and finishes. The staging folder is its only state.
+#include "platform/FileDialog.h"
 #include "platform/qt/Form.h"
+
+#include <string>
+
+class FileListBox;
+class QLabel;
+class QPushButton;
 
 class MusicUploader : public platform::Form {
     Q_OBJECT
+public:
+    MusicUploader();
+    ~MusicUploader() override;
+
+    void Form_Load() override;
+    void Browse_Click();
+    void cmdDelete_Click();
+    void Delete_Click();
+    void Finish_Click();
+    void Send_Click();
+
+    // The staging folder: the application folder + "\temp".
+    static std::string StagingFolder();
+
+    static const char* const kSendingHint;
+    static const char* const kBrowsingHint;
+    static const char* const kDeleteQuestion;
+    static const char* const kFtpCommandLine;
+
+    // Controls, named as the layout names them.
+    QPushButton* Browse;
+    QPushButton* Send;
+    FileListBox* File1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* Delete;
+    QPushButton* Finish;
+    QPushButton* cmdDelete;
+    QLabel* Label4;
+    platform::FileDialogSettings DlgOpenFile;
+
+protected:
+    void showEvent(class QShowEvent* event) override;
+
+private:
+    bool DirExists(const std::string& path);
+    void setTabOrder();
+    void connectHandlers();
 };

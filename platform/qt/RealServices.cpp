@@ -1,5 +1,6 @@
 #include "RealServices.h"
 
+#include "QtFileDialog.h"
 #include "QtMsgBox.h"
 #include "QtShell.h"
 #include "WebEngineBrowser.h"
@@ -14,6 +15,7 @@ void InstallRealServices(int argc, const char* const* argv) {
     static auto fileSystem = MakeSystemFileSystem();
     static auto processes = MakeSystemProcessStarter();
     static auto registry = MakeSystemRegistry();
+    static QtFileDialog fileDialog;
     static QtMsgBox messageBox;
     static QtShell shell;
     static WebEngineBrowserFactory browsers;
@@ -22,6 +24,7 @@ void InstallRealServices(int argc, const char* const* argv) {
     chosen.fileSystem = fileSystem.get();
     chosen.processes = processes.get();
     chosen.registry = registry.get();
+    chosen.fileDialog = &fileDialog;
     chosen.messageBox = &messageBox;
     chosen.shell = &shell;
     chosen.browsers = &browsers;

@@ -1,0 +1,382 @@
+#include "PosixFileSystem.h"
+
+#include "platform/Failure.h"
+#include "platform/SystemServices.h"
+#include "platform/Wildcard.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+[[noreturn]] void Fail(int number, const std::string& context) {
+    const std::string reason = std::strerror(number);
+    throw Failure(number, context.empty() ? reason : context + ": " + reason);
+}
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+// The folder part of a path ("." when there is none) and its last element.
+std::pair<std::string, std::string> SplitLast(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+bool IsHidden(const std::string& name) {
+    return !name.empty() && name.front() == '.';
+}
+
+bool HasWildcard(const std::string& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { Close(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    int Close() {
+        const int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+class Folder {
+public:
+    explicit Folder(const std::string& path) : dir_(::opendir(path.c_str())) {}
+    ~Folder() {
+        if (dir_)
+            ::closedir(dir_);
+    }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    DIR* get() const { return dir_; }
+
+private:
+    DIR* dir_;
+};
+
+// An ordinary file: a regular file, or a link to one.
+bool IsRegularEntry(DIR* dir, const dirent& entry) {
+    if (entry.d_type == DT_REG)
+        return true;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return false;
+    struct stat info {};
+    return ::fstatat(::dirfd(dir), entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsFolderEntry(DIR* dir, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    struct stat info {};
+    return ::fstatat(::dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
+// The temporary file a copy is written into: hidden, beside its target,
+// removed unless it was renamed into place.
+class PartFile {
+public:
+    PartFile(const std::string& target, mode_t mode) {
+        const auto [folder, name] = SplitLast(target);
+        folder_ = folder;
+        // Keeps the temporary name within the 255 bytes a name may have.
+        const std::string stem = "." + name.substr(0, 200) + ".part";
+        static thread_local std::mt19937 random{std::random_device{}()};
+        static const char kLetters[] =
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string suffix(6, ' ');
+            for (char& c : suffix)
+                c = kLetters[random() % (sizeof kLetters - 1)];
+            path_ = folder_ + "/" + stem + suffix;
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (fd >= 0) {
+                fd_ = std::make_unique<Descriptor>(fd);
+                return;
+            }
+            const int error = errno;
+            if (error != EEXIST)
+                Fail(error, "Cannot create a file in the folder " + Quoted(folder_));
+        }
+        Fail(EEXIST, "Cannot create a file in the folder " + Quoted(folder_));
+    }
+    ~PartFile() {
+        if (!placed_) {
+            fd_->Close();
+            ::unlink(path_.c_str());
+        }
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    int fd() const { return fd_->get(); }
+    const std::string& folder() const { return folder_; }
+
+    // Flushes the data to disk and renames the file to `target`.
+    void PlaceAs(const std::string& target) {
+        if (::fsync(fd()) != 0 || fd_->Close() != 0) {
+            const int error = errno;
+            Fail(error, "Cannot write into the folder " + Quoted(folder_));
+        }
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            const int error = errno;
+            Fail(error, "Cannot replace " + Quoted(target));
+        }
+        placed_ = true;
+        // The rename itself reaches the disk with the folder.
+        Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.get() >= 0)
+            ::fsync(folder.get());
+    }
+
+private:
+    std::string folder_;
+    std::string path_;
+    std::unique_ptr<Descriptor> fd_;
+    bool placed_ = false;
+};
+
+// Copies all of `in` to `out`: in the kernel when the file systems allow
+// it, else through a large buffer. Returns the number of bytes copied.
+off_t CopyContents(int in, int out) {
+    off_t copied = 0;
+    bool inKernel = true;
+    std::vector<char> buffer;
+    for (;;) {
+        ssize_t count;
+        if (inKernel) {
+            count = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+            if (count < 0 &&
+                (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                inKernel = false;
+                continue;
+            }
+        } else {
+            buffer.resize(4 << 20);
+            count = ::read(in, buffer.data(), buffer.size());
+            for (ssize_t written = 0; count > 0 && written < count;) {
+                const ssize_t part = ::write(out, buffer.data() + written, count - written);
+                if (part < 0 && errno != EINTR)
+                    return -1;
+                written += std::max<ssize_t>(part, 0);
+            }
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return count < 0 ? -1 : copied;
+        copied += count;
+    }
+}
+
+// A sort key: case-folded code points, so each name is folded once.
+struct ListEntry {
+    std::u32string key;
+    std::string name;
+};
+
+bool IsDigit(char32_t c) {
+    return c >= U'0' && c <= U'9';
+}
+
+// Natural order: runs of digits compare by value, the rest by folded letter.
+int CompareNatural(const std::u32string& a, const std::u32string& b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            size_t endA = i, endB = j;
+            while (i < a.size() && a[i] == U'0')
+                ++i;
+            while (j < b.size() && b[j] == U'0')
+                ++j;
+            for (endA = i; endA < a.size() && IsDigit(a[endA]);)
+                ++endA;
+            for (endB = j; endB < b.size() && IsDigit(b[endB]);)
+                ++endB;
+            if (endA - i != endB - j)
+                return endA - i < endB - j ? -1 : 1;
+            const int digits = a.compare(i, endA - i, b, j, endB - j);
+            if (digits != 0)
+                return digits;
+            i = endA;
+            j = endB;
+        } else if (a[i] != b[j]) {
+            return a[i] < b[j] ? -1 : 1;
+        } else {
+            ++i;
+            ++j;
+        }
+    }
+    return (i < a.size()) - (j < b.size());
+}
+
+bool EntryOrder(const ListEntry& a, const ListEntry& b) {
+    const int order = CompareNatural(a.key, b.key);
+    return order != 0 ? order < 0 : a.name < b.name;
+}
+
+} // namespace
+
+bool FileListOrder(const std::string& a, const std::string& b) {
+    return EntryOrder({FoldedCodePoints(a), a}, {FoldedCodePoints(b), b});
+}
+
+PosixFileSystem::PosixFileSystem(std::string applicationFolder)
+    : applicationFolder_(std::move(applicationFolder)) {}
+
+std::string PosixFileSystem::ExecutableFolder() {
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0)
+        return ".";
+    path.resize(static_cast<size_t>(length));
+    return SplitLast(path).first;
+}
+
+std::string PosixFileSystem::ApplicationFolder() const {
+    return applicationFolder_.empty() ? ExecutableFolder() : applicationFolder_;
+}
+
+bool PosixFileSystem::FolderExists(const std::string& path) const {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void PosixFileSystem::MakeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0)
+        Fail(errno, {});
+}
+
+void PosixFileSystem::SetCurrentFolder(const std::string& path) {
+    if (::chdir(path.c_str()) != 0) {
+        const int error = errno;
+        Fail(error, "Cannot change to the folder " + Quoted(path));
+    }
+}
+
+std::string PosixFileSystem::CurrentFolder() const {
+    for (size_t size = 4096;; size *= 2) {
+        std::string buffer(size, '\0');
+        if (::getcwd(buffer.data(), buffer.size()))
+            return buffer.c_str();
+        const int error = errno;
+        if (error != ERANGE)
+            Fail(error, "Cannot read the current folder");
+    }
+}
+
+void PosixFileSystem::CopyInto(const std::string& from, const std::string& to) {
+    Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat sourceInfo {};
+    if (source.get() < 0 || ::fstat(source.get(), &sourceInfo) != 0) {
+        const int error = errno;
+        Fail(error, "Cannot read " + Quoted(from));
+    }
+    if (!S_ISREG(sourceInfo.st_mode))
+        Fail(S_ISDIR(sourceInfo.st_mode) ? EISDIR : EINVAL, "Cannot copy " + Quoted(from));
+    struct stat targetInfo {};
+    if (::stat(to.c_str(), &targetInfo) == 0 && targetInfo.st_dev == sourceInfo.st_dev &&
+        targetInfo.st_ino == sourceInfo.st_ino)
+        return; // already in place
+
+    PartFile part(to, sourceInfo.st_mode & 07777);
+    const off_t copied = CopyContents(source.get(), part.fd());
+    const int error = errno;
+    if (copied < 0)
+        Fail(error, "Cannot copy " + Quoted(from) + " into the folder " + Quoted(part.folder()));
+    if (copied < sourceInfo.st_size)
+        Fail(EIO, Quoted(from) + " became shorter while it was copied");
+    part.PlaceAs(to);
+}
+
+void PosixFileSystem::DeleteMatching(const std::string& pattern) {
+    const auto [folder, last] = SplitLast(pattern);
+    struct stat info {};
+    const bool exactFile = ::lstat(pattern.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    if (exactFile || !HasWildcard(last)) {
+        const int error = ::unlink(pattern.c_str()) == 0 ? 0 : errno;
+        if (error != 0 && error != ENOENT && error != EISDIR)
+            Fail(error, "Cannot delete " + Quoted(pattern));
+        return;
+    }
+    Folder dir(folder);
+    if (!dir.get()) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return; // no folder, no matching file
+        Fail(error, "Cannot read the folder " + Quoted(folder));
+    }
+    std::vector<std::string> matching;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (!IsHidden(name) && WildcardMatch(last, name) && !IsFolderEntry(dir.get(), *entry))
+            matching.push_back(name);
+    }
+    // Deletes all it can, then reports the first file that stayed.
+    int firstError = 0;
+    std::string firstName;
+    for (const std::string& name : matching) {
+        if (::unlinkat(::dirfd(dir.get()), name.c_str(), 0) != 0 && errno != ENOENT &&
+            firstError == 0) {
+            firstError = errno;
+            firstName = name;
+        }
+    }
+    if (firstError != 0)
+        Fail(firstError, "Cannot delete " + Quoted(folder + "/" + firstName));
+}
+
+bool PosixFileSystem::FileExists(const std::string& path) const {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           !IsHidden(SplitLast(path).second);
+}
+
+std::vector<std::string> PosixFileSystem::ListFiles(const std::string& folder) const {
+    Folder dir(folder);
+    if (!dir.get()) {
+        const int error = errno;
+        Fail(error, "Cannot read the folder " + Quoted(folder));
+    }
+    std::vector<ListEntry> entries;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        std::string name = entry->d_name;
+        if (!IsHidden(name) && IsRegularEntry(dir.get(), *entry))
+            entries.push_back({FoldedCodePoints(name), std::move(name)});
+    }
+    std::sort(entries.begin(), entries.end(), EntryOrder);
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (ListEntry& entry : entries)
+        names.push_back(std::move(entry.name));
+    return names;
+}
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+    return std::make_unique<PosixFileSystem>();
+}
+
+} // namespace platform

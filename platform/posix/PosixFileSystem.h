@@ -1,0 +1,43 @@
+#pragma once
+// The file system of POSIX systems, on the system calls alone. "/" is the
+// separator; names starting with "." are hidden.
+#include "platform/FileSystem.h"
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class PosixFileSystem : public FileSystem {
+public:
+    // `applicationFolder` empty: the folder of the running executable.
+    explicit PosixFileSystem(std::string applicationFolder = {});
+
+    std::string ApplicationFolder() const override;
+    bool FolderExists(const std::string& path) const override;
+    void MakeFolder(const std::string& path) override;
+    void SetCurrentFolder(const std::string& path) override;
+    std::string CurrentFolder() const override;
+    // Copies in the kernel where it can, into ".<name>.part<random>" beside
+    // the target; flushed to disk before the rename puts it in place.
+    // Copying a file onto itself leaves it as it is.
+    void CopyInto(const std::string& from, const std::string& to) override;
+    // A last element that names an existing file exactly deletes that one
+    // file, even when it holds '*' or '?' (legal in POSIX names). A missing
+    // folder holds no matching file.
+    void DeleteMatching(const std::string& pattern) override;
+    bool FileExists(const std::string& path) const override;
+    // Sorted "naturally": letter case ignored and runs of digits compared
+    // by their value ("Track 2" before "Track 10").
+    std::vector<std::string> ListFiles(const std::string& folder) const override;
+
+    static std::string ExecutableFolder();
+
+private:
+    std::string applicationFolder_;
+};
+
+// True when `a` sorts before `b` in a file list (exposed for tests).
+bool FileListOrder(const std::string& a, const std::string& b);
+
+} // namespace platform

@@ -1,0 +1,192 @@
+#include "MusicUploader.h"
+
+#include "FileListBox.h"
+#include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
+#include "platform/Paths.h"
+#include "platform/ProcessStarter.h"
+#include "platform/Services.h"
+#include "platform/Untrapped.h"
+#include "platform/qt/Twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+
+using platform::PlaceTwips;
+using platform::RunReported;
+using platform::Sep;
+
+const char* const MusicUploader::kSendingHint =
+    "After you have selected the files you want, press Send The Music, and it you should be "
+    "hearing it soon!";
+const char* const MusicUploader::kBrowsingHint =
+    "Press \"Browse for .MP3 files\" to select and copy the music you want to send.    You can "
+    "send more than one song, but you can only select one song at a time.";
+const char* const MusicUploader::kDeleteQuestion = "Are you sure you want to delete that?";
+const char* const MusicUploader::kFtpCommandLine = "ftp.exe -s:sendfiles.ftps";
+
+namespace {
+
+// OFN_LONGNAMES | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY
+constexpr unsigned kOpenFlags = 0x281004;
+// MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2
+constexpr int kDeleteQuestionStyle = 324;
+
+platform::FileSystem& fileSystem() {
+    return *platform::services().fileSystem;
+}
+
+QPushButton* makeButton(const char* caption, QWidget* container, int left, int top, int width,
+                        int height) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), container);
+    button->setAutoDefault(false);
+    PlaceTwips(button, left, top, width, height);
+    return button;
+}
+
+QLabel* makeLabel(const char* caption, QWidget* container, int left, int top, int width,
+                  int height) {
+    auto* label = new QLabel(QString::fromUtf8(caption), container);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceTwips(label, left, top, width, height);
+    return label;
+}
+
+// The text after the last separator, or the whole path when it has none.
+std::string FileNameOf(const std::string& path) {
+    const auto separator = path.rfind(platform::kPathSeparator);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+} // namespace
+
+MusicUploader::MusicUploader()
+    : Form(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setWindowTitle(QStringLiteral("Music Uploader"));
+    setFixedSize(platform::TwipsSize(6150, 4500));
+    Browse = makeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
+    Send = makeButton("Send the Music!", this, 3240, 3840, 1695, 495);
+    File1 = new FileListBox(this);
+    PlaceTwips(File1, 240, 1440, 5655, 1065);
+    Label1 = makeLabel("You selected these files:", this, 240, 1200, 1935, 255);
+    Label2 = makeLabel(kSendingHint, this, 240, 3240, 5655, 495);
+    Label3 = makeLabel(kBrowsingHint, this, 240, 120, 5655, 495);
+    Delete = makeButton("Delete All", this, 1560, 2640, 1335, 375);
+    Finish = makeButton("Finish!", this, 1200, 3840, 1695, 495);
+    cmdDelete = makeButton("Delete Selected", this, 3240, 2640, 1455, 375);
+    // Lies beyond the right edge of the client area, out of sight.
+    Label4 = makeLabel("Label4", this, 6720, 840, 1695, 1095);
+    setTabOrder();
+    connectHandlers();
+    Browse->setFocus();
+}
+
+MusicUploader::~MusicUploader() = default;
+
+void MusicUploader::setTabOrder() {
+    const QList<QWidget*> order{Browse, Send, File1, Delete, Finish, cmdDelete};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void MusicUploader::connectHandlers() {
+    auto reported = [this](const char* what, void (MusicUploader::*handler)()) {
+        return [this, what, handler] { RunReported(what, [&] { (this->*handler)(); }); };
+    };
+    connect(
+        Browse, &QPushButton::clicked, this,
+        reported("Copying the chosen file into the staging folder", &MusicUploader::Browse_Click));
+    connect(cmdDelete, &QPushButton::clicked, this,
+            reported("Deleting the selected file", &MusicUploader::cmdDelete_Click));
+    connect(Delete, &QPushButton::clicked, this,
+            reported("Deleting the staged files", &MusicUploader::Delete_Click));
+    connect(Finish, &QPushButton::clicked, this,
+            reported("Deleting the staged MP3 files", &MusicUploader::Finish_Click));
+    connect(Send, &QPushButton::clicked, this,
+            reported("Starting the FTP client", &MusicUploader::Send_Click));
+}
+
+void MusicUploader::showEvent(QShowEvent* event) {
+    Form::showEvent(event);
+    // The first show gives the focus to the control with tab index 0.
+    if (!event->spontaneous())
+        Browse->setFocus();
+}
+
+std::string MusicUploader::StagingFolder() {
+    return fileSystem().ApplicationFolder() + Sep("temp");
+}
+
+bool MusicUploader::DirExists(const std::string& path) {
+    return fileSystem().FolderExists(path);
+}
+
+void MusicUploader::Form_Load() {
+    platform::FileSystem& files = fileSystem();
+    // A folder that cannot be made is reported by name; the window still
+    // opens, and the list stays empty.
+    const std::string staging = StagingFolder();
+    RunReported("Creating the folder \"" + staging + "\"", [&] {
+        if (!DirExists(staging))
+            files.MakeFolder(staging);
+    });
+    files.SetCurrentFolder(files.ApplicationFolder());
+    Label4->setText(QString::fromStdString(files.CurrentFolder()));
+    File1->setPath(files.ApplicationFolder() + Sep("temp"));
+
+    DlgOpenFile.initialFolder = files.ApplicationFolder();
+    DlgOpenFile.filter = "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*";
+    DlgOpenFile.filterIndex = 1;
+    DlgOpenFile.title = "Open File";
+    DlgOpenFile.flags = kOpenFlags;
+    DlgOpenFile.cancelError = true;
+}
+
+void MusicUploader::Browse_Click() {
+    const platform::FileDialogResult chosen =
+        platform::services().fileDialog->ShowOpen(DlgOpenFile);
+    if (chosen.outcome == platform::FileDialogResult::Cancelled ||
+        chosen.number == platform::kDialogCancelled)
+        return;
+    if (chosen.outcome == platform::FileDialogResult::Failed) {
+        platform::services().messageBox->Show("Error " + std::to_string(chosen.number) +
+                                                  " selecting file.\r\n" + chosen.description,
+                                              platform::kMbOk);
+        return;
+    }
+    const std::string& path = chosen.fileName;
+    fileSystem().CopyInto(path,
+                          fileSystem().ApplicationFolder() + Sep("temp") + Sep(FileNameOf(path)));
+    File1->Refresh();
+}
+
+void MusicUploader::cmdDelete_Click() {
+    const int index = File1->ListIndex();
+    if (index < 0)
+        return;
+    const std::string target = File1->Path() + Sep(File1->List(index));
+    const int answer = platform::services().messageBox->Show(kDeleteQuestion, kDeleteQuestionStyle);
+    if (answer == platform::kIdYes)
+        fileSystem().DeleteMatching(target);
+    File1->Refresh();
+}
+
+void MusicUploader::Delete_Click() {
+    fileSystem().DeleteMatching(fileSystem().ApplicationFolder() + Sep("temp") + Sep("*.*"));
+    File1->Refresh();
+}
+
+void MusicUploader::Finish_Click() {
+    fileSystem().DeleteMatching(fileSystem().ApplicationFolder() + Sep("temp") + Sep("*.mp3"));
+    Unload();
+}
+
+void MusicUploader::Send_Click() {
+    platform::FileSystem& files = fileSystem();
+    files.SetCurrentFolder(files.ApplicationFolder());
+    platform::services().processes->Start(kFtpCommandLine, platform::kShowMinimized);
+}
