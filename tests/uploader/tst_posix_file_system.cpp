@@ -117,7 +117,7 @@ void TestPosixFileSystem::listShowsOrdinaryFilesInFileManagerOrder() {
 void TestPosixFileSystem::copyStagesAndReplaces() {
     TempFolder source, staging;
     PosixFileSystem files;
-    const std::string big(3 << 20, '\x5a');
+    const std::string big(40 << 20, '\x5a'); // several chunks of the copy
     WriteFile(source / "my song.mp3", big);
     files.CopyInto(source / "my song.mp3", staging / "my song.mp3");
     QCOMPARE(ReadFile(staging / "my song.mp3"), big);
