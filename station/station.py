@@ -94,7 +94,12 @@ def process_alive(pid):
         return False
     except PermissionError:
         return True
-    return True
+    try:
+        # An ended process whose parent has not collected it yet is a zombie: gone for us.
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except (OSError, IndexError):
+        return True
 
 
 def wait_for_stop(stop, watched_pid):

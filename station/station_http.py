@@ -71,11 +71,13 @@ def _song_rows(songs):
         return '<tr class="empty"><td colspan="3">No songs yet. Send one with Wavecrest!</td></tr>'
     rows = []
     for song in songs:
-        link = "/songs/" + urllib.parse.quote(song["name"])
-        rows.append(
-            f'<tr><td class="name"><a href="{html.escape(link)}">{html.escape(song["name"])}</a></td>'
-            f'<td class="size" title="{song["size"]} bytes">{song_shelf.readable_size(song["size"])}</td>'
-            f'<td class="time">{song_shelf.readable_time(song["mtime"])}</td></tr>')
+        link = html.escape("/songs/" + urllib.parse.quote(song["name"]))
+        name = html.escape(song["name"])
+        size = song_shelf.readable_size(song["size"])
+        received = song_shelf.readable_time(song["mtime"])
+        rows.append(f'<tr><td class="name"><a href="{link}">{name}</a></td>'
+                    f'<td class="size" title="{song["size"]} bytes">{size}</td>'
+                    f'<td class="time">{received}</td></tr>')
     return "\n".join(rows)
 
 
@@ -132,7 +134,8 @@ class StationRequestHandler(BaseHTTPRequestHandler):
         with open(os.path.join(PAGES_DIR, "front.html"), encoding="utf-8") as page:
             text = page.read()
         count = "1 song" if len(songs) == 1 else f"{len(songs)} songs"
-        text = text.replace("<!--SONG-COUNT-->", count).replace("<!--SONG-ROWS-->", _song_rows(songs))
+        text = text.replace("<!--SONG-COUNT-->", count)
+        text = text.replace("<!--SONG-ROWS-->", _song_rows(songs))
         self._send_bytes(HTTPStatus.OK, "text/html; charset=utf-8", text.encode("utf-8"), send_body)
 
     def _send_song(self, relative, send_body):
