@@ -9,6 +9,7 @@
 #include "platform/Untrapped.h"
 #include "platform/qt/Twips.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -55,6 +56,22 @@ QLabel* makeLabel(const char* caption, QWidget* container, int left, int top, in
     return label;
 }
 
+// The layout was measured for a narrower dialog font than most desktops
+// have: a hint that would not fit its box gets a smaller font.
+void FitTextInto(QLabel* label) {
+    QFont font = label->font();
+    auto fits = [&] {
+        const QRect box(0, 0, label->width(), label->height());
+        return QFontMetrics(font)
+                   .boundingRect(box, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
+                                 label->text())
+                   .height() <= box.height();
+    };
+    while (!fits() && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
+}
+
 // The text after the last separator, or the whole path when it has none.
 std::string FileNameOf(const std::string& path) {
     const auto separator = path.rfind(platform::kPathSeparator);
@@ -68,6 +85,11 @@ MusicUploader::MusicUploader()
            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("Music Uploader"));
     setFixedSize(platform::TwipsSize(6150, 4500));
+    // The layout is measured for an 8-point dialog font: with it the hints
+    // fit their labels.
+    QFont dialogFont = font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
     Browse = makeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
     Send = makeButton("Send the Music!", this, 3240, 3840, 1695, 495);
     File1 = new FileListBox(this);
@@ -80,6 +102,8 @@ MusicUploader::MusicUploader()
     cmdDelete = makeButton("Delete Selected", this, 3240, 2640, 1455, 375);
     // Lies beyond the right edge of the client area, out of sight.
     Label4 = makeLabel("Label4", this, 6720, 840, 1695, 1095);
+    for (QLabel* label : {Label1, Label2, Label3})
+        FitTextInto(label);
     setTabOrder();
     connectHandlers();
     Browse->setFocus();

@@ -10,6 +10,7 @@
 #include "uploader/FileListBox.h"
 #include "uploader/MusicUploader.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -359,6 +360,13 @@ void TestMusicUploader::windowLayout() {
     QVERIFY(window.Label4->x() >= window.width());
     QCOMPARE(window.Label3->text(), QString(MusicUploader::kBrowsingHint));
     QVERIFY(window.Label3->text().contains("send.    You"));
+    for (QLabel* hint : {window.Label1, window.Label2, window.Label3}) {
+        const QRect box(QPoint(), hint->size());
+        QVERIFY2(
+            QFontMetrics(hint->font()).boundingRect(box, Qt::TextWordWrap, hint->text()).height() <=
+                box.height(),
+            qPrintable(hint->text()));
+    }
     QCOMPARE(window.Send->nextInFocusChain(), window.File1);
 }
 
