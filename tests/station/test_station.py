@@ -353,5 +353,49 @@ class LifecycleTest(StationTestCase):
                 self.assertEqual(listening_addresses(port), {"127.0.0.1"})
 
 
+class WrapperTest(StationTestCase):
+    """run-station.sh, which the run command and the desktop use."""
+
+    FETCH_FRONT_PAGE = (
+        "import json, os, sys, urllib.request\n"
+        "ready = json.load(open(os.path.join(os.environ['WAVECREST_STATION_STATE'], "
+        "'ready.json')))\n"
+        "print(urllib.request.urlopen(ready['url'], timeout=10).status)\n"
+        "sys.exit(7)\n")
+
+    def run_wrapper(self, *arguments):
+        return subprocess.run([os.path.join(os.path.dirname(STATION), "run-station.sh"),
+                               *arguments], env=self.environment, capture_output=True,
+                              text=True, timeout=START_TIMEOUT + STOP_TIMEOUT)
+
+    def setUp(self):
+        self.state = self.make_folder()
+        self.environment = dict(
+            os.environ, WAVECREST_STATION_STATE=self.state, XDG_STATE_HOME=self.state,
+            WAVECREST_STATION_PYTHON=sys.executable,
+            WAVECREST_STATION_OPTIONS=f"--http-port 0 --ftp-port 0 --root {self.state}/songs")
+        self.addCleanup(self.run_wrapper, "stop")
+
+    def test_with_runs_the_command_beside_the_station_and_then_stops_it(self):
+        ran = self.run_wrapper("with", sys.executable, "-c", self.FETCH_FRONT_PAGE)
+        self.assertEqual(ran.returncode, 7, ran.stderr)  # the command's own exit status
+        self.assertIn("200", ran.stdout)
+        self.assertEqual(self.run_wrapper("status").returncode, 3)
+        self.assertEqual(sorted(os.listdir(self.state)), ["songs", "station.log"])
+        with open(os.path.join(self.state, "station.log")) as log:
+            ports = re.search(r"127\.0\.0\.1:(\d+)/ +FTP 127\.0\.0\.1:(\d+)", log.read())
+        for port in ports.groups():
+            self.assertEqual(listening_addresses(int(port)), set())
+
+    def test_start_status_and_stop(self):
+        steps = [("status", 3), ("start", 0), ("status", 0), ("start", 0), ("stop", 0),
+                 ("status", 3), ("stop", 0)]
+        for step, exit_code in steps:
+            arguments = [step] + (["--http-port", "0", "--ftp-port", "0"] if step == "start"
+                                  else [])
+            with self.subTest(step=step):
+                self.assertEqual(self.run_wrapper(*arguments).returncode, exit_code)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)
