@@ -39,8 +39,8 @@ start() {
     fi
     mkdir -p "$state"
     rm -f "$ready_file"
-    # A session of its own: a Ctrl+C meant for the program started beside it
-    # does not reach the station; "stop" ends it.
+    # setsid: a Ctrl+C meant for the program started beside the station does
+    # not reach the station; "stop" ends it.
     setsid "$python" "$here/station.py" --ready-file "$ready_file" "$@" \
         >"$log_file" 2>&1 </dev/null &
     echo $! >"$pid_file"

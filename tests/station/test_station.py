@@ -121,14 +121,14 @@ class Station:
             return refused.code, json.loads(refused.read())
 
     def ftp(self, user="listener", password="request"):
-        session = ftplib.FTP()
-        session.connect("127.0.0.1", self.ftp_port, timeout=10)
+        connection = ftplib.FTP()
+        connection.connect("127.0.0.1", self.ftp_port, timeout=10)
         try:
-            session.login(user, password)
+            connection.login(user, password)
         except ftplib.Error:
-            session.close()
+            connection.close()
             raise
-        return session
+        return connection
 
 
 class StationTestCase(unittest.TestCase):
@@ -256,16 +256,16 @@ class FtpReceiverTest(StationTestCase):
         self.passive_ports = range(first, first + 10)
         self.station = self.start_station("--passive-ports", f"{first}-{first + 9}")
 
-    def upload(self, session, name, data):
-        session.storbinary(f"STOR {name}", io.BytesIO(data))
+    def upload(self, connection, name, data):
+        connection.storbinary(f"STOR {name}", io.BytesIO(data))
 
     def test_sent_songs_arrive_whole_and_the_front_page_lists_them_newest_first(self):
         songs = {"first song.mp3": os.urandom(200_000), "Second.MP3": os.urandom(1234)}
-        session = self.station.ftp()
+        connection = self.station.ftp()
         for name, data in songs.items():
-            self.upload(session, name, data)
+            self.upload(connection, name, data)
             time.sleep(1.1)  # distinct receiving times, to the second shown on the page
-        session.quit()
+        connection.quit()
 
         for name, data in songs.items():
             with open(os.path.join(self.station.root, name), "rb") as received:
@@ -286,10 +286,10 @@ class FtpReceiverTest(StationTestCase):
                     self.station.ftp(user, password)
 
     def test_data_connections_stay_on_loopback(self):
-        session = self.station.ftp()
+        connection = self.station.ftp()
         for passive_command in ("PASV", "EPSV"):
             with self.subTest(command=passive_command):
-                reply = session.sendcmd(passive_command)
+                reply = connection.sendcmd(passive_command)
                 if passive_command == "PASV":
                     numbers = re.search(r"\((\d+),(\d+),(\d+),(\d+),(\d+),(\d+)\)", reply)
                     self.assertEqual(".".join(numbers.groups()[:4]), "127.0.0.1")
@@ -297,7 +297,7 @@ class FtpReceiverTest(StationTestCase):
                     else int(numbers.group(5)) * 256 + int(numbers.group(6))
                 self.assertIn(port, self.passive_ports)
                 self.assertTrue(reply.startswith(("227", "229")), reply)
-        session.close()
+        connection.close()
 
 
 class LifecycleTest(StationTestCase):
