@@ -77,10 +77,3 @@ def render_wav():
     data = samples.tobytes()
     return wav_header(len(data)) + data
 
-
-def phrase_count():
-    return len(PHRASES)
-
-
-def duration_seconds():
-    return sum(len(phrase) for phrase in PHRASES) * NOTE_SECONDS
