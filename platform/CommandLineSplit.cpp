@@ -1,5 +1,6 @@
-// Splitting a command line the way Windows programs split theirs, so the same
-// command text means the same program and arguments on every system.
+// Splitting a command line the way Windows programs split theirs
+// (CommandLineToArgvW), so the same command text means the same program and
+// arguments on every system.
 #include "ProcessStarter.h"
 
 namespace platform {
@@ -10,49 +11,56 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// The program name: quotes only group (a file name cannot hold one) and
-// backslashes are plain characters, as in the folder of a Windows path.
+// The program name: a quoted one ends at the next quote, whatever follows
+// it; an unquoted one at the first blank, quotes and all. Backslashes are
+// plain characters, as in the folder of a Windows path. A line that starts
+// with a blank has an empty program name.
 std::string TakeProgramName(const std::string& line, std::size_t& at) {
-    std::string name;
-    bool quoted = false;
-    for (; at < line.size() && (quoted || !IsBlank(line[at])); ++at) {
-        if (line[at] == '"')
-            quoted = !quoted;
-        else
-            name += line[at];
+    const std::size_t start = at;
+    if (at < line.size() && line[at] == '"') {
+        const std::size_t close = line.find('"', start + 1);
+        at = close == std::string::npos ? line.size() : close + 1;
+        return line.substr(start + 1,
+                           (close == std::string::npos ? line.size() : close) - start - 1);
     }
-    return name;
+    while (at < line.size() && !IsBlank(line[at]))
+        ++at;
+    return line.substr(start, at - start);
 }
 
 // One argument after the program name: 2n backslashes before a quote give n
 // backslashes and a grouping quote, 2n+1 give n backslashes and a literal
-// quote; a doubled quote inside a group is a literal quote.
+// quote. In a run of quotes every third one is a literal quote that also
+// ends the group, so "a""b" is a"b, and "a"" b" is a" then b.
 std::string TakeArgument(const std::string& line, std::size_t& at) {
     std::string argument;
-    bool quoted = false;
-    while (at < line.size() && (quoted || !IsBlank(line[at]))) {
-        std::size_t backslashes = 0;
-        while (at < line.size() && line[at] == '\\') {
+    int quotes = 0; // 1: inside a group
+    std::size_t backslashes = 0;
+    while (at < line.size() && !(IsBlank(line[at]) && quotes == 0)) {
+        const char c = line[at++];
+        if (c == '\\') {
+            argument += c;
             ++backslashes;
-            ++at;
+            continue;
         }
-        if (at < line.size() && line[at] == '"') {
-            argument.append(backslashes / 2, '\\');
-            if (backslashes % 2 == 1) {
+        if (c == '"') {
+            argument.resize(argument.size() - (backslashes + 1) / 2);
+            if (backslashes % 2 == 1)
                 argument += '"';
-                ++at;
-            } else if (quoted && at + 1 < line.size() && line[at + 1] == '"') {
-                argument += '"';
-                at += 2;
-            } else {
-                quoted = !quoted;
-                ++at;
+            else
+                ++quotes;
+            for (; at < line.size() && line[at] == '"'; ++at) {
+                if (++quotes == 3) {
+                    argument += '"';
+                    quotes = 0;
+                }
             }
+            if (quotes == 2)
+                quotes = 0;
         } else {
-            argument.append(backslashes, '\\');
-            if (at < line.size() && (quoted || !IsBlank(line[at])))
-                argument += line[at++];
+            argument += c;
         }
+        backslashes = 0;
     }
     return argument;
 }
@@ -64,12 +72,13 @@ void SkipBlanks(const std::string& line, std::size_t& at) {
 
 } // namespace
 
+// An empty line gives no words (Windows would answer with the running
+// program's own path, which names nothing to start).
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::vector<std::string> words;
-    std::size_t at = 0;
-    SkipBlanks(commandLine, at);
-    if (at == commandLine.size())
+    if (commandLine.empty())
         return words;
+    std::size_t at = 0;
     words.push_back(TakeProgramName(commandLine, at));
     for (SkipBlanks(commandLine, at); at < commandLine.size(); SkipBlanks(commandLine, at))
         words.push_back(TakeArgument(commandLine, at));

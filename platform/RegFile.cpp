@@ -40,22 +40,6 @@ bool IsEndOfLine(View rest) {
     return rest.empty() || rest.front() == u';';
 }
 
-bool StartsWithNoCase(View text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char16_t c = text[i];
-        if (c >= u'A' && c <= u'Z')
-            c = c - u'A' + u'a';
-        char p = prefix[i];
-        if (p >= 'A' && p <= 'Z')
-            p = p - 'A' + 'a';
-        if (c != static_cast<unsigned char>(p))
-            return false;
-    }
-    return true;
-}
-
 int HexDigit(char16_t c) {
     if (c >= u'0' && c <= u'9')
         return c - u'0';
@@ -145,7 +129,9 @@ std::optional<Text> ReadQuoted(View& text) {
     return std::nullopt;
 }
 
-// Comma-separated bytes, e.g. "41,00, 42 ,00"; a trailing comma is allowed.
+// Comma-separated bytes, e.g. "41,00, 42,00"; a trailing comma is allowed.
+// As the registry editor reads them, blanks may come before a byte but not
+// between a byte and its comma.
 std::optional<std::vector<unsigned char>> ReadHexBytes(View text) {
     std::vector<unsigned char> bytes;
     text = TrimLeft(text);
@@ -154,7 +140,6 @@ std::optional<std::vector<unsigned char>> ReadHexBytes(View text) {
         if (!byte)
             return std::nullopt;
         bytes.push_back(static_cast<unsigned char>(*byte));
-        text = TrimLeft(text);
         if (!text.empty() && text.front() == u',')
             text = TrimLeft(text.substr(1));
         else if (!IsEndOfLine(text))
@@ -186,7 +171,8 @@ std::optional<ParsedData> ReadData(View text, bool ansiFile) {
         parsed.remove = true;
         return parsed;
     }
-    if (StartsWithNoCase(text, "dword:")) {
+    // The type words are written in small letters, as the editor requires.
+    if (text.substr(0, 6) == u"dword:") {
         text.remove_prefix(6);
         text = TrimLeft(text);
         const auto number = ReadHex(text, 8);
@@ -197,10 +183,10 @@ std::optional<ParsedData> ReadData(View text, bool ansiFile) {
             value.data.push_back(static_cast<unsigned char>(*number >> shift));
         return parsed;
     }
-    if (StartsWithNoCase(text, "hex:")) {
+    if (text.substr(0, 4) == u"hex:") {
         value.type = kBinary;
         text.remove_prefix(4);
-    } else if (StartsWithNoCase(text, "hex(")) {
+    } else if (text.substr(0, 4) == u"hex(") {
         text.remove_prefix(4);
         const auto type = ReadHex(text, 8);
         if (!type || text.size() < 2 || text[0] != u')' || text[1] != u':')
@@ -304,7 +290,7 @@ private:
         if (text.empty() || text.front() != u'=')
             return;
         text = TrimLeft(text.substr(1));
-        const Text joined = StartsWithNoCase(text, "hex") ? JoinContinued(text) : Text(text);
+        const Text joined = text.substr(0, 3) == u"hex" ? JoinContinued(text) : Text(text);
         auto data = ReadData(joined, ansi_);
         if (!data || !current_)
             return;
@@ -410,7 +396,10 @@ std::vector<unsigned char> AnsiData(const Value& value) {
     Text text;
     for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)
         text.push_back(static_cast<char16_t>(value.data[i] | value.data[i + 1] << 8));
-    const std::string ansi = Utf16ToUtf8(text);
+    std::string ansi = Utf16ToUtf8(text);
+    // Text stored without its terminating zero gets one, as Windows adds it.
+    if (!ansi.empty() && ansi.back() != '\0')
+        ansi.push_back('\0');
     return {ansi.begin(), ansi.end()};
 }
 

@@ -5,7 +5,8 @@
 //
 // Understood lines: [ROOT\key\path] and [-ROOT\key\path] (the key and all
 // below it deleted), "name"="text" with the escapes \\ and \", @ for the
-// default value, dword:hhhhhhhh, hex:bytes and hex(N):bytes with "\" at the
+// default value, dword:hhhhhhhh, hex:bytes and hex(N):bytes (type words in
+// small letters, no blank between a byte and its comma) with "\" at the
 // end of a line continuing it, "name"=- (value deleted), comments from ";".
 // Roots are written out in full (HKEY_LOCAL_MACHINE...), as the editor needs.
 // A line that is none of these is skipped; values under a malformed key line
@@ -57,7 +58,8 @@ Hive LoadRegFile(const std::string& fileName);
 std::string FoldCase(std::string text);
 
 // The data as the ANSI query functions hand it out: text types converted
-// from UTF-16LE to the ANSI code page (UTF-8), others unchanged.
+// from UTF-16LE to the ANSI code page (UTF-8), with a terminating zero added
+// where the stored text has none; others unchanged.
 std::vector<unsigned char> AnsiData(const Value& value);
 
 // Conversions between UTF-8 and UTF-16; invalid input becomes U+FFFD.

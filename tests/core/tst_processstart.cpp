@@ -68,11 +68,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("words");
         QTest::newRow("fixed ftp line")
             << "ftp.exe -s:sendfiles.ftps" << QStringList{"ftp.exe", "-s:sendfiles.ftps"};
-        QTest::newRow("blanks and tabs") << "  a\t b   c  " << QStringList{"a", "b", "c"};
+        QTest::newRow("blanks and tabs") << "p  a\t b   c  " << QStringList{"p", "a", "b", "c"};
+        QTest::newRow("leading blank: empty program name") << "  a" << QStringList{"", "a"};
         QTest::newRow("quoted program with blank")
             << "\"C:\\My Apps\\ftp.exe\" x" << QStringList{"C:\\My Apps\\ftp.exe", "x"};
         QTest::newRow("backslashes in program name stay")
-            << "dir\\\\\"a b\"\\ z" << QStringList{"dir\\\\a b\\", "z"};
+            << "dir\\\\sub\\ftp.exe x" << QStringList{"dir\\\\sub\\ftp.exe", "x"};
+        QTest::newRow("quoted program name ends at its quote")
+            << "\"C:\\My Apps\\ftp.exe\"x" << QStringList{"C:\\My Apps\\ftp.exe", "x"};
+        QTest::newRow("quote in unquoted program name is literal")
+            << "ab\"c d\" e" << QStringList{"ab\"c", "d e"};
         QTest::newRow("quotes group") << "p \"a b\" c\"d e\"f" << QStringList{"p", "a b", "cd ef"};
         QTest::newRow("escaped quote") << "p a\\\"b" << QStringList{"p", "a\"b"};
         QTest::newRow("even backslashes before quote")
@@ -84,7 +89,10 @@ private Q_SLOTS:
         QTest::newRow("doubled quote inside group") << "p \"a\"\"b\"" << QStringList{"p", "a\"b"};
         QTest::newRow("empty quoted argument") << "p \"\" x" << QStringList{"p", "", "x"};
         QTest::newRow("leading dash") << "p -dash --x" << QStringList{"p", "-dash", "--x"};
-        QTest::newRow("empty line") << "   " << QStringList{};
+        QTest::newRow("third quote of a run ends the group")
+            << "p \"a\"\" b\"" << QStringList{"p", "a\"", "b"};
+        QTest::newRow("blank line") << "   " << QStringList{""};
+        QTest::newRow("empty line") << "" << QStringList{};
     }
     void splitsByWindowsRules() {
         QFETCH(QString, line);

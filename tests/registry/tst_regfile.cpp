@@ -89,9 +89,9 @@ private Q_SLOTS:
                                          << "S" << 1u << Sz("x");
         QTest::newRow("dword least significant byte first") << "\"D\"=dword:00010203"
                                                             << "D" << 4u << Bytes({3, 2, 1, 0});
-        QTest::newRow("dword with fewer digits") << "\"D\"=DWORD:ff"
+        QTest::newRow("dword with fewer digits") << "\"D\"=dword:ff"
                                                  << "D" << 4u << Bytes({0xff, 0, 0, 0});
-        QTest::newRow("binary") << "\"B\"=hex:de,AD, be ,ef"
+        QTest::newRow("binary") << "\"B\"=hex:de,AD, be,ef"
                                 << "B" << 3u << Bytes({0xde, 0xad, 0xbe, 0xef});
         QTest::newRow("binary over continuation lines")
             << "\"B\"=hex:01,02,\\\r\n  03,04,\\\r\n\t05"
@@ -126,7 +126,7 @@ private Q_SLOTS:
         QTest::addColumn<uint>("type");
         QTest::addColumn<QByteArray>("data");
         QTest::newRow("UTF-16 text without its zero")
-            << int(RegFormat::Unicode5) << "hex(1):61,00,62,00" << 1u << QByteArray("ab");
+            << int(RegFormat::Unicode5) << "hex(1):61,00,62,00" << 1u << Sz("ab");
         QTest::newRow("expandable UTF-16 text")
             << int(RegFormat::Unicode5) << "hex(2):25,00,41,00,25,00,00,00" << 2u << Sz("%A%");
         QTest::newRow("multi text")
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QTest::newRow("ANSI expandable text")
             << int(RegFormat::Regedit4) << "hex(2):25,41,25,00" << 2u << Sz("%A%");
         QTest::newRow("ANSI text without its zero")
-            << int(RegFormat::Regedit4) << "hex(1):c3,a9" << 1u << QByteArray("é");
+            << int(RegFormat::Regedit4) << "hex(1):c3,a9" << 1u << Sz("é");
         QTest::newRow("empty text") << int(RegFormat::Unicode5) << "hex(1):" << 1u << QByteArray();
     }
     void textAsBytes() {
@@ -198,6 +198,9 @@ private Q_SLOTS:
         QTest::newRow("byte too long") << "\"X\"=hex:100";
         QTest::newRow("byte not hex") << "\"X\"=hex:0g";
         QTest::newRow("two commas") << "\"X\"=hex:01,,02";
+        QTest::newRow("blank before comma") << "\"X\"=hex:01 ,02";
+        QTest::newRow("type word in capitals") << "\"X\"=DWORD:1";
+        QTest::newRow("hex in capitals") << "\"X\"=HEX(2):00";
         QTest::newRow("type unclosed") << "\"X\"=hex(2:00";
         QTest::newRow("unknown data") << "\"X\"=str:\"abc\"";
         QTest::newRow("bare word") << "X=abc";
