@@ -1,0 +1,134 @@
+// Dumps what a registry gives for a list of keys and values, as text: the
+// same code built twice, for Linux on our registry-file stand-in and for
+// Windows on advapi32, so the two dumps of one registry file can be diffed.
+//
+//   regdump QUERIES [REGFILE]
+//
+// QUERIES holds one query a line below HKEY_LOCAL_MACHINE: "KEY" asks
+// whether the key opens, "KEY|NAME" reads the value NAME ("KEY|" the
+// default value); "#" starts a comment. REGFILE is the registry file the
+// stand-in reads (Linux only; on Windows the file was imported beforehand).
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/SysInfoLauncher.h"
+#include "platform/Registry.h"
+#include "platform/SystemServices.h"
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include "platform/posix/RegFileRegistry.h"
+#endif
+
+using namespace platform;
+
+namespace {
+
+std::string Hex(const unsigned char* data, std::uint32_t size) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (std::uint32_t i = 0; i < size; ++i) {
+        if (i)
+            text += ' ';
+        text += kDigits[data[i] >> 4];
+        text += kDigits[data[i] & 0xF];
+    }
+    return text;
+}
+
+std::string Escaped(const std::string& text) {
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c < 0x20 || c >= 0x7F || c == '\\') {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            shown += hex;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
+// One query call: its status, and type, size and data where the call gives them.
+std::string Query(Registry& registry, RegKey key, const std::string& name, bool withData,
+                  std::uint32_t capacity) {
+    std::vector<unsigned char> buffer(capacity + 1, 0xCC);
+    std::uint32_t type = 0xDEADu, size = capacity;
+    const long status =
+        registry.QueryValue(key, name, &type, withData ? buffer.data() : nullptr, &size);
+    std::string line = "status=" + std::to_string(status);
+    if (status == kErrorSuccess || status == kErrorMoreData)
+        line += " type=" + std::to_string(type) + " size=" + std::to_string(size);
+    if (status == kErrorSuccess && withData)
+        line += " data=[" + Hex(buffer.data(), size) + "]";
+    return line;
+}
+
+void DumpValue(Registry& registry, const std::string& keyPath, const std::string& name) {
+    std::printf("value %s|%s\n", keyPath.c_str(), name.c_str());
+    RegKey key = 0;
+    const long opened = registry.OpenKey(kHKeyLocalMachine, keyPath, 0, kKeyRead, &key);
+    if (opened != kErrorSuccess) {
+        std::printf("  open status=%ld\n", opened);
+    } else {
+        std::printf("  1024 bytes:   %s\n", Query(registry, key, name, true, 1024).c_str());
+        std::printf("  size only:    %s\n", Query(registry, key, name, false, 1024).c_str());
+        std::printf("  2 bytes:      %s\n", Query(registry, key, name, true, 2).c_str());
+        std::printf("  close status=%ld\n", registry.CloseKey(key));
+    }
+    for (const char* before : {"", "7"}) {
+        std::string text = before;
+        const bool read = dialogs::GetKeyValue(registry, kHKeyLocalMachine, keyPath, name, text);
+        std::printf("  GetKeyValue from [%s]: %s [%s]\n", before, read ? "True" : "False",
+                    Escaped(text).c_str());
+    }
+}
+
+void DumpKey(Registry& registry, const std::string& keyPath) {
+    RegKey key = 0;
+    const long opened = registry.OpenKey(kHKeyLocalMachine, keyPath, 0, kKeyRead, &key);
+    std::printf("key %s\n  open status=%ld\n", keyPath.c_str(), opened);
+    if (opened == kErrorSuccess)
+        registry.CloseKey(key);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY); // the same line ends on both sides
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: regdump QUERIES\n");
+        return 2;
+    }
+    std::unique_ptr<Registry> registry = MakeSystemRegistry();
+#else
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: regdump QUERIES REGFILE\n");
+        return 2;
+    }
+    std::unique_ptr<Registry> registry = std::make_unique<RegFileRegistry>(argv[2]);
+#endif
+    std::ifstream queries(argv[1], std::ios::binary);
+    if (!queries) {
+        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        return 2;
+    }
+    for (std::string line; std::getline(queries, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line.front() == '#')
+            continue;
+        const auto bar = line.find('|');
+        if (bar == std::string::npos)
+            DumpKey(*registry, line);
+        else
+            DumpValue(*registry, line.substr(0, bar), line.substr(bar + 1));
+    }
+    return 0;
+}
