@@ -6,23 +6,16 @@
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/Untrapped.h"
-#include "platform/qt/Twips.h"
+#include "platform/qt/Controls.h"
 
 #include <QPushButton>
 
+using platform::MakeButton;
 using platform::PlaceTwips;
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-QPushButton* makeButton(const QString& caption, QWidget* container, int left, int top, int width,
-                        int height) {
-    auto* button = new QPushButton(caption, container);
-    button->setAutoDefault(false); // the window has no default button
-    PlaceTwips(button, left, top, width, height);
-    return button;
-}
 
 // Locked: the user may select, scroll and copy but not change the text.
 TextBox* makeHelpBox(QWidget* container) {
@@ -71,9 +64,9 @@ FrmHelp::FrmHelp()
     setGeometry(platform::TwipsRect(2760, 3750, 5220, 3945));
     setFixedSize(platform::TwipsSize(5220, 3945));
 
-    OKButton = makeButton(QStringLiteral("OK"), this, 240, 120, 1215, 375);
+    OKButton = MakeButton(QStringLiteral("OK"), this, 240, 120, 1215, 375);
     Text1 = makeHelpBox(this);
-    Command1 = makeButton(QStringLiteral("Click Here for the online help page."), this, 1680, 120,
+    Command1 = MakeButton(QStringLiteral("Click Here for the online help page."), this, 1680, 120,
                           3255, 375);
     QWidget::setTabOrder(OKButton, Text1);
     QWidget::setTabOrder(Text1, Command1);
@@ -83,9 +76,8 @@ FrmHelp::FrmHelp()
 
 void FrmHelp::connectHandlers() {
     connect(OKButton, &QPushButton::clicked, this, &FrmHelp::OKButton_Click);
-    connect(Command1, &QPushButton::clicked, this, [this] {
-        platform::RunReported("Opening the online help page", [this] { Command1_Click(); });
-    });
+    connect(Command1, &QPushButton::clicked, this,
+            platform::Reported(this, "Opening the online help page", &FrmHelp::Command1_Click));
 }
 
 void FrmHelp::Form_Load() {

@@ -5,7 +5,7 @@
 #include "SysInfoLauncher.h"
 #include "platform/Services.h"
 #include "platform/Untrapped.h"
-#include "platform/qt/Twips.h"
+#include "platform/qt/Controls.h"
 #include "resources/icons/about.xpm"
 
 #include <QKeyEvent>
@@ -22,16 +22,12 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 QLabel* makeLabel(QWidget* container, int left, int top, int width, int height, bool blackText) {
-    auto* label = new QLabel(container);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setTextFormat(Qt::PlainText);
+    QLabel* label = platform::MakeLabel(QString(), container, left, top, width, height);
     if (blackText) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
         label->setPalette(palette);
     }
-    PlaceTwips(label, left, top, width, height);
     return label;
 }
 
@@ -107,9 +103,8 @@ void frmAbout::buildButtons() {
 
 void frmAbout::connectHandlers() {
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
-    connect(cmdSysInfo, &QPushButton::clicked, this, [this] {
-        platform::RunReported("Starting System Information", [this] { cmdSysInfo_Click(); });
-    });
+    connect(cmdSysInfo, &QPushButton::clicked, this,
+            platform::Reported(this, "Starting System Information", &frmAbout::cmdSysInfo_Click));
 }
 
 void frmAbout::paintEvent(QPaintEvent* event) {

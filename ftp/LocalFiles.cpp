@@ -1,5 +1,7 @@
 #include "LocalFiles.h"
 
+#include "platform/FileSystem.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -10,28 +12,6 @@ namespace {
 
 char Lower(char c) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool MatchFrom(const std::string& pattern, std::size_t p, const std::string& name, std::size_t n) {
-    // Iterative matcher with one back-track point for the latest '*'.
-    std::size_t starAt = std::string::npos, resumeAt = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starAt = p++;
-            resumeAt = n;
-        } else if (starAt != std::string::npos) {
-            p = starAt + 1;
-            n = ++resumeAt;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
 }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
@@ -48,7 +28,7 @@ std::string LocalPath(const std::string& scriptPath) {
 }
 
 bool NameMatches(const std::string& pattern, const std::string& name) {
-    return MatchFrom(pattern, 0, name, 0);
+    return platform::WildcardMatch(pattern, name);
 }
 
 std::string BaseName(const std::string& path) {

@@ -5,7 +5,7 @@
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/Untrapped.h"
-#include "platform/qt/Twips.h"
+#include "platform/qt/Controls.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,22 +17,17 @@
 #include <QVBoxLayout>
 
 using platform::IgnoreFailures;
+using platform::MakeButton;
 using platform::PlaceTwips;
-using platform::RunReported;
+using platform::Reported;
 
 namespace {
 
 constexpr int kTimerIntervalMs = 5;
 const QString kWorking = QStringLiteral("Working...");
 
-QString stationHost() { return QString::fromUtf8(settings::kStationHost); }
-
-QPushButton* makeButton(const QString& caption, QWidget* container, int left, int top, int width,
-                        int height) {
-    auto* button = new QPushButton(caption, container);
-    button->setAutoDefault(false);
-    PlaceTwips(button, left, top, width, height);
-    return button;
+QString stationHost() {
+    return QString::fromUtf8(settings::kStationHost);
 }
 
 // An address box: editable text over a drop-down list that stays empty.
@@ -60,9 +55,15 @@ platform::WebBrowser* makeBrowser(QWidget* container, int left, int top, int wid
 
 } // namespace
 
-QString FrmMain::FrontPageAddress() { return QStringLiteral("http://") + stationHost(); }
-QString FrmMain::ChatPageAddress() { return FrontPageAddress() + "/Wavecrest/chatonly.html"; }
-QString FrmMain::PlayerPageAddress() { return FrontPageAddress() + "/Wavecrest/playeronly.html"; }
+QString FrmMain::FrontPageAddress() {
+    return QStringLiteral("http://") + stationHost();
+}
+QString FrmMain::ChatPageAddress() {
+    return FrontPageAddress() + "/Wavecrest/chatonly.html";
+}
+QString FrmMain::PlayerPageAddress() {
+    return FrontPageAddress() + "/Wavecrest/playeronly.html";
+}
 
 FrmMain::FrmMain()
     : Form(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -72,7 +73,7 @@ FrmMain::FrmMain()
     client->setFixedSize(platform::TwipsSize(11925, 10110));
     buildPlayerBar(client);
     buildChatBar(client);
-    Default = makeButton(QStringLiteral("Default Button"), client, 12000, 1680, 855, 495);
+    Default = MakeButton(QStringLiteral("Default Button"), client, 12000, 1680, 855, 495);
     timTimerChat = new platform::UiTimer(kTimerIntervalMs, false, true, this);
     // Nothing handles the player timer's ticks, so it never wakes the process.
     timTimerPlay = new platform::UiTimer(kTimerIntervalMs, true, false, this);
@@ -94,20 +95,20 @@ FrmMain::~FrmMain() = default;
 
 void FrmMain::buildPlayerBar(QWidget* client) {
     Frame1 = makeFrame(client, 0, 0, 11895, 480);
-    StopPlay = makeButton(QStringLiteral("Stop"), Frame1, 60, 130, 495, 255);
-    RefreshPlay = makeButton(QStringLiteral("Refresh"), Frame1, 650, 130, 735, 255);
+    StopPlay = MakeButton(QStringLiteral("Stop"), Frame1, 60, 130, 495, 255);
+    RefreshPlay = MakeButton(QStringLiteral("Refresh"), Frame1, 650, 130, 735, 255);
     cboAddressPlay = makeAddressBox(PlayerPageAddress(), Frame1, 1440, 120, 9915, 315);
-    GoPlayer = makeButton(QStringLiteral("Go"), Frame1, 11400, 130, 375, 255);
+    GoPlayer = MakeButton(QStringLiteral("Go"), Frame1, 11400, 130, 375, 255);
     brwWebBrowserPlay = makeBrowser(client, 0, 480, 11880, 1800);
 }
 
 void FrmMain::buildChatBar(QWidget* client) {
     Frame2 = makeFrame(client, 0, 2280, 11895, 480);
-    StopChat = makeButton(QStringLiteral("Stop"), Frame2, 60, 130, 495, 255);
-    RefreshChat = makeButton(QStringLiteral("Refresh"), Frame2, 650, 130, 855, 255);
+    StopChat = MakeButton(QStringLiteral("Stop"), Frame2, 60, 130, 495, 255);
+    RefreshChat = MakeButton(QStringLiteral("Refresh"), Frame2, 650, 130, 855, 255);
     cboAddressChat = makeAddressBox(ChatPageAddress(), Frame2, 1560, 120, 9795, 315);
     // The chat pane's Go button belongs to the window, over the chat bar's right end.
-    Command1 = makeButton(QStringLiteral("Go"), client, 11400, 2430, 375, 255);
+    Command1 = MakeButton(QStringLiteral("Go"), client, 11400, 2430, 375, 255);
     Command1->raise();
     brwWebBrowserChat = makeBrowser(client, 0, 2760, 11880, 7335);
 }
@@ -142,30 +143,28 @@ void FrmMain::setTabOrder() {
 }
 
 void FrmMain::connectHandlers() {
-    auto reported = [this](const char* what, void (FrmMain::*handler)()) {
-        return [this, what, handler] { RunReported(what, [&] { (this->*handler)(); }); };
-    };
     connect(GoPlayer, &QPushButton::clicked, this, &FrmMain::GoPlayer_Click);
     connect(Command1, &QPushButton::clicked, this, &FrmMain::Command1_Click);
     connect(RefreshPlay, &QPushButton::clicked, this,
-            reported("Refreshing the player page", &FrmMain::RefreshPlay_Click));
+            Reported(this, "Refreshing the player page", &FrmMain::RefreshPlay_Click));
     connect(RefreshChat, &QPushButton::clicked, this,
-            reported("Refreshing the chat page", &FrmMain::RefreshChat_Click));
+            Reported(this, "Refreshing the chat page", &FrmMain::RefreshChat_Click));
     connect(StopPlay, &QPushButton::clicked, this,
-            reported("Stopping the player page", &FrmMain::StopPlay_Click));
+            Reported(this, "Stopping the player page", &FrmMain::StopPlay_Click));
     connect(StopChat, &QPushButton::clicked, this,
-            reported("Stopping the chat page", &FrmMain::StopChat_Click));
+            Reported(this, "Stopping the chat page", &FrmMain::StopChat_Click));
     connect(cboAddressChat, &QComboBox::activated, this,
-            reported("Opening the chat page", &FrmMain::cboAddressChat_Click));
+            Reported(this, "Opening the chat page", &FrmMain::cboAddressChat_Click));
     connect(timTimerChat, &platform::UiTimer::Timer, this,
-            reported("Showing the chat page's title", &FrmMain::timTimerChat_Timer));
-    connect(co1, &QAction::triggered, this, reported("Opening the front page", &FrmMain::co1_Click));
+            Reported(this, "Showing the chat page's title", &FrmMain::timTimerChat_Timer));
+    connect(co1, &QAction::triggered, this,
+            Reported(this, "Opening the front page", &FrmMain::co1_Click));
     connect(about, &QAction::triggered, this,
-            reported("Opening the About window", &FrmMain::about_Click));
+            Reported(this, "Opening the About window", &FrmMain::about_Click));
     connect(help, &QAction::triggered, this,
-            reported("Opening the Help window", &FrmMain::help_Click));
+            Reported(this, "Opening the Help window", &FrmMain::help_Click));
     connect(request, &QAction::triggered, this,
-            reported("Opening the Music Uploader", &FrmMain::request_Click));
+            Reported(this, "Opening the Music Uploader", &FrmMain::request_Click));
     connect(Exit, &QAction::triggered, this, &FrmMain::Exit_Click);
     // Key presses in the address boxes are seen before the boxes get them.
     cboAddressChat->lineEdit()->installEventFilter(this);
@@ -225,9 +224,13 @@ void FrmMain::cboAddressPlay_KeyPress(int& KeyAscii) {
         IgnoreFailures([this] { NavigatePlayer(); });
 }
 
-void FrmMain::RefreshChat_Click() { brwWebBrowserChat->Refresh(); }
+void FrmMain::RefreshChat_Click() {
+    brwWebBrowserChat->Refresh();
+}
 
-void FrmMain::RefreshPlay_Click() { brwWebBrowserPlay->Refresh(); }
+void FrmMain::RefreshPlay_Click() {
+    brwWebBrowserPlay->Refresh();
+}
 
 void FrmMain::StopChat_Click() {
     timTimerChat->setEnabled(false);
@@ -250,12 +253,22 @@ void FrmMain::timTimerChat_Timer() {
     setWindowTitle(brwWebBrowserChat->LocationName());
 }
 
-void FrmMain::co1_Click() { platform::services().shell->Open(FrontPageAddress().toStdString()); }
+void FrmMain::co1_Click() {
+    platform::services().shell->Open(FrontPageAddress().toStdString());
+}
 
-void FrmMain::about_Click() { windows().about.Show(); }
+void FrmMain::about_Click() {
+    windows().about.Show();
+}
 
-void FrmMain::help_Click() { windows().help.Show(); }
+void FrmMain::help_Click() {
+    windows().help.Show();
+}
 
-void FrmMain::request_Click() { windows().uploader.Show(); }
+void FrmMain::request_Click() {
+    windows().uploader.Show();
+}
 
-void FrmMain::Exit_Click() { platform::LoadedWindows::EndProgram(); }
+void FrmMain::Exit_Click() {
+    platform::LoadedWindows::EndProgram();
+}

@@ -26,6 +26,13 @@ template <class Step> bool RunReported(const std::string& what, Step&& step) {
     }
 }
 
+// A handler bound to its window that reports its failures, for connect().
+template <class Window> auto Reported(Window* window, std::string what, void (Window::*handler)()) {
+    return [window, what = std::move(what), handler] {
+        RunReported(what, [&] { (window->*handler)(); });
+    };
+}
+
 template <class Step> void IgnoreFailures(Step&& step) {
     try {
         step();

@@ -7,14 +7,17 @@
 #include "platform/ProcessStarter.h"
 #include "platform/Services.h"
 #include "platform/Untrapped.h"
-#include "platform/qt/Twips.h"
+#include "platform/qt/Controls.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
 
+using platform::MakeButton;
+using platform::MakeLabel;
 using platform::PlaceTwips;
+using platform::Reported;
 using platform::RunReported;
 using platform::Sep;
 
@@ -36,24 +39,6 @@ constexpr int kDeleteQuestionStyle = 324;
 
 platform::FileSystem& fileSystem() {
     return *platform::services().fileSystem;
-}
-
-QPushButton* makeButton(const char* caption, QWidget* container, int left, int top, int width,
-                        int height) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), container);
-    button->setAutoDefault(false);
-    PlaceTwips(button, left, top, width, height);
-    return button;
-}
-
-QLabel* makeLabel(const char* caption, QWidget* container, int left, int top, int width,
-                  int height) {
-    auto* label = new QLabel(QString::fromUtf8(caption), container);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    PlaceTwips(label, left, top, width, height);
-    return label;
 }
 
 // The layout was measured for a narrower dialog font than most desktops
@@ -90,18 +75,18 @@ MusicUploader::MusicUploader()
     QFont dialogFont = font();
     dialogFont.setPointSize(8);
     setFont(dialogFont);
-    Browse = makeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
-    Send = makeButton("Send the Music!", this, 3240, 3840, 1695, 495);
+    Browse = MakeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
+    Send = MakeButton("Send the Music!", this, 3240, 3840, 1695, 495);
     File1 = new FileListBox(this);
     PlaceTwips(File1, 240, 1440, 5655, 1065);
-    Label1 = makeLabel("You selected these files:", this, 240, 1200, 1935, 255);
-    Label2 = makeLabel(kSendingHint, this, 240, 3240, 5655, 495);
-    Label3 = makeLabel(kBrowsingHint, this, 240, 120, 5655, 495);
-    Delete = makeButton("Delete All", this, 1560, 2640, 1335, 375);
-    Finish = makeButton("Finish!", this, 1200, 3840, 1695, 495);
-    cmdDelete = makeButton("Delete Selected", this, 3240, 2640, 1455, 375);
+    Label1 = MakeLabel("You selected these files:", this, 240, 1200, 1935, 255);
+    Label2 = MakeLabel(kSendingHint, this, 240, 3240, 5655, 495);
+    Label3 = MakeLabel(kBrowsingHint, this, 240, 120, 5655, 495);
+    Delete = MakeButton("Delete All", this, 1560, 2640, 1335, 375);
+    Finish = MakeButton("Finish!", this, 1200, 3840, 1695, 495);
+    cmdDelete = MakeButton("Delete Selected", this, 3240, 2640, 1455, 375);
     // Lies beyond the right edge of the client area, out of sight.
-    Label4 = makeLabel("Label4", this, 6720, 840, 1695, 1095);
+    Label4 = MakeLabel("Label4", this, 6720, 840, 1695, 1095);
     for (QLabel* label : {Label1, Label2, Label3})
         FitTextInto(label);
     setTabOrder();
@@ -118,20 +103,17 @@ void MusicUploader::setTabOrder() {
 }
 
 void MusicUploader::connectHandlers() {
-    auto reported = [this](const char* what, void (MusicUploader::*handler)()) {
-        return [this, what, handler] { RunReported(what, [&] { (this->*handler)(); }); };
-    };
-    connect(
-        Browse, &QPushButton::clicked, this,
-        reported("Copying the chosen file into the staging folder", &MusicUploader::Browse_Click));
+    connect(Browse, &QPushButton::clicked, this,
+            Reported(this, "Copying the chosen file into the staging folder",
+                     &MusicUploader::Browse_Click));
     connect(cmdDelete, &QPushButton::clicked, this,
-            reported("Deleting the selected file", &MusicUploader::cmdDelete_Click));
+            Reported(this, "Deleting the selected file", &MusicUploader::cmdDelete_Click));
     connect(Delete, &QPushButton::clicked, this,
-            reported("Deleting the staged files", &MusicUploader::Delete_Click));
+            Reported(this, "Deleting the staged files", &MusicUploader::Delete_Click));
     connect(Finish, &QPushButton::clicked, this,
-            reported("Deleting the staged MP3 files", &MusicUploader::Finish_Click));
+            Reported(this, "Deleting the staged MP3 files", &MusicUploader::Finish_Click));
     connect(Send, &QPushButton::clicked, this,
-            reported("Starting the FTP client", &MusicUploader::Send_Click));
+            Reported(this, "Starting the FTP client", &MusicUploader::Send_Click));
 }
 
 void MusicUploader::showEvent(QShowEvent* event) {
