@@ -1,6 +1,9 @@
 #include "WebEngineBrowser.h"
 
 #include <QCoreApplication>
+#include <QList>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -19,6 +22,46 @@ namespace {
 // How long a navigation may take to begin before it counts as never started
 // (an address the engine rejects without loading anything).
 constexpr int kStartTimeoutMs = 10000;
+
+// The panes show two documents: software drawing is quick enough for them,
+// and it keeps the GPU process, GL drivers and their memory out of the
+// program (the engine then leaves its GPU off by itself). The player and
+// chat pages come from one site: one renderer serves both. Whatever the user
+// sets in these variables wins.
+constexpr char kChromiumFlagsVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+constexpr char kEngineFlags[] = "--process-per-site";
+constexpr char kXcbGlVariable[] = "QT_XCB_GL_INTEGRATION";
+QList<const char*> variablesWeSet;
+
+void setUnlessUserDid(const char* variable, const char* value) {
+    if (!qEnvironmentVariableIsEmpty(variable))
+        return;
+    qputenv(variable, value);
+    variablesWeSet.append(variable);
+}
+
+bool userChoseDrawing() {
+    return !qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") ||
+           !qEnvironmentVariableIsEmpty("QMLSCENE_DEVICE");
+}
+
+// Programs started from here (the user's browser, the FTP client) must not
+// inherit our settings: once the engine and the display have read them,
+// they go.
+void forgetOurVariables() {
+    for (const char* variable : std::as_const(variablesWeSet))
+        qunsetenv(variable);
+    variablesWeSet.clear();
+}
+
+void leaveOutUnusedFeatures(QWebEngineSettings* settings) {
+    // No plug-ins, PDF viewer, WebGL or GPU canvas; the panes show no icons.
+    for (auto feature :
+         {QWebEngineSettings::PluginsEnabled, QWebEngineSettings::PdfViewerEnabled,
+          QWebEngineSettings::WebGLEnabled, QWebEngineSettings::Accelerated2dCanvasEnabled,
+          QWebEngineSettings::AutoLoadIconsForPage, QWebEngineSettings::TouchIconsEnabled})
+        settings->setAttribute(feature, false);
+}
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(parent)) {
@@ -48,7 +91,9 @@ void WebEngineBrowser::Navigate(const QString& address) {
     view_->load(url);
 }
 
-void WebEngineBrowser::Refresh() { view_->reload(); }
+void WebEngineBrowser::Refresh() {
+    view_->reload();
+}
 
 void WebEngineBrowser::Stop() {
     navigationPending_ = false;
@@ -57,11 +102,17 @@ void WebEngineBrowser::Stop() {
     view_->stop();
 }
 
-bool WebEngineBrowser::Busy() const { return navigationPending_ || loadsRunning_ > 0; }
+bool WebEngineBrowser::Busy() const {
+    return navigationPending_ || loadsRunning_ > 0;
+}
 
-QString WebEngineBrowser::LocationName() const { return view_->title(); }
+QString WebEngineBrowser::LocationName() const {
+    return view_->title();
+}
 
-QWidget* WebEngineBrowser::widget() { return view_; }
+QWidget* WebEngineBrowser::widget() {
+    return view_;
+}
 
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
@@ -76,7 +127,8 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
 QWebEngineProfile* WebEngineBrowser::SharedProfile() {
     static QWebEngineProfile* profile = [] {
         auto* shared = new QWebEngineProfile(QStringLiteral("Wavecrest"), qApp);
-        shared->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+        forgetOurVariables(); // the engine has started with the profile
+        leaveOutUnusedFeatures(shared->settings());
         shared->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
         return shared;
     }();
@@ -90,7 +142,14 @@ void PrepareWebEngine() {
         std::fputs("Wavecrest: running as root, so the web engine's sandbox is off.\n", stderr);
     }
 #endif
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    setUnlessUserDid(kChromiumFlagsVariable, kEngineFlags);
+    if (userChoseDrawing()) {
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        return;
+    }
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // No GL on X at all: even an unused share context loads the GL driver.
+    setUnlessUserDid(kXcbGlVariable, "none");
 }
 
 } // namespace platform

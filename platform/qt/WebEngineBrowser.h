@@ -42,8 +42,10 @@ public:
     WebBrowser* Create(QWidget* parent) override { return new WebEngineBrowser(parent); }
 };
 
-// Qt WebEngine refuses to start as root with its sandbox on. Keeps the
-// sandbox for normal users; for root turns it off and says so once.
+// Before QApplication: chooses how the web engine draws and runs its pages
+// (unless the user chose through the usual variables). Qt WebEngine refuses
+// to start as root with its sandbox on: keeps the sandbox for normal users;
+// for root turns it off and says so once.
 void PrepareWebEngine();
 
 } // namespace platform
