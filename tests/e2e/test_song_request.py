@@ -1,0 +1,285 @@
+"""A listener's whole road through the installed program, on a private X
+server against the local station: both panes load and the title follows the
+chat page; "Request a song!" opens the uploader; two MP3 files are staged
+with the real open-file dialog; "Send the Music!" delivers them, byte for
+byte, to the station's FTP receiver and its front page; "Finish!" removes
+the staged files.
+
+Usage: test_song_request.py BUILD_DIR
+
+The program has the station's address compiled in, so the station's web site
+runs on that port (the build's WAVECREST_STATION_HOST, localhost:8642 by
+default); the test is skipped when the port is taken, for example by a
+station started by scripts/run.sh. The FTP receiver runs on a free port, and
+the installed "sendfiles.ftps" gets that port in its "open" line; the
+program never reads that file, and its other lines stay as installed.
+
+Set WAVECREST_E2E_SCREENSHOTS to a folder to keep screenshots of each step.
+"""
+
+import html
+import json
+import os
+import re
+import signal
+import subprocess
+import sys
+import time
+import unittest
+import urllib.request
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_support as e2e  # noqa: E402
+
+BUILD = None
+TWIPS_PER_PIXEL = 15
+# Centres of the uploader's buttons in its client area, from its layout (twips).
+BROWSE = ((2040 + 2295 / 2) / TWIPS_PER_PIXEL, (600 + 495 / 2) / TWIPS_PER_PIXEL)
+SEND = ((3240 + 1695 / 2) / TWIPS_PER_PIXEL, (3840 + 495 / 2) / TWIPS_PER_PIXEL)
+FINISH = ((1200 + 1695 / 2) / TWIPS_PER_PIXEL, (3840 + 495 / 2) / TWIPS_PER_PIXEL)
+SONGS = {"Morning Tide.mp3": 48 * 1024 + 17, "night_swell.MP3": 96 * 1024 + 5}
+
+
+def mp3_like(size, seed):
+    """An ID3 tag, then MPEG frame headers with filler: looks like an MP3."""
+    tag = b"ID3\x03\x00\x00\x00\x00\x00\x00"
+    frame_header = b"\xff\xfb\x90\x64"
+    body = bytearray()
+    value = seed
+    while len(tag) + len(body) < size:
+        body += frame_header
+        for _ in range(413):
+            value = (value * 1103515245 + 12345) & 0x7FFFFFFF
+            body.append(value >> 16 & 0xFF)
+    return (tag + bytes(body))[:size]
+
+
+def page_title(file_name):
+    """The title that a page of the local station sets."""
+    page = os.path.join(e2e.SOURCE, "station", "pages", file_name)
+    with open(page, encoding="utf-8") as text:
+        return html.unescape(re.search(r"<title>(.*?)</title>", text.read(), re.S).group(1))
+
+
+def fetch(url):
+    with urllib.request.urlopen(url, timeout=5) as answer:
+        return answer.read().decode("utf-8")
+
+
+class SongRequest(unittest.TestCase):
+
+    def setUp(self):
+        self.work = e2e.make_temp_folder("e2e")
+        self.addCleanup(e2e.remove_folder, self.work)
+        self.shots = os.environ.get("WAVECREST_E2E_SCREENSHOTS")
+        self.shot_number = 0
+        self.station_host = e2e.cache_value(BUILD, "WAVECREST_STATION_HOST") or ""
+        http_port = self.compiled_station_port()
+        if not e2e.port_is_free(http_port):
+            self.skipTest(f"port {http_port} of the compiled-in station is taken")
+        self.folder = e2e.install_release(BUILD, os.path.join(self.work, "Wavecrest"))
+        user, password = self.point_script_at_port(None)
+        self.station = e2e.LocalStation(self.work, http_port, 0, user, password)
+        self.addCleanup(self.station.stop)
+        self.point_script_at_port(self.station.ftp_port)
+        self.x = e2e.XServer()
+        self.addCleanup(self.x.stop)
+
+    def compiled_station_port(self):
+        name, _, port = self.station_host.partition(":")
+        if name not in ("localhost", "127.0.0.1"):
+            self.skipTest(f"built for the station {self.station_host!r}, not a local one")
+        return int(port or 80)
+
+    def point_script_at_port(self, port):
+        """Reads the installed script's account; with a port, puts that port
+        into its "open" line. Returns (user, password)."""
+        script = os.path.join(self.folder, "sendfiles.ftps")
+        with open(script, encoding="utf-8", newline="") as text:
+            lines = text.read().splitlines(keepends=True)
+        self.assertTrue(lines[0].startswith("open "), lines[0])
+        if any(line.lower().startswith("cd ") for line in lines):
+            self.skipTest("the installed script sends into a remote folder")
+        if port is not None:
+            host = lines[0].split()[1]
+            lines[0] = f"open {host} {port}" + lines[0][len(lines[0].rstrip("\r\n")):]
+            with open(script, "w", encoding="utf-8", newline="") as text:
+                text.write("".join(lines))
+        return lines[1].strip(), lines[2].strip()
+
+    # --- steps ----------------------------------------------------------
+
+    def screenshot(self, label):
+        if not self.shots:
+            return
+        os.makedirs(self.shots, exist_ok=True)
+        self.shot_number += 1
+        self.x.screenshot(os.path.join(self.shots, f"{self.shot_number:02d}-{label}.png"))
+
+    def start_program(self):
+        home = os.path.join(self.work, "home")
+        runtime = os.path.join(self.work, "runtime")
+        os.makedirs(home)
+        os.makedirs(runtime, mode=0o700)
+        env = self.x.environment()
+        env.update(HOME=home, XDG_RUNTIME_DIR=runtime, QTWEBENGINE_DISABLE_SANDBOX="1")
+        for variable in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                         "QTWEBENGINE_CHROMIUM_FLAGS", "WAVECREST_SHOW_WINDOW"):
+            env.pop(variable, None)
+        self.program_log = open(os.path.join(self.work, "program.log"), "wb")
+        self.addCleanup(self.program_log.close)
+        # Its own process group: the web engine's helpers and the FTP client
+        # it starts stay in it, so they can be found and stopped together.
+        program = subprocess.Popen([os.path.join(self.folder, "Wavecrest")], cwd=self.work,
+                                   env=env, stdout=self.program_log,
+                                   stderr=subprocess.STDOUT, start_new_session=True)
+        self.group = program.pid
+        self.addCleanup(self.stop_program, program)
+        return program
+
+    def stop_program(self, program):
+        left = e2e.stop_group(self.group)
+        program.wait(5)
+        self.assertEqual(left, [], "processes of the program survived SIGKILL")
+
+    def say_in_chat(self, main, text):
+        """Types into the chat page's name and message fields, which sit at
+        the bottom of the chat pane, and sends with Enter."""
+        x, y, _, height = self.x.geometry(main)
+        self.x.click(x + 80, y + height - 25)
+        self.x.type_text("Tester")
+        self.x.click(x + 430, y + height - 25)
+        self.x.type_text(text)
+        self.x.key("Return")
+
+    def go_in_chat_pane(self, main, address):
+        """Types an address into the chat pane's address box and clicks its Go."""
+        x, y, _, height = self.x.geometry(main)
+        client_top = height - round(10110 / TWIPS_PER_PIXEL)  # below the menu bar
+        box = ((1560 + 9795 / 2) / TWIPS_PER_PIXEL, (2280 + 120 + 315 / 2) / TWIPS_PER_PIXEL)
+        go = ((11400 + 375 / 2) / TWIPS_PER_PIXEL, (2430 + 255 / 2) / TWIPS_PER_PIXEL)
+        self.x.click(x + box[0], y + client_top + box[1])
+        self.x.key("ctrl+a")
+        self.x.type_text(address)
+        self.x.click(x + go[0], y + client_top + go[1])
+
+    def open_uploader_from_menu(self, main):
+        """Clicks "Request a song!", the menu bar item right of "Menu"."""
+        x, y, _, _ = self.x.geometry(main)
+        for offset in (90, 75, 110, 130, 60):
+            self.x.click(x + offset, y + 10)
+            uploader = self.x.wait_for_window("^Music Uploader$", 3)
+            if uploader:
+                return uploader
+            self.x.key("Escape")  # "Menu" dropped down instead: close it
+        self.fail("no Music Uploader after clicking the menu bar")
+
+    def stage_with_dialog(self, uploader, path):
+        x, y, _, _ = self.x.geometry(uploader)
+        self.x.click(x + BROWSE[0], y + BROWSE[1])
+        dialog = self.x.wait_for_window("^Open File$", 15)
+        self.assertTrue(dialog, "no open-file dialog after Browse")
+        self.x.focus(dialog)
+        self.screenshot("dialog")
+        # The file name field has the focus: a full path there opens that file.
+        self.x.type_text(path)
+        self.x.key("Return")
+        if not self.x.wait_for_window_gone(dialog, 3):
+            self.x.key("Return")  # the first one closed the completion list
+        self.assertTrue(self.x.wait_for_window_gone(dialog, 10), "the dialog stayed open")
+
+    def staged(self, name):
+        return os.path.join(self.folder, "temp", name)
+
+    def received(self):
+        """Names and contents of the songs that reached the receiver."""
+        songs = {}
+        for name in os.listdir(self.station.songs) if os.path.isdir(self.station.songs) else []:
+            with open(os.path.join(self.station.songs, name), "rb") as song:
+                songs[name] = song.read()
+        return songs
+
+    # --- the road -------------------------------------------------------
+
+    def test_listener_sends_two_songs(self):
+        library = os.path.join(self.work, "My Music")
+        os.makedirs(library)
+        contents = {}
+        for seed, (name, size) in enumerate(SONGS.items(), start=7):
+            contents[name] = mp3_like(size, seed)
+            with open(os.path.join(library, name), "wb") as song:
+                song.write(contents[name])
+
+        program = self.start_program()
+        title = page_title("chatonly.html")
+        main = self.x.wait_for_window(f"^{re.escape(title)}$", 60)
+        self.screenshot("main-window")
+        self.assertTrue(main, f"the title never became {title!r}; program output:\n"
+                        + open(self.program_log.name, errors="replace").read())
+        self.assertIsNone(program.poll())
+        self.assertTrue(e2e.wait_until(
+            lambda: self.station.requested("/Wavecrest/playeronly.html"), 10),
+            "the player pane did not ask for the player page")
+        self.assertTrue(self.station.requested("/Wavecrest/chatonly.html"))
+        self.say_in_chat(main, "Hello from the road test")
+        self.assertTrue(e2e.wait_until(
+            lambda: "Tester: Hello from the road test" in self.station.log(), 10),
+            "a message typed into the chat pane did not reach the chat room")
+        time.sleep(1)
+        self.screenshot("chat-message")
+
+        uploader = self.open_uploader_from_menu(main)
+        self.screenshot("uploader")
+        for name in SONGS:
+            self.stage_with_dialog(uploader, os.path.join(library, name))
+            self.assertTrue(e2e.wait_until(lambda: os.path.isfile(self.staged(name)), 10),
+                            f"{name} was not staged")
+        for name in SONGS:
+            with open(self.staged(name), "rb") as song:
+                self.assertEqual(song.read(), contents[name], name)
+        self.screenshot("staged")
+
+        x, y, _, _ = self.x.geometry(uploader)
+        self.x.click(x + SEND[0], y + SEND[1])
+        arrived = e2e.wait_until(lambda: self.received() == contents or None, 40, 0.3)
+        self.assertTrue(arrived, f"the station received {sorted(self.received())}; log:\n"
+                        + self.station.log())
+        listed = e2e.wait_until(lambda: {song["name"] for song in json.loads(
+            fetch(self.station.url + "/songs.json"))["songs"]} == set(SONGS), 10)
+        self.assertTrue(listed, "songs.json does not list the two songs")
+        front = fetch(self.station.url + "/")
+        for name in SONGS:
+            self.assertIn(html.escape(name), front)
+        self.screenshot("sent")
+        # The client ends by itself after a successful transfer.
+        self.assertTrue(e2e.wait_until(lambda: not [
+            pid for pid in e2e.group_members(self.group)
+            if os.path.basename(e2e.program_of(pid)) == "ftp.exe"], 15),
+            "ftp.exe is still running after the transfer")
+        # Sending leaves the staged files in place.
+        for name in SONGS:
+            self.assertTrue(os.path.isfile(self.staged(name)))
+
+        self.x.click(x + FINISH[0], y + FINISH[1])
+        self.assertTrue(self.x.wait_for_window_gone(uploader), "Finish left the uploader open")
+        self.assertTrue(os.path.isdir(os.path.join(self.folder, "temp")))
+        self.assertEqual(os.listdir(os.path.join(self.folder, "temp")), [])
+        self.screenshot("finished")
+        self.assertIsNone(program.poll(), "the program ended with the uploader")
+        self.assertEqual(self.x.title(main), title)
+
+        # The listener looks at the station's front page in the chat pane.
+        self.go_in_chat_pane(main, f"http://{self.station_host}/")
+        front_title = page_title("front.html")
+        shown = e2e.wait_until(lambda: self.x.title(main) == front_title, 20)
+        time.sleep(0.5)
+        self.screenshot("front-page")
+        self.assertTrue(shown, f"the title is {self.x.title(main)!r}, not the front page's; "
+                        "station log:\n" + self.station.log())
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    BUILD = os.path.abspath(sys.argv.pop(1))
+    sys.exit(e2e.run_tests(sys.modules[__name__]))
