@@ -5,8 +5,9 @@
 //
 // Corpus lines are command lines as they are; "{tab}" stands for a tab and
 // "{sp}" for a blank (so trailing blanks survive editors); "#" starts a comment.
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 
 #include <fstream>
 
