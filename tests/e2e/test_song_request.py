@@ -21,7 +21,7 @@ import html
 import json
 import os
 import re
-import signal
+import shutil
 import subprocess
 import sys
 import time
@@ -69,6 +69,9 @@ def fetch(url):
 class SongRequest(unittest.TestCase):
 
     def setUp(self):
+        missing = [tool for tool in ("Xvfb", "xdotool", "import") if not shutil.which(tool)]
+        if missing:
+            self.skipTest(f"needs {', '.join(missing)} (scripts/packages.txt lists them)")
         self.work = e2e.make_temp_folder("e2e")
         self.addCleanup(e2e.remove_folder, self.work)
         self.shots = os.environ.get("WAVECREST_E2E_SCREENSHOTS")
