@@ -3,12 +3,14 @@
 #include "ProjectSettings.h"
 #include "Windows.h"
 #include "frmStart.h"
+#include "platform/TerminationSignals.h"
 #include "platform/qt/RealServices.h"
 #include "platform/qt/WebEngineBrowser.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
+#include <QSocketNotifier>
 
 namespace {
 
@@ -18,6 +20,17 @@ public:
     void ShowHelp() override { windows().help.Show(); }
     void ShowMain() override { windows().main.Show(); }
 };
+
+// A request from the system to end (logout, kill) ends the program as Exit
+// does. Watched once the web engine is up, so its own handlers don't replace ours.
+void endOnTerminationRequest(QApplication& app) {
+    const int requests = platform::WatchTerminationRequests();
+    if (requests < 0)
+        return;
+    auto* notifier = new QSocketNotifier(requests, QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app,
+                     [] { platform::LoadedWindows::EndProgram(); });
+}
 
 } // namespace
 
@@ -41,6 +54,7 @@ int RunWavecrest(int argc, char** argv) {
     start.Form_Load();
     if (platform::LoadedWindows::count() == 0)
         return 0;
+    endOnTerminationRequest(app);
     const int status = QApplication::exec();
     // Windows still open go before the web profile they use.
     QList<QPointer<QWidget>> remaining;

@@ -3,6 +3,7 @@ target_sources(wavecrest_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Win32FileSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32ProcessStarter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32Registry.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Win32TerminationSignals.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32Text.cpp
 )
 # advapi32: the registry; shlwapi: the file list order.

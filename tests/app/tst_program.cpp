@@ -1,5 +1,6 @@
 // The real program, started as a user starts it: texts that match no switch
-// end it at once; a message box ends it once answered.
+// end it at once; a message box ends it once answered; the system's request
+// to end closes it cleanly.
 #include "support/XvfbDisplay.h"
 
 #include <QtTest>
@@ -52,6 +53,21 @@ private Q_SLOTS:
         display.xdotool({"windowfocus", "--sync", box});
         display.xdotool({"key", "--window", box, "Return"});
         QVERIFY2(wavecrest.waitForFinished(15000), "the program did not end after OK");
+        QCOMPARE(wavecrest.exitCode(), 0);
+    }
+
+    void terminationRequestEndsTheProgramCleanly() {
+        XvfbDisplay display;
+        if (!display.isRunning())
+            QSKIP("needs Xvfb and xdotool");
+        QProcess wavecrest;
+        wavecrest.setProcessEnvironment(display.environment());
+        wavecrest.start(program(), {});
+        QVERIFY2(!display.waitForWindow(".") /* the main window, whatever its title */.isEmpty(),
+                 "no main window appeared");
+        wavecrest.terminate(); // SIGTERM, as a logout sends it
+        QVERIFY2(wavecrest.waitForFinished(15000), "the program did not end");
+        QCOMPARE(wavecrest.exitStatus(), QProcess::NormalExit);
         QCOMPARE(wavecrest.exitCode(), 0);
     }
 };

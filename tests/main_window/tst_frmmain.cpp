@@ -1,5 +1,6 @@
 // The main window's handlers against fake browser components: navigation,
 // the busy indicator in the title, Stop, Refresh, the menu and the layout.
+#include "ProjectSettings.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWebBrowser.h"
@@ -26,6 +27,8 @@ class TestFrmMain : public QObject {
     FakeWebBrowser& player() { return browsers.player(); }
     FakeWebBrowser& chat() { return browsers.chat(); }
     QString title() const { return window->windowTitle(); }
+    // The station site's address, from the build's host setting.
+    const QString station = QStringLiteral("http://") + settings::kStationHost;
 
 private Q_SLOTS:
     void init() {
@@ -47,8 +50,8 @@ private Q_SLOTS:
         QVERIFY(!window->timTimerChat->isEnabled());
         QVERIFY(window->timTimerPlay->isEnabled());
         window->Form_Load();
-        QCOMPARE(player().calls, QStringList{"Navigate:http://localhost:8642/Wavecrest/playeronly.html"});
-        QCOMPARE(chat().calls, QStringList{"Navigate:http://localhost:8642/Wavecrest/chatonly.html"});
+        QCOMPARE(player().calls, QStringList{"Navigate:" + station + "/Wavecrest/playeronly.html"});
+        QCOMPARE(chat().calls, QStringList{"Navigate:" + station + "/Wavecrest/chatonly.html"});
         QVERIFY(window->timTimerChat->isEnabled());
         QCOMPARE(title(), QString("Form1")); // until the first tick
     }
@@ -179,14 +182,14 @@ private Q_SLOTS:
 
     void menu() {
         QCOMPARE(window->menu->title(), QString("Menu"));
-        QCOMPARE(window->co1->text(), QString("go to localhost:8642"));
+        QCOMPARE(window->co1->text(), "go to " + QString(settings::kStationHost));
         QCOMPARE(window->request->text(), QString("Request a song!"));
         QVERIFY(window->request->menu() == nullptr); // directly on the bar
         const QList<QAction*> items = window->menu->actions();
         QCOMPARE(items.size(), 4);
         QCOMPARE(items[1]->text() + items[2]->text() + items[3]->text(), QString("AboutHelpExit"));
         window->co1->trigger();
-        QCOMPARE(shell.opened, std::vector<std::string>{"http://localhost:8642"});
+        QCOMPARE(shell.opened, std::vector<std::string>{station.toStdString()});
         window->Exit->trigger();
         QCOMPARE(endRequests, 1);
     }
