@@ -63,8 +63,8 @@ private Q_SLOTS:
         QProcess wavecrest;
         wavecrest.setProcessEnvironment(display.environment());
         wavecrest.start(program(), {});
-        QVERIFY2(!display.waitForWindow(".") /* the main window, whatever its title */.isEmpty(),
-                 "no main window appeared");
+        const QString mainWindow = display.waitForWindow("."); // whatever its title
+        QVERIFY2(!mainWindow.isEmpty(), "no main window appeared");
         wavecrest.terminate(); // SIGTERM, as a logout sends it
         QVERIFY2(wavecrest.waitForFinished(15000), "the program did not end");
         QCOMPARE(wavecrest.exitStatus(), QProcess::NormalExit);
