@@ -62,6 +62,14 @@ def install_release(build, prefix):
     return prefix
 
 
+def end_with_parent():
+    """For Popen's preexec_fn: the child gets SIGTERM when the test process
+    dies, for example when CTest kills it at its time limit."""
+    import ctypes
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
 def stop_process(process, timeout=5):
     if process is None or process.poll() is not None:
         return
@@ -118,7 +126,8 @@ class XServer:
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
              "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=end_with_parent)
         os.close(write_end)
         with os.fdopen(read_end) as display_pipe:
             number = display_pipe.readline().strip()

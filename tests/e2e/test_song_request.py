@@ -135,7 +135,8 @@ class SongRequest(unittest.TestCase):
         # it starts stay in it, so they can be found and stopped together.
         program = subprocess.Popen([os.path.join(self.folder, "Wavecrest")], cwd=self.work,
                                    env=env, stdout=self.program_log,
-                                   stderr=subprocess.STDOUT, start_new_session=True)
+                                   stderr=subprocess.STDOUT, start_new_session=True,
+                                   preexec_fn=e2e.end_with_parent)
         self.group = program.pid
         self.addCleanup(self.stop_program, program)
         return program
