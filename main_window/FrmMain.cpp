@@ -167,8 +167,9 @@ void FrmMain::connectHandlers() {
             Reported(this, "Opening the Music Uploader", &FrmMain::request_Click));
     connect(Exit, &QAction::triggered, this, &FrmMain::Exit_Click);
     // Key presses in the address boxes are seen before the boxes get them.
-    cboAddressChat->lineEdit()->installEventFilter(this);
-    cboAddressPlay->lineEdit()->installEventFilter(this);
+    // The box itself receives them (it hands them on to its text line).
+    cboAddressChat->installEventFilter(this);
+    cboAddressPlay->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -181,9 +182,9 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     else if (!key->text().isEmpty())
         KeyAscii = key->text().at(0).unicode();
     if (KeyAscii != 0) {
-        if (watched == cboAddressChat->lineEdit())
+        if (watched == cboAddressChat)
             cboAddressChat_KeyPress(KeyAscii);
-        else if (watched == cboAddressPlay->lineEdit())
+        else if (watched == cboAddressPlay)
             cboAddressPlay_KeyPress(KeyAscii);
     }
     return false; // the key still reaches the address box

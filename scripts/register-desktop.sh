@@ -19,9 +19,22 @@ fi
 [ -x "$folder/Wavecrest" ] || { echo "No Wavecrest program in $folder" >&2; exit 1; }
 [ -w "$folder" ] || echo "Note: $folder is not writable; songs cannot be staged there." >&2
 mkdir -p "$data/applications" "$data/icons/hicolor/scalable/apps"
-# Exec takes the program's full path, quoted as the desktop entry format asks.
-quoted="\"${folder//\"/\\\"}/Wavecrest\""
-sed "s|^Exec=.*|Exec=$quoted|" "$folder/$id.desktop" > "$entry"
+# Exec takes the program's full path, quoted as the desktop entry format
+# asks: inside the quotes \ " ` $ get a backslash and % is doubled; then the
+# value's own escaping doubles every backslash.
+program="$folder/Wavecrest"
+program="${program//\\/\\\\}"
+program="${program//\"/\\\"}"
+program="${program//\`/\\\`}"
+program="${program//\$/\\\$}"
+program="${program//%/%%}"
+exec_value="\"${program//\\/\\\\}\""
+while IFS= read -r line; do
+    case "$line" in
+    Exec=*) printf 'Exec=%s\n' "$exec_value" ;;
+    *) printf '%s\n' "$line" ;;
+    esac
+done < "$folder/$id.desktop" > "$entry"
 cp "$folder/icons/wavecrest.svg" "$data/icons/hicolor/scalable/apps/$id.svg"
 for size in 16 32 48 256; do
     mkdir -p "$data/icons/hicolor/${size}x${size}/apps"

@@ -13,6 +13,7 @@ must be built already, as for `cmake --install`.
 """
 
 import os
+import re
 import shutil
 import stat
 import subprocess
@@ -48,6 +49,16 @@ def desktop_entry(path):
     with open(path, encoding="utf-8") as entry:
         return dict(line.rstrip("\n").split("=", 1) for line in entry
                     if "=" in line and not line.startswith("#"))
+
+
+def exec_program(value):
+    """The program an Exec value names: the value's escapes undone, then the
+    one quoted argument's, with %% standing for %."""
+    text = re.sub(r"\\(.)", lambda m: {"s": " ", "n": "\n", "t": "\t", "r": "\r"}.get(
+        m.group(1), m.group(1)), value)
+    assert text.startswith('"') and text.endswith('"'), text
+    inner = re.sub(r'\\([\\"`$])', r"\1", text[1:-1])
+    return inner.replace("%%", "%")
 
 
 class ReleaseFolder(unittest.TestCase):
@@ -88,8 +99,8 @@ class ReleaseFolder(unittest.TestCase):
                          f"{DESKTOP_ID}.desktop")
 
     def test_registration_for_the_user(self):
-        # A folder whose path has a blank: Exec must quote it.
-        folder = self.install(os.path.join("My Apps", "Wavecrest"))
+        # A folder whose path has characters the entry format reserves.
+        folder = self.install(os.path.join("My Apps", '100% "Radio" $x'))
         data = os.path.join(self.work, "data")
         env = dict(os.environ, HOME=os.path.join(self.work, "home"), XDG_DATA_HOME=data)
         result = run([os.path.join(folder, "register-desktop.sh")], env=env, cwd=self.work)
@@ -97,7 +108,7 @@ class ReleaseFolder(unittest.TestCase):
 
         entry_path = os.path.join(data, "applications", f"{DESKTOP_ID}.desktop")
         entry = desktop_entry(entry_path)
-        self.assertEqual(entry["Exec"], f'"{folder}/Wavecrest"')
+        self.assertEqual(exec_program(entry["Exec"]), f"{folder}/Wavecrest")
         self.assertEqual(entry["Icon"], DESKTOP_ID)
         self.validate("desktop-file-validate", entry_path)
         icons = os.path.join(data, "icons", "hicolor")
