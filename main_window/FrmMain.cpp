@@ -127,19 +127,9 @@ void FrmMain::buildMenu() {
 }
 
 void FrmMain::setTabOrder() {
-    const QList<QWidget*> order{Default,
-                                RefreshPlay,
-                                StopPlay,
-                                cboAddressPlay,
-                                brwWebBrowserPlay->widget(),
-                                cboAddressChat,
-                                StopChat,
-                                RefreshChat,
-                                brwWebBrowserChat->widget(),
-                                GoPlayer,
-                                Command1};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    platform::SetTabOrder({Default, RefreshPlay, StopPlay, cboAddressPlay,
+                           brwWebBrowserPlay->widget(), cboAddressChat, StopChat, RefreshChat,
+                           brwWebBrowserChat->widget(), GoPlayer, Command1});
 }
 
 void FrmMain::connectHandlers() {

@@ -97,9 +97,7 @@ MusicUploader::MusicUploader()
 MusicUploader::~MusicUploader() = default;
 
 void MusicUploader::setTabOrder() {
-    const QList<QWidget*> order{Browse, Send, File1, Delete, Finish, cmdDelete};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    platform::SetTabOrder({Browse, Send, File1, Delete, Finish, cmdDelete});
 }
 
 void MusicUploader::connectHandlers() {

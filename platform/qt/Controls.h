@@ -28,4 +28,10 @@ inline QLabel* MakeLabel(const QString& caption, QWidget* container, int left, i
     return label;
 }
 
+// Chains the controls in tab order, first to last.
+inline void SetTabOrder(const QList<QWidget*>& order) {
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 } // namespace platform
