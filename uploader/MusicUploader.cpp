@@ -140,7 +140,7 @@ void MusicUploader::Form_Load() {
     });
     files.SetCurrentFolder(files.ApplicationFolder());
     Label4->setText(QString::fromStdString(files.CurrentFolder()));
-    File1->setPath(files.ApplicationFolder() + Sep("temp"));
+    File1->setPath(StagingFolder());
 
     DlgOpenFile.initialFolder = files.ApplicationFolder();
     DlgOpenFile.filter = "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*";
@@ -163,8 +163,7 @@ void MusicUploader::Browse_Click() {
         return;
     }
     const std::string& path = chosen.fileName;
-    fileSystem().CopyInto(path,
-                          fileSystem().ApplicationFolder() + Sep("temp") + Sep(FileNameOf(path)));
+    fileSystem().CopyInto(path, StagingFolder() + Sep(FileNameOf(path)));
     File1->Refresh();
 }
 
@@ -180,12 +179,12 @@ void MusicUploader::cmdDelete_Click() {
 }
 
 void MusicUploader::Delete_Click() {
-    fileSystem().DeleteMatching(fileSystem().ApplicationFolder() + Sep("temp") + Sep("*.*"));
+    fileSystem().DeleteMatching(StagingFolder() + Sep("*.*"));
     File1->Refresh();
 }
 
 void MusicUploader::Finish_Click() {
-    fileSystem().DeleteMatching(fileSystem().ApplicationFolder() + Sep("temp") + Sep("*.mp3"));
+    fileSystem().DeleteMatching(StagingFolder() + Sep("*.mp3"));
     Unload();
 }
 

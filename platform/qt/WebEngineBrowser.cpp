@@ -97,13 +97,13 @@ void WebEngineBrowser::Refresh() {
 
 void WebEngineBrowser::Stop() {
     navigationPending_ = false;
-    loadsRunning_ = 0; // the load has ended, even before the engine reports it
+    loading_ = false; // the load has ended, even before the engine reports it
     startWatch_.stop();
     view_->stop();
 }
 
 bool WebEngineBrowser::Busy() const {
-    return navigationPending_ || loadsRunning_ > 0;
+    return navigationPending_ || loading_;
 }
 
 QString WebEngineBrowser::LocationName() const {
@@ -118,9 +118,9 @@ void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         navigationPending_ = false;
         startWatch_.stop();
-        loadsRunning_ = 1;
+        loading_ = true;
     } else {
-        loadsRunning_ = 0;
+        loading_ = false;
     }
 }
 

@@ -33,8 +33,8 @@ private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     QWebEngineView* view_;
     bool navigationPending_ = false; // asked for, not yet started
-    int loadsRunning_ = 0;
-    QTimer startWatch_; // a navigation that never starts must not stay busy
+    bool loading_ = false;           // started, not yet ended
+    QTimer startWatch_;              // a navigation that never starts must not stay busy
 };
 
 class WebEngineBrowserFactory : public WebBrowserFactory {
