@@ -1,6 +1,7 @@
 #include "SysInfoLauncher.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <optional>
 
@@ -16,16 +17,6 @@ namespace {
 
 constexpr std::uint32_t kBufferSize = 1024;
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The general value formatting without a pattern: a hexadecimal literal
 // "&h" + 1 to 8 digits becomes its number in decimal, read as a signed
 // 16-bit number up to 4 digits and as a signed 32-bit number up to 8 (so
@@ -33,13 +24,11 @@ int HexValue(char c) {
 std::string FormatGeneral(const std::string& text) {
     if (text.size() < 3 || text.size() > 10 || text[0] != '&' || (text[1] != 'h' && text[1] != 'H'))
         return text;
+    const char* const end = text.data() + text.size();
     std::uint32_t number = 0;
-    for (std::size_t i = 2; i < text.size(); ++i) {
-        const int digit = HexValue(text[i]);
-        if (digit < 0)
-            return text;
-        number = number << 4 | static_cast<std::uint32_t>(digit);
-    }
+    const auto [stop, error] = std::from_chars(text.data() + 2, end, number, 16);
+    if (error != std::errc() || stop != end)
+        return text;
     if (text.size() - 2 <= 4)
         return std::to_string(static_cast<std::int16_t>(number));
     return std::to_string(static_cast<std::int32_t>(number));

@@ -1,6 +1,7 @@
 // Splitting a command line the way Windows programs split theirs
 // (CommandLineToArgvW), so the same command text means the same program and
 // arguments on every system.
+#include "CommandLine.h"
 #include "ProcessStarter.h"
 
 namespace platform {
@@ -11,28 +12,33 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// The program name: a quoted one ends at the next quote, whatever follows
-// it; an unquoted one at the first blank, quotes and all. Backslashes are
-// plain characters, as in the folder of a Windows path. A line that starts
-// with a blank has an empty program name.
-std::string TakeProgramName(const std::string& line, std::size_t& at) {
-    const std::size_t start = at;
-    if (at < line.size() && line[at] == '"') {
-        const std::size_t close = line.find('"', start + 1);
-        at = close == std::string::npos ? line.size() : close + 1;
-        return line.substr(start + 1,
-                           (close == std::string::npos ? line.size() : close) - start - 1);
+// Where the program name ends: a quoted one after its closing quote,
+// whatever follows it; an unquoted one at the first blank, quotes and all.
+// Backslashes are plain characters, as in the folder of a Windows path. A
+// line that starts with a blank has an empty program name.
+std::size_t ProgramNameEnd(std::string_view line) {
+    if (!line.empty() && line.front() == '"') {
+        const std::size_t close = line.find('"', 1);
+        return close == std::string_view::npos ? line.size() : close + 1;
     }
-    while (at < line.size() && !IsBlank(line[at]))
-        ++at;
-    return line.substr(start, at - start);
+    std::size_t end = 0;
+    while (end < line.size() && !IsBlank(line[end]))
+        ++end;
+    return end;
+}
+
+// The program name without the quotes that group it.
+std::string ProgramName(std::string_view line) {
+    if (!line.empty() && line.front() == '"')
+        return std::string(line.substr(1, line.find('"', 1) - 1)); // to the end if unclosed
+    return std::string(line.substr(0, ProgramNameEnd(line)));
 }
 
 // One argument after the program name: 2n backslashes before a quote give n
 // backslashes and a grouping quote, 2n+1 give n backslashes and a literal
 // quote. In a run of quotes every third one is a literal quote that also
 // ends the group, so "a""b" is a"b, and "a"" b" is a" then b.
-std::string TakeArgument(const std::string& line, std::size_t& at) {
+std::string TakeArgument(std::string_view line, std::size_t& at) {
     std::string argument;
     int quotes = 0; // 1: inside a group
     std::size_t backslashes = 0;
@@ -65,23 +71,35 @@ std::string TakeArgument(const std::string& line, std::size_t& at) {
     return argument;
 }
 
-void SkipBlanks(const std::string& line, std::size_t& at) {
+void SkipBlanks(std::string_view line, std::size_t& at) {
     while (at < line.size() && IsBlank(line[at]))
         ++at;
 }
 
 } // namespace
 
+std::size_t ArgumentsStart(std::string_view commandLine) {
+    std::size_t at = ProgramNameEnd(commandLine);
+    SkipBlanks(commandLine, at);
+    return at;
+}
+
+std::vector<std::string> SplitArguments(std::string_view arguments) {
+    std::vector<std::string> words;
+    std::size_t at = 0;
+    for (SkipBlanks(arguments, at); at < arguments.size(); SkipBlanks(arguments, at))
+        words.push_back(TakeArgument(arguments, at));
+    return words;
+}
+
 // An empty line gives no words (Windows would answer with the running
 // program's own path, which names nothing to start).
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
-    std::vector<std::string> words;
     if (commandLine.empty())
-        return words;
-    std::size_t at = 0;
-    words.push_back(TakeProgramName(commandLine, at));
-    for (SkipBlanks(commandLine, at); at < commandLine.size(); SkipBlanks(commandLine, at))
-        words.push_back(TakeArgument(commandLine, at));
+        return {};
+    std::vector<std::string> words{ProgramName(commandLine)};
+    const auto arguments = SplitArguments(commandLine.substr(ArgumentsStart(commandLine)));
+    words.insert(words.end(), arguments.begin(), arguments.end());
     return words;
 }
 

@@ -3,6 +3,7 @@
 // line is split by the Windows rules and the program is looked up in the
 // application folder, the current folder, then the search path. Never a shell.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -26,5 +27,7 @@ public:
 // Splits a command line by the Windows rules (blanks and tabs separate,
 // double quotes group, 2n backslashes before a quote give n and a quote).
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+// The same rules for the text after the program name.
+std::vector<std::string> SplitArguments(std::string_view arguments);
 
 } // namespace platform

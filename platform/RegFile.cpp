@@ -1,8 +1,9 @@
 #include "RegFile.h"
 
 #include <array>
-#include <fstream>
 #include <optional>
+
+#include "platform/Registry.h"
 
 namespace platform::regfile {
 
@@ -12,7 +13,6 @@ using Text = std::u16string;
 using View = std::u16string_view;
 
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr std::uint32_t kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kMultiSz = 7;
 
 constexpr std::array<std::string_view, 6> kRoots = {"HKEY_LOCAL_MACHINE",  "HKEY_CURRENT_USER",
                                                     "HKEY_CLASSES_ROOT",   "HKEY_USERS",
@@ -65,6 +65,10 @@ std::optional<std::uint32_t> ReadHex(View& text, std::size_t maxDigits) {
     return number;
 }
 
+bool IsText(std::uint32_t type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
 void AppendUtf16Le(std::vector<unsigned char>& data, View text) {
     for (char16_t c : text) {
         data.push_back(static_cast<unsigned char>(c & 0xFF));
@@ -93,20 +97,25 @@ Text DecodeFile(std::string_view bytes) {
     return Utf8ToUtf16(bytes);
 }
 
-std::vector<View> SplitLines(View text) {
-    std::vector<View> lines;
-    while (!text.empty()) {
-        const auto end = text.find(u'\n');
-        View line = text.substr(0, end);
+// The lines of a text, one at a time, without their "\r\n" or "\n".
+class Lines {
+public:
+    explicit Lines(View text) : rest_(text) {}
+
+    bool Next(View& line) {
+        if (rest_.empty())
+            return false;
+        const auto end = rest_.find(u'\n');
+        line = rest_.substr(0, end);
+        rest_.remove_prefix(end == View::npos ? rest_.size() : end + 1);
         if (!line.empty() && line.back() == u'\r')
             line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == View::npos)
-            break;
-        text.remove_prefix(end + 1);
+        return true;
     }
-    return lines;
-}
+
+private:
+    View rest_;
+};
 
 // ---- Lines ----------------------------------------------------------------
 
@@ -162,7 +171,7 @@ std::optional<ParsedData> ReadData(View text, bool ansiFile) {
         auto content = ReadQuoted(text);
         if (!content || !IsEndOfLine(text))
             return std::nullopt;
-        value.type = kSz;
+        value.type = kRegSz;
         content->push_back(u'\0');
         AppendUtf16Le(value.data, *content);
         return parsed;
@@ -178,13 +187,13 @@ std::optional<ParsedData> ReadData(View text, bool ansiFile) {
         const auto number = ReadHex(text, 8);
         if (!number || !IsEndOfLine(text))
             return std::nullopt;
-        value.type = kDword;
+        value.type = kRegDword;
         for (int shift = 0; shift < 32; shift += 8)
             value.data.push_back(static_cast<unsigned char>(*number >> shift));
         return parsed;
     }
     if (text.substr(0, 4) == u"hex:") {
-        value.type = kBinary;
+        value.type = kRegBinary;
         text.remove_prefix(4);
     } else if (text.substr(0, 4) == u"hex(") {
         text.remove_prefix(4);
@@ -199,8 +208,7 @@ std::optional<ParsedData> ReadData(View text, bool ansiFile) {
     auto bytes = ReadHexBytes(text);
     if (!bytes)
         return std::nullopt;
-    const bool isText = value.type == kSz || value.type == kExpandSz || value.type == kMultiSz;
-    if (isText && ansiFile) // 8-bit files give text bytes in the ANSI code page
+    if (IsText(value.type) && ansiFile) // 8-bit files give text bytes in the ANSI code page
         AppendUtf16Le(value.data,
                       Utf8ToUtf16({reinterpret_cast<const char*>(bytes->data()), bytes->size()}));
     else
@@ -210,11 +218,12 @@ std::optional<ParsedData> ReadData(View text, bool ansiFile) {
 
 class Parser {
 public:
-    Parser(std::vector<View> lines, bool ansiFile) : lines_(std::move(lines)), ansi_(ansiFile) {}
+    // `lines` positioned after the header line.
+    Parser(Lines lines, bool ansiFile) : lines_(lines), ansi_(ansiFile) {}
 
     Hive Run() {
-        for (next_ = 1; next_ < lines_.size();) {
-            const View line = TrimLeft(lines_[next_++]);
+        for (View next; lines_.Next(next);) {
+            const View line = TrimLeft(next);
             if (line.empty() || line.front() == u';')
                 continue;
             if (line.front() == u'[')
@@ -250,7 +259,7 @@ private:
     void KeyLine(View text) {
         current_ = nullptr;
         const auto close = text.rfind(u']');
-        if (close == View::npos || text.empty() || IsBlank(text.front()))
+        if (close == View::npos || close == 0 || IsBlank(text.front()))
             return;
         text = text.substr(0, close);
         const bool remove = text.front() == u'-';
@@ -268,9 +277,10 @@ private:
     // Hex data with its continuation lines ("\" at the end) joined.
     Text JoinContinued(View data) {
         Text joined(TrimRight(data));
-        while (!joined.empty() && joined.back() == u'\\' && next_ < lines_.size()) {
+        View next;
+        while (!joined.empty() && joined.back() == u'\\' && lines_.Next(next)) {
             joined.pop_back();
-            joined += TrimRight(TrimLeft(lines_[next_++]));
+            joined += TrimRight(TrimLeft(next));
         }
         return joined;
     }
@@ -303,9 +313,8 @@ private:
         current_->values[FoldCase(utf8Name)] = std::move(data->value);
     }
 
-    std::vector<View> lines_;
+    Lines lines_;
     bool ansi_;
-    std::size_t next_ = 1;
     Key* current_ = nullptr; // the key of the last good key line (map nodes stay put)
     Hive hive_;
 };
@@ -314,71 +323,70 @@ private:
 
 // ---- Hive -------------------------------------------------------------------
 
-const Key* Hive::FindKey(const std::string& path) const {
-    const auto found = keys_.find(FoldCase(path));
-    return found == keys_.end() ? nullptr : &found->second;
+namespace {
+
+// The first stored key below the folded path `folded` (keys below a key sort
+// right after it: its path, a backslash, more).
+template <class Map> auto FirstBelow(Map& keys, const std::string& folded) {
+    const std::string below = folded + '\\';
+    const auto first = keys.lower_bound(below);
+    const bool isBelow = first != keys.end() && first->first.compare(0, below.size(), below) == 0;
+    return isBelow ? first : keys.end();
+}
+
+} // namespace
+
+bool Hive::HasKey(const std::string& path) const {
+    const std::string folded = FoldCase(path);
+    return keys_.count(folded) != 0 || FirstBelow(keys_, folded) != keys_.end();
 }
 
 const Value* Hive::FindValue(const std::string& keyPath, const std::string& valueName) const {
-    const Key* key = FindKey(keyPath);
-    if (!key)
+    const auto key = keys_.find(FoldCase(keyPath));
+    if (key == keys_.end())
         return nullptr;
-    const auto found = key->values.find(FoldCase(valueName));
-    return found == key->values.end() ? nullptr : &found->second;
+    const auto found = key->second.values.find(FoldCase(valueName));
+    return found == key->second.values.end() ? nullptr : &found->second;
 }
 
 Key& Hive::MakeKey(const std::string& path) {
-    Key* key = nullptr;
-    for (std::size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
-        const std::string prefix = path.substr(0, end);
-        auto [entry, added] = keys_.try_emplace(FoldCase(prefix));
-        if (added)
-            entry->second.path = prefix;
-        key = &entry->second;
-        if (end == std::string::npos)
-            return *key;
-    }
+    auto [entry, added] = keys_.try_emplace(FoldCase(path));
+    if (added)
+        entry->second.path = path;
+    return entry->second;
 }
 
 void Hive::DeleteKey(const std::string& path) {
+    if (!HasKey(path))
+        return;
     const std::string folded = FoldCase(path);
     keys_.erase(folded);
     const std::string below = folded + '\\';
-    auto first = keys_.lower_bound(below);
-    auto last = first;
+    auto last = FirstBelow(keys_, folded);
+    const auto first = last;
     while (last != keys_.end() && last->first.compare(0, below.size(), below) == 0)
         ++last;
     keys_.erase(first, last);
+    // The key above existed with this one and outlives it.
+    const auto slash = path.rfind('\\');
+    if (slash != std::string::npos)
+        MakeKey(path.substr(0, slash));
 }
 
 // ---- Files ------------------------------------------------------------------
 
 Hive ParseRegFile(std::string_view bytes) {
     const Text text = DecodeFile(bytes);
-    auto lines = SplitLines(text);
-    if (lines.empty())
+    Lines lines(text);
+    View first;
+    if (!lines.Next(first))
         return {};
-    const View header = TrimRight(TrimLeft(lines.front()));
+    const View header = TrimRight(TrimLeft(first));
     if (header == u"REGEDIT4")
-        return Parser(std::move(lines), true).Run();
+        return Parser(lines, true).Run();
     if (header == u"Windows Registry Editor Version 5.00")
-        return Parser(std::move(lines), false).Run();
+        return Parser(lines, false).Run();
     return {};
-}
-
-Hive LoadRegFile(const std::string& fileName) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file)
-        return {};
-    // Read through the stream (not its buffer): a folder or a read error
-    // then sets the bad bit instead of throwing.
-    std::string bytes;
-    char chunk[4096];
-    while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
-        bytes.append(chunk, static_cast<std::size_t>(file.gcount()));
-    if (file.bad())
-        return {};
-    return ParseRegFile(bytes);
 }
 
 // ---- Text -------------------------------------------------------------------
@@ -391,7 +399,7 @@ std::string FoldCase(std::string text) {
 }
 
 std::vector<unsigned char> AnsiData(const Value& value) {
-    if (value.type != kSz && value.type != kExpandSz && value.type != kMultiSz)
+    if (!IsText(value.type))
         return value.data;
     Text text;
     for (std::size_t i = 0; i + 1 < value.data.size(); i += 2)

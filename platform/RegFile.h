@@ -33,16 +33,20 @@ struct Key {
 };
 
 // The keys of one file. Paths and value names ignore letter case.
+// Only the keys named in the file are stored, each once with its whole path;
+// the keys above them exist without an entry of their own. So memory stays
+// proportional to the file, however deep a key lies.
 class Hive {
 public:
-    const Key* FindKey(const std::string& path) const;
+    // A key named in the file, or one above such a key.
+    bool HasKey(const std::string& path) const;
     const Value* FindValue(const std::string& keyPath, const std::string& valueName) const;
-    std::size_t KeyCount() const { return keys_.size(); }
-    const std::map<std::string, Key>& Keys() const { return keys_; } // by folded path
+    // The keys named in the file, by folded path.
+    const std::map<std::string, Key>& Keys() const { return keys_; }
 
-    // Creates the key and the keys above it; returns the key.
+    // Creates the key (the keys above it exist with it); returns the key.
     Key& MakeKey(const std::string& path);
-    // Removes the key and every key below it.
+    // Removes the key and every key below it; the key above it stays.
     void DeleteKey(const std::string& path);
 
 private:
@@ -51,8 +55,6 @@ private:
 
 // The file's contents; `bytes` as read from disk.
 Hive ParseRegFile(std::string_view bytes);
-// The file named `fileName`; an unreadable file gives an empty hive.
-Hive LoadRegFile(const std::string& fileName);
 
 // Letter case folded as key and value names are compared (ASCII letters).
 std::string FoldCase(std::string text);

@@ -5,7 +5,7 @@ namespace platform {
 namespace {
 // On POSIX the program receives its arguments already split; the argument
 // text is them joined by single blanks, taken before any toolkit removes some.
-class ArgumentsCommandLine : public CommandLine {
+class ArgumentsCommandLine final : public CommandLine {
 public:
     explicit ArgumentsCommandLine(std::string text) : text_(std::move(text)) {}
     std::string Text() const override { return text_; }

@@ -1,5 +1,6 @@
 #include "PosixFileSystem.h"
 
+#include "ProcessPaths.h"
 #include "platform/Failure.h"
 #include "platform/SystemServices.h"
 #include "platform/Wildcard.h"
@@ -256,17 +257,8 @@ bool FileListOrder(const std::string& a, const std::string& b) {
 PosixFileSystem::PosixFileSystem(std::string applicationFolder)
     : applicationFolder_(std::move(applicationFolder)) {}
 
-std::string PosixFileSystem::ExecutableFolder() {
-    std::string path(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (length <= 0)
-        return ".";
-    path.resize(static_cast<size_t>(length));
-    return SplitLast(path).first;
-}
-
 std::string PosixFileSystem::ApplicationFolder() const {
-    return applicationFolder_.empty() ? ExecutableFolder() : applicationFolder_;
+    return applicationFolder_.empty() ? posix::ExecutableFolder() : applicationFolder_;
 }
 
 bool PosixFileSystem::FolderExists(const std::string& path) const {
@@ -287,14 +279,7 @@ void PosixFileSystem::SetCurrentFolder(const std::string& path) {
 }
 
 std::string PosixFileSystem::CurrentFolder() const {
-    for (size_t size = 4096;; size *= 2) {
-        std::string buffer(size, '\0');
-        if (::getcwd(buffer.data(), buffer.size()))
-            return buffer.c_str();
-        const int error = errno;
-        if (error != ERANGE)
-            Fail(error, "Cannot read the current folder");
-    }
+    return posix::CurrentFolder();
 }
 
 void PosixFileSystem::CopyInto(const std::string& from, const std::string& to) {

@@ -31,8 +31,6 @@ public:
     // by their value ("Track 2" before "Track 10").
     std::vector<std::string> ListFiles(const std::string& folder) const override;
 
-    static std::string ExecutableFolder();
-
 private:
     std::string applicationFolder_;
 };

@@ -4,11 +4,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ProcessPaths.h"
 #include "platform/Failure.h"
 #include "platform/SystemServices.h"
 
@@ -18,17 +20,14 @@ namespace platform {
 
 namespace {
 
-std::string CurrentFolder() {
-    std::string buffer(4096, '\0');
-    if (!getcwd(buffer.data(), buffer.size()))
-        return ".";
-    return buffer.c_str();
-}
-
 bool IsExecutableFile(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            access(path.c_str(), X_OK) == 0;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 bool HasExtension(const std::string& name) {
@@ -110,23 +109,24 @@ int Spawn(const char* path, char* const* argv, char* const* envp) {
     return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
+// The ends of the names an unquoted program name may have: before each
+// run of blanks, and the end of the line.
+std::vector<std::size_t> NameEnds(const std::string& line) {
+    std::vector<std::size_t> ends;
+    for (std::size_t at = 1; at <= line.size(); ++at)
+        if ((at == line.size() || IsBlank(line[at])) && !IsBlank(line[at - 1]))
+            ends.push_back(at);
+    return ends;
+}
+
 } // namespace
 
 PosixProcessStarter::PosixProcessStarter(std::string applicationFolder)
-    : applicationFolder_(std::move(applicationFolder)) {}
-
-std::string PosixProcessStarter::ExecutableFolder() {
-    std::string buffer(4096, '\0');
-    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return CurrentFolder();
-    buffer.resize(static_cast<std::size_t>(length));
-    const auto slash = buffer.rfind('/');
-    return slash == 0 ? "/" : buffer.substr(0, slash);
-}
+    : applicationFolder_(applicationFolder.empty() ? posix::ExecutableFolder()
+                                                   : std::move(applicationFolder)) {}
 
 std::vector<std::string> ProgramSearchFolders(const std::string& applicationFolder) {
-    std::vector<std::string> folders{applicationFolder, CurrentFolder()};
+    std::vector<std::string> folders{applicationFolder, posix::CurrentFolder()};
     const char* path = std::getenv("PATH");
     std::string list = path ? path : "/usr/local/bin:/usr/bin:/bin";
     std::size_t start = 0;
@@ -159,11 +159,45 @@ std::string FindProgram(const std::string& name, const std::vector<std::string>&
     throw Failure(2, "\"" + name + "\" was not found in " + Join(folders, "; "));
 }
 
-void PosixProcessStarter::Start(const std::string& commandLine, int windowState) {
-    auto words = SplitCommandLine(commandLine);
+namespace {
+
+// A program found for a command line, and the words it is started with.
+struct ProgramCall {
+    std::string path;
+    std::vector<std::string> argv;
+};
+
+// The program of `commandLine` and its arguments. An unquoted program name
+// that holds blanks is found as Windows finds it: the line up to each blank
+// in turn, from the first, then the whole line; the first that names a
+// program wins. Throws the failure of the first name tried when none does.
+ProgramCall FindProgramCall(const std::string& commandLine,
+                            const std::vector<std::string>& folders) {
+    const auto words = SplitCommandLine(commandLine);
     if (words.empty() || words.front().empty())
         throw Failure(2, "No program is named in the command line \"" + commandLine + "\"");
-    const std::string path = FindProgram(words.front(), ProgramSearchFolders(applicationFolder_));
+    if (commandLine.front() == '"')
+        return {FindProgram(words.front(), folders), words};
+    std::optional<Failure> firstFailure;
+    for (const std::size_t end : NameEnds(commandLine)) {
+        const std::string name = commandLine.substr(0, end);
+        try {
+            ProgramCall call{FindProgram(name, folders), {name}};
+            const auto arguments = SplitArguments(std::string_view(commandLine).substr(end));
+            call.argv.insert(call.argv.end(), arguments.begin(), arguments.end());
+            return call;
+        } catch (const Failure& failure) {
+            if (!firstFailure)
+                firstFailure = failure;
+        }
+    }
+    throw *firstFailure;
+}
+
+} // namespace
+
+void PosixProcessStarter::Start(const std::string& commandLine, int windowState) {
+    auto [path, words] = FindProgramCall(commandLine, ProgramSearchFolders(applicationFolder_));
     auto environment = ChildEnvironment(windowState);
     auto argv = Pointers(words);
     auto envp = Pointers(environment);

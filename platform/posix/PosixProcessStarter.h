@@ -8,14 +8,11 @@
 
 namespace platform {
 
-class PosixProcessStarter : public ProcessStarter {
+class PosixProcessStarter final : public ProcessStarter {
 public:
-    // `applicationFolder` is searched first; by default the executable's folder.
-    explicit PosixProcessStarter(std::string applicationFolder = ExecutableFolder());
+    // `applicationFolder` is searched first; empty: the executable's folder.
+    explicit PosixProcessStarter(std::string applicationFolder = {});
     void Start(const std::string& commandLine, int windowState) override;
-
-    // The folder of /proc/self/exe (the current folder if it cannot be read).
-    static std::string ExecutableFolder();
 
 private:
     std::string applicationFolder_;
@@ -30,5 +27,6 @@ std::vector<std::string> ProgramSearchFolders(const std::string& applicationFold
 // extension is tried with ".exe" and as given. Throws Failure(2, ...) naming
 // the folders when there is none.
 std::string FindProgram(const std::string& name, const std::vector<std::string>& folders);
+
 
 } // namespace platform

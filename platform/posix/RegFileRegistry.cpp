@@ -1,10 +1,14 @@
 #include "RegFileRegistry.h"
 
-#include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "ProcessPaths.h"
+#include "platform/Failure.h"
 #include "platform/SystemServices.h"
 
 namespace platform {
@@ -53,17 +57,67 @@ std::optional<std::string> Below(const std::string& path, std::string subKey) {
     return path + '\\' + subKey;
 }
 
-std::string ExecutableFolder() {
-    std::array<char, 4096> buffer{};
-    const auto length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length <= 0)
-        return ".";
-    const std::string path(buffer.data(), static_cast<std::size_t>(length));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+// Closes the descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { ::close(fd_); }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void Refuse(int number, const std::string& fileName, const std::string& why) {
+    throw Failure(number, "The registry file \"" + fileName + "\" " + why);
+}
+
+[[noreturn]] void RefuseForError(const std::string& fileName, const char* cannot) {
+    const int error = errno;
+    Refuse(error, fileName, std::string(cannot) + ": " + std::strerror(error));
+}
+
+// The bytes of a regular file of at most kRegistryFileLimit bytes. Opened
+// without blocking (a FIFO would wait for a writer) and checked once open.
+std::string ReadRegularFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 && errno == ENOENT)
+        return {};
+    if (fd < 0)
+        RefuseForError(fileName, "cannot be opened");
+    const Descriptor file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        RefuseForError(fileName, "cannot be read");
+    if (!S_ISREG(info.st_mode))
+        Refuse(EINVAL, fileName, "is not a regular file");
+    const std::string tooLarge =
+        "is larger than " + std::to_string(kRegistryFileLimit >> 20) + " MB";
+    if (static_cast<std::uintmax_t>(info.st_size) > kRegistryFileLimit)
+        Refuse(EFBIG, fileName, tooLarge);
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char chunk[65536];
+    for (;;) { // the file may grow while it is read
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            RefuseForError(fileName, "cannot be read");
+        if (count == 0)
+            return bytes;
+        bytes.append(chunk, static_cast<std::size_t>(count));
+        if (bytes.size() > kRegistryFileLimit)
+            Refuse(EFBIG, fileName, tooLarge);
+    }
 }
 
 } // namespace
+
+regfile::Hive LoadRegFile(const std::string& fileName) {
+    return regfile::ParseRegFile(ReadRegularFile(fileName));
+}
 
 RegFileRegistry::RegFileRegistry(std::string fileName) : fileName_(std::move(fileName)) {}
 
@@ -71,12 +125,12 @@ std::string RegFileRegistry::DefaultFileName() {
     const char* chosen = std::getenv(kRegistryFileVariable);
     if (chosen && *chosen)
         return chosen;
-    return ExecutableFolder() + "/" + kRegistryFileName;
+    return posix::ExecutableFolder() + "/" + kRegistryFileName;
 }
 
 std::optional<RegFileRegistry::OpenedKey> RegFileRegistry::Parent(RegKey root) const {
     if (const char* name = RootName(root))
-        return OpenedKey{std::make_shared<const regfile::Hive>(regfile::LoadRegFile(fileName_)),
+        return OpenedKey{std::make_shared<const regfile::Hive>(LoadRegFile(fileName_)),
                          name};
     const auto found = opened_.find(root);
     if (found == opened_.end())
@@ -93,7 +147,7 @@ long RegFileRegistry::OpenKey(RegKey root, const std::string& subKey, std::uint3
     if (!parent)
         return kErrorInvalidHandle;
     const auto path = Below(parent->path, subKey);
-    if (!path || (!parent->hive->FindKey(*path) && *path != parent->path))
+    if (!path || (!parent->hive->HasKey(*path) && *path != parent->path))
         return kErrorFileNotFound;
     if (access & kWriteRights)
         return kErrorAccessDenied;

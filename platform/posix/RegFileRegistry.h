@@ -5,6 +5,12 @@
 //
 // Where the file lies: the environment variable WAVECREST_REGISTRY_FILE, or
 // else "wavecrest.reg" in the program's folder.
+//
+// Only a regular file of at most kRegistryFileLimit bytes is read (a registry
+// export of a few MB is large); anything else is refused with a
+// platform::Failure that says why, so a FIFO or a device can neither hold
+// the window's thread nor fill the memory. A missing file is an empty registry.
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,12 +23,17 @@ namespace platform {
 
 inline constexpr const char* kRegistryFileVariable = "WAVECREST_REGISTRY_FILE";
 inline constexpr const char* kRegistryFileName = "wavecrest.reg";
+inline constexpr std::size_t kRegistryFileLimit = 16 * 1024 * 1024;
 
-class RegFileRegistry : public Registry {
+// The file named `fileName` as a hive (see above for what is refused).
+regfile::Hive LoadRegFile(const std::string& fileName);
+
+class RegFileRegistry final : public Registry {
 public:
     explicit RegFileRegistry(std::string fileName);
 
-    // Opening with any write right is refused with access denied.
+    // Opening with any write right is refused with access denied. Opening
+    // below a root reads the file; a refused file throws platform::Failure.
     long OpenKey(RegKey root, const std::string& subKey, std::uint32_t options,
                  std::uint32_t access, RegKey* result) override;
     long QueryValue(RegKey key, const std::string& valueName, std::uint32_t* type,

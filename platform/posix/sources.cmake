@@ -3,5 +3,6 @@ target_sources(wavecrest_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PosixFileSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixProcessStarter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixTerminationSignals.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ProcessPaths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RegFileRegistry.cpp
 )

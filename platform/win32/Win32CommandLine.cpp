@@ -10,35 +10,22 @@ namespace platform {
 
 namespace {
 
-// A quoted program name ends at the next quote, whatever follows; an
-// unquoted one at the first blank or tab. The blanks after it go with it.
-std::wstring AfterProgramName(const std::wstring& line) {
-    size_t at = 0;
-    if (!line.empty() && line[0] == L'"') {
-        const size_t close = line.find(L'"', 1);
-        at = close == std::wstring::npos ? line.size() : close + 1;
-    } else {
-        while (at < line.size() && line[at] != L' ' && line[at] != L'\t')
-            ++at;
-    }
-    while (at < line.size() && (line[at] == L' ' || line[at] == L'\t'))
-        ++at;
-    return line.substr(at);
-}
-
-class Win32CommandLine : public CommandLine {
+class Win32CommandLine final : public CommandLine {
 public:
     // Read afresh from the system at every call.
     std::string Text() const override {
         const wchar_t* line = GetCommandLineW();
-        return win32::Utf8(AfterProgramName(line ? line : L""));
+        return ArgumentText(line ? line : L"");
     }
 };
 
 } // namespace
 
+// Blanks, tabs and quotes are the same characters in UTF-8, so the rule
+// applies to the converted line.
 std::string ArgumentText(const std::wstring& commandLine) {
-    return win32::Utf8(AfterProgramName(commandLine));
+    const std::string line = win32::Utf8(commandLine);
+    return line.substr(ArgumentsStart(line));
 }
 
 std::unique_ptr<CommandLine> MakeSystemCommandLine(int, const char* const*) {

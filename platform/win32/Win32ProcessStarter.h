@@ -6,7 +6,7 @@
 
 namespace platform {
 
-class Win32ProcessStarter : public ProcessStarter {
+class Win32ProcessStarter final : public ProcessStarter {
 public:
     // The window state goes to the new program in STARTUPINFO.wShowWindow.
     void Start(const std::string& commandLine, int windowState) override;

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-class Win32Registry : public Registry {
+class Win32Registry final : public Registry {
 public:
     long OpenKey(RegKey root, const std::string& subKey, std::uint32_t options,
                  std::uint32_t access, RegKey* result) override;

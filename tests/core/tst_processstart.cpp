@@ -160,55 +160,65 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(folders[1]), QDir::currentPath());
     }
 
-    // The stub in an application folder with a blank in its name, started
-    // from another current folder, gets the arguments untouched by any shell.
-    void startsRealProgramWithoutShellOrZombie() {
+    // Real starts of the stub from the "work dir" folder, with "app folder"
+    // as the application folder; %1 stands for the test's root folder. The
+    // arguments reach the program untouched by any shell, and no child is
+    // left to reap.
+    void startsRealPrograms_data() {
+        QTest::addColumn<QStringList>("programs");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("record"); // empty: the start fails with `reason`
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("from the application folder, minimized")
+            << QStringList{"app folder/ftp.exe"}
+            << "ftp.exe -s:sendfiles.ftps \"a b\" \"say \\\"hi\\\"\" -dash \"$(touch pwned);x\" "
+               "`touch pwned2`"
+            << QStringList{"2", "[-s:sendfiles.ftps]", "[a b]", "[say \"hi\"]", "[-dash]",
+                           "[$(touch pwned);x]", "[`touch]", "[pwned2`]"}
+            << "";
+        QTest::newRow("quoted name with blanks from the current folder")
+            << QStringList{"work dir/-my odd stub"} << "\"-my odd stub\" x \"q\\\"uote\""
+            << QStringList{"1", "[x]", "[q\"uote]"} << "";
+        QTest::newRow("unquoted path with blanks: the longer names in turn")
+            << QStringList{"app folder/system info"} << "%1/app folder/system info /x y"
+            << QStringList{"1", "[/x]", "[y]"} << "";
+        QTest::newRow("unquoted name with blanks, searched")
+            << QStringList{"app folder/system info"} << "system info /x"
+            << QStringList{"1", "[/x]"} << "";
+        QTest::newRow("missing program names the folders searched")
+            << QStringList{} << "ftp.exe -s:sendfiles.ftps" << QStringList{}
+            << "\"ftp.exe\" was not found in %1/app folder; %1/work dir; ";
+        QTest::newRow("no program named") << QStringList{} << "  x" << QStringList{}
+                                          << "No program is named";
+    }
+    void startsRealPrograms() {
+        QFETCH(QStringList, programs);
+        QFETCH(QString, line);
+        QFETCH(QStringList, record);
+        QFETCH(QString, reason);
         CurrentFolderGuard guard;
         QTemporaryDir root;
         QDir(root.path()).mkpath("app folder");
         QDir(root.path()).mkpath("work dir");
-        WriteProgram(root.filePath("app folder/ftp.exe"));
+        for (const auto& program : programs)
+            WriteProgram(root.filePath(program));
         const QString work = root.filePath("work dir");
         QVERIFY(QDir::setCurrent(work));
-
         platform::PosixProcessStarter starter(root.filePath("app folder").toStdString());
-        starter.Start("ftp.exe -s:sendfiles.ftps \"a b\" \"say \\\"hi\\\"\" -dash \"$(touch "
-                      "pwned);x\" `touch pwned2`",
-                      platform::kShowMinimized);
-
-        const QStringList record = WaitForRecord(work);
-        QCOMPARE(record, (QStringList{work, "2", "[-s:sendfiles.ftps]", "[a b]", "[say \"hi\"]",
-                                      "[-dash]", "[$(touch pwned);x]", "[`touch]", "[pwned2`]"}));
+        const auto inRoot = [&](QString text) { return text.replace("%1", root.path()); };
+        const int state = record.isEmpty() ? 1 : record.front().toInt();
+        try {
+            starter.Start(inRoot(line).toStdString(), state);
+            QVERIFY2(reason.isEmpty(), "started a program that is not there");
+            QCOMPARE(WaitForRecord(work), QStringList{work} + record);
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(QString(failure.what()).startsWith(inRoot(reason)), failure.what());
+            QVERIFY(!reason.isEmpty());
+        }
         QVERIFY(!QFile::exists(work + "/pwned") && !QFile::exists(work + "/pwned2"));
         errno = 0;
         QCOMPARE(waitpid(-1, nullptr, WNOHANG), -1); // no child left to reap
         QCOMPARE(errno, ECHILD);
-    }
-
-    void startsQuotedProgramNameFromCurrentFolder() {
-        CurrentFolderGuard guard;
-        QTemporaryDir root;
-        QDir(root.path()).mkpath("app");
-        WriteProgram(root.filePath("-my odd stub"));
-        QVERIFY(QDir::setCurrent(root.path()));
-        platform::PosixProcessStarter starter(root.filePath("app").toStdString());
-        // Quotes in a program name only group; a leading dash is no option.
-        starter.Start("\"-my odd stub\" x \"q\\\"uote\"", platform::kShowNormal);
-        QCOMPARE(WaitForRecord(root.path()), (QStringList{root.path(), "1", "[x]", "[q\"uote]"}));
-    }
-
-    void missingProgramFailsNamingTheFolders() {
-        QTemporaryDir app;
-        platform::PosixProcessStarter starter(app.path().toStdString());
-        try {
-            starter.Start("ftp.exe -s:sendfiles.ftps", platform::kShowMinimized);
-            QFAIL("started a program that does not exist");
-        } catch (const platform::Failure& failure) {
-            QCOMPARE(failure.number(), 2);
-            QVERIFY(
-                QString(failure.what()).startsWith("\"ftp.exe\" was not found in " + app.path()));
-        }
-        QVERIFY_THROWS_EXCEPTION(platform::Failure, starter.Start("  ", 1));
     }
 };
 

@@ -1,6 +1,7 @@
 // The registry value reader and the system information launcher, against
 // registry files written here and fake processes, files and message boxes.
 #include <QtTest>
+#include <sys/stat.h>
 
 #include "RegFileText.h"
 #include "dialogs/SysInfoLauncher.h"
@@ -8,7 +9,8 @@
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
 #include "platform/Paths.h"
-#include "platform/RegFile.h"
+#include "platform/Failure.h"
+#include "platform/ProcessStarter.h"
 #include "platform/Services.h"
 #include "platform/posix/RegFileRegistry.h"
 
@@ -16,22 +18,30 @@ using namespace platform;
 
 namespace {
 
-// Counts opens and closes, so the tests see that every lookup closes its key.
-class CountingRegistry : public RegFileRegistry {
+// The registry file, with its opens and closes counted, so the tests see
+// that every lookup closes its key.
+class CountingRegistry : public Registry {
 public:
-    using RegFileRegistry::RegFileRegistry;
+    explicit CountingRegistry(std::string file) : file_(std::move(file)) {}
     long OpenKey(RegKey root, const std::string& subKey, std::uint32_t options,
                  std::uint32_t access, RegKey* result) override {
         ++opens;
         accessAsked.push_back(access);
-        return RegFileRegistry::OpenKey(root, subKey, options, access, result);
+        return file_.OpenKey(root, subKey, options, access, result);
+    }
+    long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, unsigned char* data,
+                    std::uint32_t* size) override {
+        return file_.QueryValue(key, name, type, data, size);
     }
     long CloseKey(RegKey key) override {
         ++closes;
-        return RegFileRegistry::CloseKey(key);
+        return file_.CloseKey(key);
     }
     int opens = 0, closes = 0;
     std::vector<std::uint32_t> accessAsked;
+
+private:
+    RegFileRegistry file_;
 };
 
 const QString kMsinfo = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n";
@@ -125,32 +135,35 @@ private Q_SLOTS:
     void startSysInfo_data() {
         QTest::addColumn<QString>("body");
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<bool>("startFails");
+        QTest::addColumn<QString>("failing"); // "start" or "files"
         QTest::addColumn<QString>("started");       // empty: the message instead
         QTest::addColumn<QStringList>("fileTests"); // existence tests made
         const QString tool = "C:\\Tools" + QString::fromStdString(Sep("MSINFO32.EXE"));
         QTest::newRow("PATH used unchanged, no existence test")
             << kMsinfo + "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe -x\"\r\n"
-            << QStringList{} << false << "C:\\Tools\\msinfo32.exe -x" << QStringList{};
+            << QStringList{} << "" << "C:\\Tools\\msinfo32.exe -x" << QStringList{};
         QTest::newRow("folder from MSINFO with the tool in it")
             << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
-            << QStringList{tool} << false << tool << QStringList{tool};
+            << QStringList{tool} << "" << tool << QStringList{tool};
         QTest::newRow("folder without the tool")
             << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
-            << QStringList{} << false << "" << QStringList{tool};
+            << QStringList{} << "" << "" << QStringList{tool};
         QTest::newRow("both values missing")
-            << kMsinfo + kLocation << QStringList{} << false << "" << QStringList{};
+            << kMsinfo + kLocation << QStringList{} << "" << "" << QStringList{};
         QTest::newRow("PATH of another type starts nothing")
             << kMsinfo + "\"PATH\"=hex(2):61,00,00,00\r\n"
-            << QStringList{} << false << "" << QStringList{};
+            << QStringList{} << "" << "" << QStringList{};
+        QTest::newRow("existence test that cannot be made")
+            << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
+            << QStringList{} << "files" << "" << QStringList{tool};
         QTest::newRow("PATH that cannot be started")
             << kMsinfo + "\"PATH\"=\"C:\\\\nothing.exe\"\r\n"
-            << QStringList{} << true << "" << QStringList{};
+            << QStringList{} << "start" << "" << QStringList{};
     }
     void startSysInfo() {
         QFETCH(QString, body);
         QFETCH(QStringList, files);
-        QFETCH(bool, startFails);
+        QFETCH(QString, failing);
         QFETCH(QString, started);
         QFETCH(QStringList, fileTests);
         RegFileRegistry registry(WriteRegFile(dir_, body));
@@ -158,7 +171,8 @@ private Q_SLOTS:
         for (const auto& file : files)
             fileSystem.files.insert(file.toStdString());
         FakeProcessStarter processes;
-        processes.failing = startFails;
+        processes.failing = failing == "start";
+        fileSystem.failing = failing == "files";
         FakeMsgBox messageBox;
 
         dialogs::StartSysInfo(registry, fileSystem, processes, messageBox);
@@ -182,10 +196,36 @@ private Q_SLOTS:
         }
     }
 
-    void failedExistenceTestShowsTheMessage() {
-        RegFileRegistry registry(WriteRegFile(dir_, kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"));
+    // A registry file that is no regular file or too large is refused with
+    // its reason, without waiting or filling the memory, and System Info
+    // shows its one message; a missing file is an empty registry.
+    void refusedRegistryFiles_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason"); // empty: read as empty
+        QTest::newRow("missing") << "missing.reg" << "";
+        QTest::newRow("folder") << "." << "is not a regular file";
+        QTest::newRow("FIFO") << "fifo.reg" << "is not a regular file";
+        QTest::newRow("endless device") << "/dev/zero" << "is not a regular file";
+        QTest::newRow("over 16 MB") << "large.reg" << "is larger than 16 MB";
+    }
+    void refusedRegistryFiles() {
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QVERIFY(mkfifo(dir.filePath("fifo.reg").toLocal8Bit(), 0600) == 0);
+        QFile large(dir.filePath("large.reg"));
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.write("REGEDIT4\r\n") > 0 &&
+                large.resize(kRegistryFileLimit + 1));
+        RegFileRegistry registry(QDir(dir.path()).filePath(file).toStdString());
+        RegKey key = 0;
+        try {
+            QCOMPARE(registry.OpenKey(kHKeyLocalMachine, "SOFTWARE", 0, kKeyRead, &key),
+                     kErrorFileNotFound);
+            QVERIFY(reason.isEmpty());
+        } catch (const Failure& failure) {
+            QVERIFY2(!reason.isEmpty() && QString(failure.what()).endsWith(reason), failure.what());
+        }
         FakeFileSystem fileSystem;
-        fileSystem.failing = true;
         FakeProcessStarter processes;
         FakeMsgBox messageBox;
         dialogs::StartSysInfo(registry, fileSystem, processes, messageBox);
@@ -220,18 +260,12 @@ private Q_SLOTS:
         const QByteArray bin = qgetenv("WAVECREST_BIN");
         if (bin.isEmpty())
             QSKIP("WAVECREST_BIN is not set");
-        const auto hive = regfile::LoadRegFile(bin.toStdString() + "/wavecrest.reg");
-        const std::string key = "HKEY_LOCAL_MACHINE\\" + std::string(dialogs::kMsinfoKey);
-        QVERIFY(hive.FindKey(key));
-        const regfile::Value* path = hive.FindValue(key, "PATH");
-        if (!path)
+        RegFileRegistry registry(bin.toStdString() + "/wavecrest.reg");
+        std::string program;
+        if (!dialogs::GetKeyValue(registry, kHKeyLocalMachine, dialogs::kMsinfoKey, "PATH", program))
             QSKIP("no system information program was found when building");
-        const auto bytes = regfile::AnsiData(*path);
-        QString program = QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()),
-                                            qsizetype(bytes.size()) - 1);
-        if (program.startsWith('"'))
-            program = program.mid(1, program.size() - 2);
-        QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
+        const auto words = SplitCommandLine(program);
+        QVERIFY2(QFileInfo(QString::fromStdString(words.at(0))).isExecutable(), program.c_str());
     }
 
 private:
