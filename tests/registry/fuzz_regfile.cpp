@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [folded, key] : hive.Keys()) {
         Require(folded == FoldCase(key.path));
         Require(key.path.rfind("HKEY_", 0) == 0);
+        Require(hive.HasKey(key.path));
         RequireValidUtf8(key.path);
         for (const auto& [name, value] : key.values) {
             Require(name == FoldCase(value.name));

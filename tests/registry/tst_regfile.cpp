@@ -166,9 +166,12 @@ private Q_SLOTS:
             const rlimit limit{bound, bound};
             setrlimit(RLIMIT_AS, &limit);
             alarm(20);
-            _exit(ReadValue(file, deepKey, "X").data == Sz("1") && KeyExists(file, "SOFTWARE\\k")
-                      ? 0
-                      : 1);
+            try {
+                const bool read = ReadValue(file, deepKey, "X").data == Sz("1");
+                _exit(read && KeyExists(file, "SOFTWARE\\k") ? 0 : 1);
+            } catch (...) { // out of memory
+                _exit(2);
+            }
         }
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
