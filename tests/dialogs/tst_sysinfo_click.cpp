@@ -20,14 +20,14 @@ QString writeTool(const QString& folder) {
     return path;
 }
 
-// A registry file whose MSINFO "PATH" is the tool, quoted for its blanks.
+// A registry file whose MSINFO "PATH" is the tool, unquoted in spite of its blanks.
 QString writeRegistry(const QString& folder, const QString& tool) {
     const QString path = folder + "/test.reg";
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n"
-               "\"PATH\"=\"\\\"" +
-               tool.toUtf8() + "\\\"\"\r\n");
+               "\"PATH\"=\"" +
+               tool.toUtf8() + "\"\r\n");
     return path;
 }
 

@@ -155,8 +155,8 @@ private Q_SLOTS:
     // than it holds, and 20 s.
     void deepKeyStaysWithinMemoryAndTime() {
         const std::string deepKey = "SOFTWARE" + QString("\\k").repeated(30000).toStdString();
-        const auto file = WriteRegFile(
-            dir_, "[HKEY_LOCAL_MACHINE\\" + QString::fromStdString(deepKey) + "]\r\n\"X\"=\"1\"\r\n");
+        const QString keyLine = "[HKEY_LOCAL_MACHINE\\" + QString::fromStdString(deepKey) + "]";
+        const auto file = WriteRegFile(dir_, keyLine + "\r\n\"X\"=\"1\"\r\n");
         const pid_t child = fork();
         if (child == 0) {
             std::ifstream statm("/proc/self/statm");
@@ -260,9 +260,9 @@ private Q_SLOTS:
     void headers_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("read");
-        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFREGEDIT4\n[HKEY_LOCAL_MACHINE\\K]")
-                                         << true;
-        QTest::newRow("blanks around") << QByteArray("  REGEDIT4  \n[HKEY_LOCAL_MACHINE\\K]") << true;
+        const QByteArray key = "[HKEY_LOCAL_MACHINE\\K]";
+        QTest::newRow("byte-order mark") << "\xEF\xBB\xBFREGEDIT4\n" + key << true;
+        QTest::newRow("blanks around") << "  REGEDIT4  \n" + key << true;
         QTest::newRow("no header") << QByteArray("[HKEY_LOCAL_MACHINE\\K]\r\n") << false;
         QTest::newRow("old header") << QByteArray("REGEDIT\r\n[HKEY_LOCAL_MACHINE\\K]") << false;
         QTest::newRow("empty") << QByteArray() << false;

@@ -61,50 +61,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("after");
-        QTest::newRow("text stored with its zero") << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\""
-                                                   << "PATH"
-                                                   << "x" << true << "C:\\Tools\\msinfo32.exe";
-        QTest::newRow("text stored without its zero") << "\"PATH\"=hex(1):61,00,62,00,63,00"
-                                                      << "PATH"
-                                                      << "" << true << "abc";
-        QTest::newRow("value name in other letter case") << "\"Path\"=\"p\""
-                                                         << "pAtH"
-                                                         << "" << true << "p";
-        QTest::newRow("size 0 reads as empty text") << "\"PATH\"=hex(1):"
-                                                    << "PATH"
-                                                    << "x" << true << "";
-        QTest::newRow("dword 03 02 01 00 is &h010203") << "\"N\"=dword:00010203"
-                                                       << "N"
-                                                       << "" << true << "66051";
-        QTest::newRow("dword digits follow the text held") << "\"N\"=dword:00000001"
-                                                           << "N"
-                                                           << "12" << true << "301989889";
-        QTest::newRow("dword with top bit set is negative") << "\"N\"=dword:ffffffff"
-                                                            << "N"
-                                                            << "" << true << "-1";
-        QTest::newRow("dword zero") << "\"N\"=dword:00000000"
-                                    << "N"
-                                    << "" << true << "0";
-        QTest::newRow("dword after non-hex text stays text") << "\"N\"=dword:00000102"
-                                                             << "N"
-                                                             << "C:" << true << "&hC:000102";
-        QTest::newRow("expandable text leaves the text held") << "\"PATH\"=hex(2):61,00,00,00"
-                                                              << "PATH"
-                                                              << "held" << true << "held";
-        QTest::newRow("binary leaves the text held") << "\"B\"=hex:01"
-                                                     << "B"
-                                                     << "held" << true << "held";
+        QTest::newRow("text stored with its zero")
+            << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\"" << "PATH" << "x" << true
+            << "C:\\Tools\\msinfo32.exe";
+        QTest::newRow("text stored without its zero")
+            << "\"PATH\"=hex(1):61,00,62,00,63,00" << "PATH" << "" << true << "abc";
+        QTest::newRow("value name in other letter case")
+            << "\"Path\"=\"p\"" << "pAtH" << "" << true << "p";
+        QTest::newRow("size 0 reads as empty text")
+            << "\"PATH\"=hex(1):" << "PATH" << "x" << true << "";
+        QTest::newRow("dword 03 02 01 00 is &h010203")
+            << "\"N\"=dword:00010203" << "N" << "" << true << "66051";
+        QTest::newRow("dword digits follow the text held")
+            << "\"N\"=dword:00000001" << "N" << "12" << true << "301989889";
+        QTest::newRow("dword with top bit set is negative")
+            << "\"N\"=dword:ffffffff" << "N" << "" << true << "-1";
+        QTest::newRow("dword zero") << "\"N\"=dword:00000000" << "N" << "" << true << "0";
+        QTest::newRow("dword after non-hex text stays text")
+            << "\"N\"=dword:00000102" << "N" << "C:" << true << "&hC:000102";
+        QTest::newRow("expandable text leaves the text held")
+            << "\"PATH\"=hex(2):61,00,00,00" << "PATH" << "held" << true << "held";
+        QTest::newRow("binary leaves the text held")
+            << "\"B\"=hex:01" << "B" << "held" << true << "held";
         QTest::newRow("1023 characters and the zero fit")
-            << "\"PATH\"=\"" + QString(1023, 'a') + "\""
-            << "PATH"
-            << "" << true << QString(1023, 'a');
+            << "\"PATH\"=\"" + QString(1023, 'a') + "\"" << "PATH" << "" << true
+            << QString(1023, 'a');
         QTest::newRow("over 1024 bytes counts as missing")
-            << "\"PATH\"=\"" + QString(1024, 'a') + "\""
-            << "PATH"
-            << "x" << false << "";
-        QTest::newRow("missing value") << "\"Other\"=\"v\""
-                                       << "PATH"
-                                       << "x" << false << "";
+            << "\"PATH\"=\"" + QString(1024, 'a') + "\"" << "PATH" << "x" << false << "";
+        QTest::newRow("missing value") << "\"Other\"=\"v\"" << "PATH" << "x" << false << "";
     }
     void getKeyValue() {
         QFETCH(QString, line);
@@ -262,7 +246,8 @@ private Q_SLOTS:
             QSKIP("WAVECREST_BIN is not set");
         RegFileRegistry registry(bin.toStdString() + "/wavecrest.reg");
         std::string program;
-        if (!dialogs::GetKeyValue(registry, kHKeyLocalMachine, dialogs::kMsinfoKey, "PATH", program))
+        using dialogs::kMsinfoKey;
+        if (!dialogs::GetKeyValue(registry, kHKeyLocalMachine, kMsinfoKey, "PATH", program))
             QSKIP("no system information program was found when building");
         const auto words = SplitCommandLine(program);
         QVERIFY2(QFileInfo(QString::fromStdString(words.at(0))).isExecutable(), program.c_str());
