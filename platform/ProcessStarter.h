@@ -1,7 +1,8 @@
 #pragma once
-// Starting a program from a command line, as the Windows shell does: the
-// line is split by the Windows rules and the program is looked up in the
-// application folder, the current folder, then the search path. Never a shell.
+// Starting a program from a command line, as Windows does: the line is split
+// by the Windows rules and the program is looked up in the application
+// folder, the current folder, then the search path; an unquoted program name
+// that holds blanks is tried up to each blank in turn. Never a shell.
 #include <string>
 #include <string_view>
 #include <vector>

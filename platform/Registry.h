@@ -16,10 +16,9 @@ inline constexpr long kErrorAccessDenied = 5;
 inline constexpr long kErrorInvalidHandle = 6;
 inline constexpr long kErrorMoreData = 234;
 
-// Value types by their numbers.
-inline constexpr std::uint32_t kRegNone = 0, kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3,
-                               kRegDword = 4, kRegDwordBigEndian = 5, kRegLink = 6,
-                               kRegMultiSz = 7, kRegQword = 11;
+// Value types by their numbers: the ones read as text or number.
+inline constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4,
+                               kRegMultiSz = 7;
 
 // Access rights.
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001, kKeyRead = 0x20019;
