@@ -1,7 +1,7 @@
 // Process start on POSIX: command-line splitting, the program search, and a
 // real start of a stub program that records what it was given.
 #include <QDir>
-#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,31 +32,17 @@ void WriteProgram(const QString& path, const QByteArray& text = kStub, bool exec
 
 QStringList WaitForRecord(const QString& folder) {
     QFile record(folder + "/record.txt");
-    QElapsedTimer timer;
-    timer.start();
-    while (!record.exists() && timer.elapsed() < 10000)
-        QTest::qWait(20);
-    if (!record.open(QIODevice::ReadOnly))
+    if (!QTest::qWaitFor([&] { return record.exists(); }, 10000) ||
+        !record.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(record.readAll()).split('\n', Qt::SkipEmptyParts);
 }
-
 std::vector<std::string> Std(const QStringList& list) {
     std::vector<std::string> out;
     for (const auto& item : list)
         out.push_back(item.toStdString());
     return out;
 }
-
-// Restores the current folder after a test that changes it.
-class CurrentFolderGuard {
-public:
-    CurrentFolderGuard() : saved_(QDir::currentPath()) {}
-    ~CurrentFolderGuard() { QDir::setCurrent(saved_); }
-
-private:
-    QString saved_;
-};
 
 } // namespace
 
@@ -184,7 +170,7 @@ private Q_SLOTS:
         QFETCH(QString, line);
         QFETCH(QStringList, record);
         QFETCH(QString, reason);
-        CurrentFolderGuard guard;
+        const auto restore = qScopeGuard([at = QDir::currentPath()] { QDir::setCurrent(at); });
         QTemporaryDir root;
         QDir(root.path()).mkpath("app folder");
         QDir(root.path()).mkpath("work dir");

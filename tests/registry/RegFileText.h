@@ -20,16 +20,12 @@ inline QByteArray RegFileBytes(const QString& body, RegFormat format) {
     return bytes;
 }
 
-inline std::string WriteFile(const QTemporaryDir& dir, const QByteArray& bytes,
-                             const QString& name = "test.reg") {
-    const QString path = dir.filePath(name);
+inline std::string WriteRegFile(const QTemporaryDir& dir, const QString& body,
+                                RegFormat format = RegFormat::Regedit4) {
+    const QString path = dir.filePath("test.reg");
+    const QByteArray bytes = RegFileBytes(body, format);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path.toStdString();
-}
-
-inline std::string WriteRegFile(const QTemporaryDir& dir, const QString& body,
-                                RegFormat format = RegFormat::Regedit4) {
-    return WriteFile(dir, RegFileBytes(body, format));
 }
