@@ -2,7 +2,7 @@
 // A browser component that records the calls the panes make and whose busy
 // flag and title the test sets. A navigation can be made to fail.
 #include "platform/Failure.h"
-#include "platform/WebBrowser.h"
+#include "platform/qt/WebBrowser.h"
 
 #include <QStringList>
 #include <QWidget>
