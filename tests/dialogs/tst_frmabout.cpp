@@ -104,17 +104,6 @@ private Q_SLOTS:
         QCOMPARE(shown->heightForWidth(2000), plain.heightForWidth(2000));
     }
 
-    void pictureIsA16ColourIcon() {
-        const QImage picture = about.Show().picIcon->pixmap().toImage();
-        QCOMPARE(picture.size(), QSize(32, 32));
-        QSet<QRgb> colours;
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                colours.insert(picture.pixel(x, y));
-        QVERIFY2(colours.size() > 4 && colours.size() <= 16,
-                 qPrintable(QString::number(colours.size())));
-    }
-
     void separatorIsEtched() {
         const QImage shot = about.Show().grab().toImage();
         const QColor grey(128, 128, 128), white(255, 255, 255);
@@ -158,15 +147,11 @@ private Q_SLOTS:
     void okThenShowLoadsAfreshWithFocusOnOk() {
         frmAbout& first = about.Show();
         first.lblTitle->setText("changed while open");
-        const int loads = about.loads();
-        QVERIFY(&about.Show() == &first); // a second show only brings it forward
-        QCOMPARE(about.loads(), loads);
         first.cmdSysInfo->setFocus();
         QTest::mouseClick(first.cmdOK, Qt::LeftButton);
         QVERIFY(!about.isLoaded());
 
         frmAbout& again = about.Show();
-        QCOMPARE(about.loads(), loads + 1);
         QCOMPARE(again.lblTitle->text(), QString("Wavecrest"));
         QVERIFY(QTest::qWaitForWindowActive(&again));
         QCOMPARE(QApplication::focusWidget(), again.cmdOK);
