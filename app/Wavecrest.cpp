@@ -2,7 +2,6 @@
 
 #include "ProjectSettings.h"
 #include "Windows.h"
-#include "frmStart.h"
 #include "platform/TerminationSignals.h"
 #include "platform/qt/RealServices.h"
 #include "platform/qt/WebEngineBrowser.h"
@@ -14,22 +13,29 @@
 
 namespace {
 
-class ShowWindows : public StartActions {
-public:
-    void ShowMusicUploader() override { windows().uploader.Show(); }
-    void ShowHelp() override { windows().help.Show(); }
-    void ShowMain() override { windows().main.Show(); }
-};
+bool endRequested = false;
 
-// A request from the system to end (logout, kill) ends the program as Exit
-// does. Watched once the web engine is up, so its own handlers don't replace ours.
+// A request from the system to end (logout, kill, Ctrl+C) ends the program
+// as Exit does, from the first moment of start-up on.
 void endOnTerminationRequest(QApplication& app) {
     const int requests = platform::WatchTerminationRequests();
     if (requests < 0)
         return;
     auto* notifier = new QSocketNotifier(requests, QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app,
-                     [] { platform::LoadedWindows::EndProgram(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        endRequested = true;
+        platform::LoadedWindows::EndProgram();
+    });
+}
+
+// Windows still open go before the web profile they use.
+void deleteRemainingWindows() {
+    QList<QPointer<QWidget>> remaining;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (!window->parentWidget())
+            remaining.append(window);
+    for (const QPointer<QWidget>& window : remaining)
+        delete window.data();
 }
 
 } // namespace
@@ -49,19 +55,13 @@ int RunWavecrest(int argc, char** argv) {
     // that window has a task bar button.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    endOnTerminationRequest(app);
     ShowWindows actions;
     frmStart start(actions);
     start.Form_Load();
-    if (platform::LoadedWindows::count() == 0)
-        return 0;
-    endOnTerminationRequest(app);
-    const int status = QApplication::exec();
-    // Windows still open go before the web profile they use.
-    QList<QPointer<QWidget>> remaining;
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (!window->parentWidget())
-            remaining.append(window);
-    for (const QPointer<QWidget>& window : remaining)
-        delete window.data();
+    // The web engine sets signal handlers of its own as it starts: ours again.
+    platform::WatchTerminationRequests();
+    const int status = platform::LoadedWindows::count() == 0 || endRequested ? 0 : QApplication::exec();
+    deleteRemainingWindows();
     return status;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The single instances of the program's windows and their show requests.
+#include "app/frmStart.h"
 #include "dialogs/FrmHelp.h"
 #include "dialogs/frmAbout.h"
 #include "main_window/FrmMain.h"
@@ -14,3 +15,11 @@ struct Windows {
 };
 
 Windows& windows();
+
+// The show requests of the start-up dispatch and of the main window's menu.
+class ShowWindows final : public StartActions {
+public:
+    void ShowMusicUploader() override;
+    void ShowHelp() override;
+    void ShowMain() override;
+};

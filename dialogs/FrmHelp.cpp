@@ -1,12 +1,11 @@
 #include "FrmHelp.h"
 
-#include "DialogFont.h"
-#include "ProjectSettings.h"
 #include "TextBox.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/Untrapped.h"
 #include "platform/qt/Controls.h"
+#include "platform/qt/StationSite.h"
 
 #include <QPushButton>
 
@@ -50,15 +49,12 @@ QString FrmHelp::HelpText() {
 }
 
 QString FrmHelp::OnlineHelpAddress() {
-    return QStringLiteral("http://") + QString::fromUtf8(settings::kStationHost) +
-           QStringLiteral("/vavudavizezez/dedevirevo/wavecrest");
+    return platform::StationAddress(QStringLiteral("/vavudavizezez/dedevirevo/wavecrest"));
 }
 
-FrmHelp::FrmHelp()
-    : Form(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+FrmHelp::FrmHelp() : Form(platform::FixedFrame(Qt::Dialog)) {
     keepOutOfTaskBar();
-    UseDialogFont(*this);
+    useDialogFont();
     setWindowTitle(QStringLiteral("Help"));
     // The client area's top-left corner goes where the layout puts it.
     setGeometry(platform::TwipsRect(2760, 3750, 5220, 3945));
@@ -68,8 +64,7 @@ FrmHelp::FrmHelp()
     Text1 = makeHelpBox(this);
     Command1 = MakeButton(QStringLiteral("Click Here for the online help page."), this, 1680, 120,
                           3255, 375);
-    QWidget::setTabOrder(OKButton, Text1);
-    QWidget::setTabOrder(Text1, Command1);
+    platform::SetTabOrder({OKButton, Text1, Command1});
     connectHandlers();
     OKButton->setFocus();
 }

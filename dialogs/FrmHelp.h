@@ -8,7 +8,7 @@
 class QPushButton;
 class TextBox;
 
-class FrmHelp : public platform::Form {
+class FrmHelp final : public platform::Form {
     Q_OBJECT
 public:
     FrmHelp();

@@ -1,6 +1,5 @@
 #include "frmAbout.h"
 
-#include "DialogFont.h"
 #include "ProjectSettings.h"
 #include "SysInfoLauncher.h"
 #include "platform/Services.h"
@@ -8,7 +7,6 @@
 #include "platform/qt/Controls.h"
 #include "resources/icons/about.xpm"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -55,12 +53,11 @@ QString frmAbout::DisclaimerText() {
 }
 
 frmAbout::frmAbout()
-    : Form(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : Form(platform::FixedFrame(Qt::Dialog)),
       Line1{{{QColor(255, 255, 255), 105, 2460, 5654, 2460, 2},
              {QColor(128, 128, 128), 90, 2445, 5654, 2445, 1}}} {
     keepOutOfTaskBar();
-    UseDialogFont(*this);
+    useDialogFont();
     // The client area's top-left corner goes where the layout puts it.
     setGeometry(platform::TwipsRect(2340, 1935, 5730, 3555));
     setFixedSize(platform::TwipsSize(5730, 3555));
@@ -91,14 +88,15 @@ void frmAbout::buildLabels() {
 }
 
 void frmAbout::buildButtons() {
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setDefault(true);
-    PlaceTwips(cmdOK, 4245, 2625, 1260, 345);
-    cmdSysInfo = new QPushButton(QStringLiteral("&System Info..."), this);
-    // Enter presses the System Info button while it has the focus.
-    cmdSysInfo->setAutoDefault(true);
-    PlaceTwips(cmdSysInfo, 4260, 3075, 1245, 345);
-    QWidget::setTabOrder(cmdOK, cmdSysInfo);
+    cmdOK = platform::MakeButton(QStringLiteral("OK"), this, 4245, 2625, 1260, 345);
+    cmdOK->setDefault(true); // drawn as the default button
+    setDefaultButton(cmdOK);
+    setCancelButton(cmdOK);
+    cmdSysInfo =
+        platform::MakeButton(QStringLiteral("&System Info..."), this, 4260, 3075, 1245, 345);
+    // The picture between them in the layout's order takes no focus: it would
+    // show no focus mark, so Tab goes from OK straight to System Info.
+    platform::SetTabOrder({cmdOK, cmdSysInfo});
 }
 
 void frmAbout::connectHandlers() {
@@ -119,25 +117,10 @@ void frmAbout::paintEvent(QPaintEvent* event) {
     }
 }
 
-void frmAbout::keyPressEvent(QKeyEvent* event) {
-    // OK is the cancel button and, unless another button takes Enter, the
-    // default one: keys the focused control leaves alone end up here.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        cmdOK->click();
-        event->accept();
-        return;
-    default:
-        Form::keyPressEvent(event);
-    }
-}
-
 void frmAbout::Form_Load() {
     lblDescription->setText(DescriptionText());
     lblDisclaimer->setText(DisclaimerText());
-    setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(settings::kTitle));
+    setCaption(QStringLiteral("About ") + QString::fromUtf8(settings::kTitle));
     lblVersion->setText(
         VersionText(settings::kVersionMajor, settings::kVersionMinor, settings::kVersionRevision));
     lblTitle->setText(QString::fromUtf8(settings::kTitle));

@@ -12,7 +12,7 @@
 class QLabel;
 class QPushButton;
 
-class frmAbout : public platform::Form {
+class frmAbout final : public platform::Form {
     Q_OBJECT
 public:
     frmAbout();
@@ -52,7 +52,6 @@ public:
 
 protected:
     void paintEvent(class QPaintEvent* event) override;
-    void keyPressEvent(class QKeyEvent* event) override;
 
 private:
     void buildPicture();

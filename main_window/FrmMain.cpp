@@ -1,11 +1,10 @@
 #include "FrmMain.h"
 
-#include "ProjectSettings.h"
-#include "app/Windows.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/Untrapped.h"
 #include "platform/qt/Controls.h"
+#include "platform/qt/StationSite.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -20,15 +19,12 @@ using platform::IgnoreFailures;
 using platform::MakeButton;
 using platform::PlaceTwips;
 using platform::Reported;
+using platform::StationAddress;
 
 namespace {
 
 constexpr int kTimerIntervalMs = 5;
 const QString kWorking = QStringLiteral("Working...");
-
-QString stationHost() {
-    return QString::fromUtf8(settings::kStationHost);
-}
 
 // An address box: editable text over a drop-down list that stays empty.
 QComboBox* makeAddressBox(const QString& text, QWidget* container, int left, int top, int width,
@@ -53,21 +49,19 @@ platform::WebBrowser* makeBrowser(QWidget* container, int left, int top, int wid
     return browser;
 }
 
+// The character a key types into an address box: 13 for a plain Enter, 0
+// for keys held with Ctrl or Alt, which type nothing there.
+int typedCharacter(const QKeyEvent& key) {
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+        return 0;
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)
+        return 13;
+    return key.text().isEmpty() ? 0 : key.text().at(0).unicode();
+}
+
 } // namespace
 
-QString FrmMain::FrontPageAddress() {
-    return QStringLiteral("http://") + stationHost();
-}
-QString FrmMain::ChatPageAddress() {
-    return FrontPageAddress() + "/Wavecrest/chatonly.html";
-}
-QString FrmMain::PlayerPageAddress() {
-    return FrontPageAddress() + "/Wavecrest/playeronly.html";
-}
-
-FrmMain::FrmMain()
-    : Form(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Form1"));
     auto* client = new QWidget(this);
     client->setFixedSize(platform::TwipsSize(11925, 10110));
@@ -97,7 +91,7 @@ void FrmMain::buildPlayerBar(QWidget* client) {
     Frame1 = makeFrame(client, 0, 0, 11895, 480);
     StopPlay = MakeButton(QStringLiteral("Stop"), Frame1, 60, 130, 495, 255);
     RefreshPlay = MakeButton(QStringLiteral("Refresh"), Frame1, 650, 130, 735, 255);
-    cboAddressPlay = makeAddressBox(PlayerPageAddress(), Frame1, 1440, 120, 9915, 315);
+    cboAddressPlay = makeAddressBox(StationAddress("/Wavecrest/playeronly.html"), Frame1, 1440, 120, 9915, 315);
     GoPlayer = MakeButton(QStringLiteral("Go"), Frame1, 11400, 130, 375, 255);
     brwWebBrowserPlay = makeBrowser(client, 0, 480, 11880, 1800);
 }
@@ -106,7 +100,7 @@ void FrmMain::buildChatBar(QWidget* client) {
     Frame2 = makeFrame(client, 0, 2280, 11895, 480);
     StopChat = MakeButton(QStringLiteral("Stop"), Frame2, 60, 130, 495, 255);
     RefreshChat = MakeButton(QStringLiteral("Refresh"), Frame2, 650, 130, 855, 255);
-    cboAddressChat = makeAddressBox(ChatPageAddress(), Frame2, 1560, 120, 9795, 315);
+    cboAddressChat = makeAddressBox(StationAddress("/Wavecrest/chatonly.html"), Frame2, 1560, 120, 9795, 315);
     // The chat pane's Go button belongs to the window, over the chat bar's right end.
     Command1 = MakeButton(QStringLiteral("Go"), client, 11400, 2430, 375, 255);
     Command1->raise();
@@ -116,7 +110,7 @@ void FrmMain::buildChatBar(QWidget* client) {
 void FrmMain::buildMenu() {
     menuBar = new QMenuBar(this);
     menu = menuBar->addMenu(QStringLiteral("Menu"));
-    co1 = menu->addAction(QStringLiteral("go to ") + stationHost());
+    co1 = menu->addAction(QStringLiteral("go to ") + platform::StationHost());
     about = menu->addAction(QStringLiteral("About"));
     help = menu->addAction(QStringLiteral("Help"));
     Exit = menu->addAction(QStringLiteral("Exit"));
@@ -145,8 +139,7 @@ void FrmMain::connectHandlers() {
             Reported(this, "Stopping the chat page", &FrmMain::StopChat_Click));
     connect(cboAddressChat, &QComboBox::activated, this,
             Reported(this, "Opening the chat page", &FrmMain::cboAddressChat_Click));
-    connect(timTimerChat, &platform::UiTimer::Timer, this,
-            Reported(this, "Showing the chat page's title", &FrmMain::timTimerChat_Timer));
+    connect(timTimerChat, &platform::UiTimer::Timer, this, &FrmMain::chatTimerTick);
     connect(co1, &QAction::triggered, this,
             Reported(this, "Opening the front page", &FrmMain::co1_Click));
     connect(about, &QAction::triggered, this,
@@ -160,24 +153,39 @@ void FrmMain::connectHandlers() {
     // The box itself receives them (it hands them on to its text line).
     cboAddressChat->installEventFilter(this);
     cboAddressPlay->installEventFilter(this);
+    // A web view puts a focus widget of its own into the tab chain once its
+    // first page loads; the chain is set again after each such change.
+    brwWebBrowserPlay->widget()->installEventFilter(this);
+    brwWebBrowserChat->widget()->installEventFilter(this);
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return Form::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    int KeyAscii = 0;
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        KeyAscii = 13;
-    else if (!key->text().isEmpty())
-        KeyAscii = key->text().at(0).unicode();
-    if (KeyAscii != 0) {
-        if (watched == cboAddressChat)
-            cboAddressChat_KeyPress(KeyAscii);
-        else if (watched == cboAddressPlay)
-            cboAddressPlay_KeyPress(KeyAscii);
+    if (event->type() == QEvent::KeyPress)
+        addressKeyPressed(watched, *static_cast<QKeyEvent*>(event));
+    else if (event->type() == QEvent::ChildAdded)
+        QMetaObject::invokeMethod(this, &FrmMain::setTabOrder, Qt::QueuedConnection);
+    return Form::eventFilter(watched, event); // the key still reaches the address box
+}
+
+void FrmMain::addressKeyPressed(QObject* box, const QKeyEvent& key) {
+    int KeyAscii = typedCharacter(key);
+    if (KeyAscii == 0)
+        return;
+    if (box == cboAddressChat)
+        cboAddressChat_KeyPress(KeyAscii);
+    else if (box == cboAddressPlay)
+        cboAddressPlay_KeyPress(KeyAscii);
+}
+
+void FrmMain::chatTimerTick() {
+    // A failing tick is reported once: the timer stops before the box opens,
+    // so the box does not come back after each OK.
+    try {
+        timTimerChat_Timer();
+    } catch (...) {
+        timTimerChat->setEnabled(false);
+        platform::ReportCurrentException("Showing the chat page's title");
     }
-    return false; // the key still reaches the address box
 }
 
 void FrmMain::Form_Load() {
@@ -226,13 +234,13 @@ void FrmMain::RefreshPlay_Click() {
 void FrmMain::StopChat_Click() {
     timTimerChat->setEnabled(false);
     brwWebBrowserChat->Stop();
-    setWindowTitle(brwWebBrowserChat->LocationName());
+    setCaption(brwWebBrowserChat->LocationName());
 }
 
 void FrmMain::StopPlay_Click() {
     timTimerPlay->setEnabled(false);
     brwWebBrowserPlay->Stop();
-    setWindowTitle(brwWebBrowserChat->LocationName());
+    setCaption(brwWebBrowserChat->LocationName());
 }
 
 void FrmMain::timTimerChat_Timer() {
@@ -241,23 +249,23 @@ void FrmMain::timTimerChat_Timer() {
         return;
     }
     timTimerChat->setEnabled(false);
-    setWindowTitle(brwWebBrowserChat->LocationName());
+    setCaption(brwWebBrowserChat->LocationName());
 }
 
 void FrmMain::co1_Click() {
-    platform::services().shell->Open(FrontPageAddress().toStdString());
+    platform::services().shell->Open(StationAddress().toStdString());
 }
 
 void FrmMain::about_Click() {
-    windows().about.Show();
+    Q_EMIT aboutRequested();
 }
 
 void FrmMain::help_Click() {
-    windows().help.Show();
+    Q_EMIT helpRequested();
 }
 
 void FrmMain::request_Click() {
-    windows().uploader.Show();
+    Q_EMIT uploaderRequested();
 }
 
 void FrmMain::Exit_Click() {

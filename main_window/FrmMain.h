@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the player pane at the top, the chat pane below it, and
 // the menu bar. The window title follows the chat pane.
-#include "platform/WebBrowser.h"
+#include "platform/qt/WebBrowser.h"
 #include "platform/qt/Form.h"
 #include "platform/qt/UiTimer.h"
 
@@ -14,7 +14,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 
-class FrmMain : public platform::Form {
+class FrmMain final : public platform::Form {
     Q_OBJECT
 public:
     FrmMain();
@@ -42,11 +42,6 @@ public:
     void request_Click();
     void Exit_Click();
 
-    // Addresses formed from the station site's host.
-    static QString FrontPageAddress();
-    static QString ChatPageAddress();
-    static QString PlayerPageAddress();
-
     // Controls, named as the layout names them.
     QGroupBox* Frame1;
     QPushButton* StopPlay;
@@ -72,11 +67,18 @@ public:
     QAction* Exit;
     QAction* request;
 
+Q_SIGNALS:
+    void aboutRequested();
+    void helpRequested();
+    void uploaderRequested();
+
 private:
     void buildPlayerBar(QWidget* client);
     void buildChatBar(QWidget* client);
     void buildMenu();
     void setTabOrder();
     void connectHandlers();
+    void chatTimerTick();
+    void addressKeyPressed(QObject* box, const class QKeyEvent& key);
     bool eventFilter(QObject* watched, QEvent* event) override;
 };

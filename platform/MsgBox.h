@@ -5,12 +5,14 @@
 
 namespace platform {
 
-inline constexpr int kMbOk = 0, kMbOkCancel = 1, kMbYesNoCancel = 3, kMbYesNo = 4;
+inline constexpr int kMbOk = 0, kMbOkCancel = 1, kMbAbortRetryIgnore = 2, kMbYesNoCancel = 3,
+                     kMbYesNo = 4, kMbRetryCancel = 5, kMbButtonsMask = 0xF;
 inline constexpr int kMbIconError = 0x10, kMbIconQuestion = 0x20, kMbIconWarning = 0x30,
-                     kMbIconInformation = 0x40;
-inline constexpr int kMbDefButton2 = 0x100;
+                     kMbIconInformation = 0x40, kMbIconMask = 0xF0;
+inline constexpr int kMbDefButton2 = 0x100, kMbDefButtonMask = 0xF00;
 // Button codes returned.
-inline constexpr int kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
+inline constexpr int kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5,
+                     kIdYes = 6, kIdNo = 7;
 
 extern const char* const kApplicationTitle; // "Wavecrest", from the project settings
 

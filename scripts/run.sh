@@ -12,9 +12,14 @@ program="$build/bin/Wavecrest"
 work="$(mktemp -d)"
 pids=()
 
+# Stops what was started in the reverse order: the program before the
+# display and the station it depends on, each waited for before the next.
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -69,6 +74,7 @@ run_headless() {
         echo "The chat page did not load within 30 seconds." >&2
     fi
     kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
 }
 
 start_station

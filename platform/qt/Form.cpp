@@ -2,8 +2,10 @@
 
 #include "platform/Untrapped.h"
 
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPushButton>
 
 namespace platform {
 
@@ -37,8 +39,44 @@ void Form::closeEvent(QCloseEvent* event) {
         markUnloaded();
 }
 
+void Form::setCaption(const QString& text) {
+    // Qt reads "[*]" as its modified-document mark and "[*][*]" as one "[*]".
+    QString escaped = text;
+    setWindowTitle(escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    // Keys the focused control leaves alone end up here.
+    if (QPushButton* button = buttonForKey(*event)) {
+        button->click();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QPushButton* Form::buttonForKey(const QKeyEvent& key) const {
+    switch (key.key()) {
+    case Qt::Key_Escape:
+        return cancelButton_;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
+            return focused;
+        return defaultButton_;
+    default:
+        return nullptr;
+    }
+}
+
 void Form::keepOutOfTaskBar() {
     setWindowFlag(Qt::Tool, true);
+}
+
+void Form::useDialogFont() {
+    QFont dialogFont = font();
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
 }
 
 void Form::markUnloaded() {

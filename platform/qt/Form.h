@@ -6,11 +6,19 @@
 // discards the window's controls; the next show loads it afresh. The process
 // ends when its last window is unloaded.
 #include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 #include <functional>
 #include <string>
 
 namespace platform {
+
+// The frame all windows share: a fixed size, a title bar and only the close
+// box; `kind` says whether it is a main window or a dialog.
+inline Qt::WindowFlags FixedFrame(Qt::WindowType kind) {
+    return kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+}
 
 class Form : public QWidget {
     Q_OBJECT
@@ -22,18 +30,31 @@ public:
     // Closes the window and discards it.
     void Unload();
     bool isUnloaded() const { return unloaded_; }
+    // Sets the title bar text exactly as given ("[*]" is no placeholder here).
+    void setCaption(const QString& text);
 
 Q_SIGNALS:
     void unloaded();
 
 protected:
     void closeEvent(class QCloseEvent* event) override;
+    // The keyboard rule of every window: Enter presses the focused command
+    // button, else the default button; Escape presses the cancel button.
+    void keyPressEvent(class QKeyEvent* event) override;
+    void setDefaultButton(QPushButton* button) { defaultButton_ = button; }
+    void setCancelButton(QPushButton* button) { cancelButton_ = button; }
     // A window without a task bar button: a utility window of the desktop.
     void keepOutOfTaskBar();
+    // The dialogs' layouts are measured for an 8-point font: with it the
+    // texts fit their boxes as laid out.
+    void useDialogFont();
 
 private:
+    QPushButton* buttonForKey(const QKeyEvent& key) const;
     void markUnloaded();
     bool unloaded_ = false;
+    QPointer<QPushButton> defaultButton_;
+    QPointer<QPushButton> cancelButton_;
 };
 
 // Counts the loaded windows and ends the program when the last one goes.

@@ -13,25 +13,26 @@ namespace {
 using Button = std::pair<QMessageBox::StandardButton, int>;
 
 std::vector<Button> buttonsFor(int style) {
-    switch (style & 0xF) {
+    switch (style & kMbButtonsMask) {
     case kMbOkCancel:
         return {{QMessageBox::Ok, kIdOk}, {QMessageBox::Cancel, kIdCancel}};
-    case 2: // abort, retry, ignore
-        return {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
+    case kMbAbortRetryIgnore:
+        return {{QMessageBox::Abort, kIdAbort}, {QMessageBox::Retry, kIdRetry},
+                {QMessageBox::Ignore, kIdIgnore}};
     case kMbYesNoCancel:
         return {{QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo},
                 {QMessageBox::Cancel, kIdCancel}};
     case kMbYesNo:
         return {{QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo}};
-    case 5: // retry, cancel
-        return {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, kIdCancel}};
+    case kMbRetryCancel:
+        return {{QMessageBox::Retry, kIdRetry}, {QMessageBox::Cancel, kIdCancel}};
     default:
         return {{QMessageBox::Ok, kIdOk}};
     }
 }
 
 QMessageBox::Icon iconFor(int style) {
-    switch (style & 0xF0) {
+    switch (style & kMbIconMask) {
     case kMbIconError:
         return QMessageBox::Critical;
     case kMbIconQuestion:
@@ -64,7 +65,7 @@ int QtMsgBox::Show(const std::string& text, int style, const std::string& title)
     for (const auto& [button, code] : buttons)
         all |= button;
     box.setStandardButtons(all);
-    const size_t defaultIndex = std::min<size_t>((style >> 8) & 0xF, buttons.size() - 1);
+    const size_t defaultIndex = std::min<size_t>((style & kMbDefButtonMask) / kMbDefButton2, buttons.size() - 1);
     box.setDefaultButton(buttons[defaultIndex].first);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

@@ -4,7 +4,7 @@
 namespace platform {
 
 // Message boxes on QMessageBox, with the Windows style bits mapped.
-class QtMsgBox : public MsgBox {
+class QtMsgBox final : public MsgBox {
 public:
     using MsgBox::Show;
     int Show(const std::string& text, int style, const std::string& title) override;

@@ -4,7 +4,7 @@
 namespace platform {
 
 // Opens an address with the desktop's default handler (xdg-open on Linux).
-class QtShell : public Shell {
+class QtShell final : public Shell {
 public:
     void Open(const std::string& address) override;
 };

@@ -1,6 +1,6 @@
 #pragma once
 // The pane's web browser component on Qt WebEngine.
-#include "platform/WebBrowser.h"
+#include "platform/qt/WebBrowser.h"
 
 #include <QObject>
 #include <QTimer>

@@ -6,6 +6,8 @@ target_sources(wavecrest_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/QtMsgBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtShell.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RealServices.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/StationSite.h
     ${CMAKE_CURRENT_LIST_DIR}/UiTimer.h
+    ${CMAKE_CURRENT_LIST_DIR}/WebBrowser.h
     ${CMAKE_CURRENT_LIST_DIR}/WebEngineBrowser.cpp
 )

@@ -4,6 +4,7 @@
 #include "support/XvfbDisplay.h"
 
 #include <QtTest>
+#include <csignal>
 
 namespace {
 QString program() { return qEnvironmentVariable("WAVECREST_BIN") + "/Wavecrest"; }
@@ -56,16 +57,27 @@ private Q_SLOTS:
         QCOMPARE(wavecrest.exitCode(), 0);
     }
 
+    void terminationRequestEndsTheProgramCleanly_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("main window, SIGTERM") << "" << "." << SIGTERM;
+        QTest::newRow("usage box, SIGINT") << "/?" << "^Command Line Arguments$" << SIGINT;
+        QTest::newRow("joke box, SIGHUP") << "-poop" << "^Wavecrest$" << SIGHUP;
+    }
+
     void terminationRequestEndsTheProgramCleanly() {
+        QFETCH(QString, argument);
+        QFETCH(QString, title);
+        QFETCH(int, signal);
         XvfbDisplay display;
         if (!display.isRunning())
             QSKIP("needs Xvfb and xdotool");
         QProcess wavecrest;
         wavecrest.setProcessEnvironment(display.environment());
-        wavecrest.start(program(), {});
-        const QString mainWindow = display.waitForWindow("."); // whatever its title
-        QVERIFY2(!mainWindow.isEmpty(), "no main window appeared");
-        wavecrest.terminate(); // SIGTERM, as a logout sends it
+        wavecrest.start(program(), argument.isEmpty() ? QStringList() : QStringList{argument});
+        QVERIFY2(!display.waitForWindow(title, 90000).isEmpty(), "no window appeared");
+        kill(pid_t(wavecrest.processId()), signal); // as a logout or Ctrl+C sends it
         QVERIFY2(wavecrest.waitForFinished(15000), "the program did not end");
         QCOMPARE(wavecrest.exitStatus(), QProcess::NormalExit);
         QCOMPARE(wavecrest.exitCode(), 0);

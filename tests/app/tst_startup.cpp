@@ -97,14 +97,6 @@ private Q_SLOTS:
         QCOMPARE(messages.shown[0].style, 0);
     }
 
-    void usageTextHasTwoApostrophesAndNoTrailingBreak() {
-        const std::string usage = frmStart::kUsageText;
-        QVERIFY(usage.find('"') == std::string::npos);
-        QCOMPARE(std::count(usage.begin(), usage.end(), '\n'), 5);
-        QVERIFY(usage.find("\r\n\r\nYou can use") != std::string::npos);
-        QVERIFY(usage.back() == '.');
-    }
-
     void failingShowIsReportedOnceAndDispatchEnds() {
         commandLine.text = "";
         FailingActions actions;
