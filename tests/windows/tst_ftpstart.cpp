@@ -10,7 +10,9 @@
 #include <map>
 #include <sstream>
 
-#include "TestHarness.h"
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Text.h"
 
@@ -104,8 +106,7 @@ void ExpectStart(const Folders& f, const char* mode, const std::string& expected
                  const std::string& expectedCurrent) {
     const std::string record = f.root + "\\record.txt";
     SetEnvironmentVariableW(L"WAVECREST_STUB_RECORD", Wide(record).c_str());
-    if (!CHECK_EQ(RunLauncher(f, mode), 0ul))
-        return;
+    REQUIRE_EQ(RunLauncher(f, mode), 0ul);
     auto seen = WaitForRecord(record);
     CHECK_EQ(Lower(seen["module"]), Lower(expectedProgramFolder + "\\ftp.exe"));
     CHECK_EQ(Lower(seen["folder"]), Lower(expectedCurrent));
@@ -114,9 +115,7 @@ void ExpectStart(const Folders& f, const char* mode, const std::string& expected
     CHECK_EQ(seen["args"], std::string("-s:sendfiles.ftps"));
 }
 
-} // namespace
-
-int main() {
+TEST_CASE("ftp.exe is found beside the program, then in the current folder, then on PATH") {
     const std::string here = platform::Win32FileSystem::ExecutableFolder();
     const Folders f = MakeFolders();
     bool copied = true;
@@ -125,8 +124,7 @@ int main() {
     for (const auto& folder : {f.app, f.current, f.path})
         copied &= CopyFileW(Wide(here + "\\ftpstub.exe").c_str(),
                             Wide(folder + "\\ftp.exe").c_str(), FALSE) != 0;
-    if (!CHECK(copied))
-        return harness::Summary();
+    REQUIRE(copied);
 
     wchar_t path[32767] = {};
     GetEnvironmentVariableW(L"PATH", path, 32767);
@@ -147,5 +145,6 @@ int main() {
     CHECK_EQ(RunLauncher(f, ""), 3ul);
 
     RemoveTree(f.root);
-    return harness::Summary();
 }
+
+} // namespace
