@@ -27,7 +27,6 @@ import math
 import os
 import shutil
 import signal
-import socketserver
 import statistics
 import struct
 import subprocess
@@ -35,6 +34,9 @@ import sys
 import tempfile
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "station"))
+import station_http  # noqa: E402
 
 CHAT_TITLE = "Wavecrest bench chat room"
 PLAYER_TITLE = "Wavecrest bench player"
@@ -135,11 +137,7 @@ class Station:
             def log_message(self, *args):
                 pass
 
-        class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-            daemon_threads = True
-            allow_reuse_address = True
-
-        self.server = Server(("127.0.0.1", port), Handler)
+        self.server = station_http.LoopbackHttpServer(("127.0.0.1", port), Handler)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
     def reset(self):
