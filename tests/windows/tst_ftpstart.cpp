@@ -6,6 +6,7 @@
 // ftplaunch.exe and ftpstub.exe are taken from this program's folder.
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -16,7 +17,6 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Text.h"
 
-using platform::win32::Utf8;
 using platform::win32::Wide;
 
 namespace {
@@ -26,35 +26,13 @@ struct Folders {
 };
 
 Folders MakeFolders() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    Folders f;
-    f.root = Utf8(temp) + "wavecrest-ftpstart-" + std::to_string(GetCurrentProcessId());
-    f.app = f.root + "\\Program Folder";
-    f.current = f.root + "\\current";
-    f.path = f.root + "\\on path";
-    for (const auto& folder : {f.root, f.app, f.current, f.path})
-        CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    const std::string root = (std::filesystem::temp_directory_path() /
+                              ("wavecrest-ftpstart-" + std::to_string(GetCurrentProcessId())))
+                                 .string();
+    const Folders f{root, root + "\\Program Folder", root + "\\current", root + "\\on path"};
+    for (const auto& folder : {f.app, f.current, f.path})
+        std::filesystem::create_directories(folder);
     return f;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = Utf8(found.cFileName);
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(Wide(path).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(Wide(folder).c_str());
 }
 
 // The record the stub wrote, as key=value pairs; empty after 20 s without one.
@@ -144,7 +122,7 @@ TEST_CASE("ftp.exe is found beside the program, then in the current folder, then
     DeleteFileW(Wide(f.path + "\\ftp.exe").c_str());
     CHECK_EQ(RunLauncher(f, ""), 3ul);
 
-    RemoveTree(f.root);
+    std::filesystem::remove_all(f.root);
 }
 
 } // namespace
