@@ -94,7 +94,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("1.0.0") << 1 << 0 << 0 << "Version 1.0.0";
         QTest::newRow("no zero added") << 2 << 10 << 3 << "Version 2.10.3";
-        QTest::newRow("largest 16-bit") << 32767 << 0 << 9 << "Version 32767.0.9";
     }
 
     void versionNumbersInPlainDecimal() {
