@@ -3,7 +3,8 @@
 
 Serves a player page (an HTML5 audio element) and a chat page (some script,
 a title, answered after a fixed delay) on 127.0.0.1, then runs rounds that
-alternate Wavecrest and Chromium under one Xvfb, and measures for each:
+alternate Wavecrest and Chromium on one X server (run it through
+scripts/with-xvfb.sh, as browser_bench.sh does), and measures for each:
 
   start-up  time from process start until a window title shows the chat
             page's title, minus the chat page's fixed delay;
@@ -26,7 +27,6 @@ import math
 import os
 import shutil
 import signal
-import socketserver
 import statistics
 import struct
 import subprocess
@@ -34,6 +34,9 @@ import sys
 import tempfile
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "station"))
+import station_http  # noqa: E402
 
 CHAT_TITLE = "Wavecrest bench chat room"
 PLAYER_TITLE = "Wavecrest bench player"
@@ -134,11 +137,7 @@ class Station:
             def log_message(self, *args):
                 pass
 
-        class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
-            daemon_threads = True
-            allow_reuse_address = True
-
-        self.server = Server(("127.0.0.1", port), Handler)
+        self.server = station_http.LoopbackHttpServer(("127.0.0.1", port), Handler)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
     def reset(self):
@@ -441,23 +440,11 @@ class Bench:
         self.args = args
         self.root = os.geteuid() == 0
         self.work = tempfile.mkdtemp(prefix="wavecrest-bench-")
-        self.xvfb = None
         self.display = None
 
     def start_x(self):
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1200x24", "-nolisten",
-             "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        while not number.endswith(b"\n"):
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                raise RuntimeError("Xvfb did not start")
-            number += chunk
-        os.close(read_end)
-        self.display = ":" + number.decode().strip()
+        """Attaches to the X server of scripts/with-xvfb.sh (DISPLAY)."""
+        self.display = os.environ["DISPLAY"]
         self.titles = Titles(self.display)
 
     def environment(self, home):
@@ -514,7 +501,7 @@ class Bench:
             # Of two Chromium starts one becomes the browser, the other hands
             # its window over and ends (which one is a race).
             main = next((p for p in processes if p.poll() is None), main)
-            tree = process_tree(main.pid, os.getpid(), {self.xvfb.pid})
+            tree = process_tree(main.pid, os.getpid(), set())
             result["pss_mb"] = sum(pss_kb(p) for p in tree) / 1024
             result["unique_mb"] = unique_pages_mb(tree)
             result["sharers"] = engine_sharers(
@@ -531,7 +518,7 @@ class Bench:
             result["cpu_pct"] = 100.0 * (ticks1 - ticks0) / CLOCK_TICKS / (t1 - t0)
             result["wakeups_s"] = (switches1 - switches0) / (t1 - t0)
         finally:
-            tree = process_tree(main.pid, os.getpid(), {self.xvfb.pid})
+            tree = process_tree(main.pid, os.getpid(), set())
             stop_tree(tree | {p.pid for p in processes})
             for p in processes:
                 try:
@@ -543,9 +530,6 @@ class Bench:
         return result
 
     def close(self):
-        if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait()
         shutil.rmtree(self.work, ignore_errors=True)
 
 

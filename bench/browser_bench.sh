@@ -26,5 +26,5 @@ cmake -S "$source_dir" -B "$build_dir" -G "Unix Makefiles" \
     -DWAVECREST_STATION_HOST="127.0.0.1:$port" >/dev/null
 cmake --build "$build_dir" -j2 --target Wavecrest >/dev/null
 
-exec /usr/bin/python3 "$source_dir/bench/browser_bench.py" \
+exec "$source_dir/scripts/with-xvfb.sh" /usr/bin/python3 "$source_dir/bench/browser_bench.py" \
     --wavecrest "$build_dir/bin/Wavecrest" --port "$port" --rounds "$rounds"

@@ -5,7 +5,7 @@
 # has loaded, and the program is closed.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" packages.txt
 "$root/scripts/build.sh"
 build="${WAVECREST_BUILD_DIR:-$root/build}"
 program="$build/bin/Wavecrest"
@@ -43,30 +43,22 @@ start_station() {
 # Waits until the main window's title is the chat page's own title.
 wait_for_chat_title() {
     local window title
+    window="$(timeout 30 xdotool search --sync --onlyvisible --class Wavecrest | head -n 1)" ||
+        return 1
     for _ in $(seq 300); do
-        window="$(xdotool search --onlyvisible --class Wavecrest 2>/dev/null | head -n 1 || true)"
-        if [ -n "$window" ]; then
-            title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
-            case "$title" in "" | Form1 | Working...) ;; *) echo "$window"; return 0 ;; esac
-        fi
+        title="$(xdotool getwindowname "$window" 2>/dev/null || true)"
+        case "$title" in "" | Form1 | Working...) ;; *) echo "$window"; return 0 ;; esac
         sleep 0.1
     done
     return 1
 }
 
-run_headless() {
-    local display=":$((90 + RANDOM % 400))"
-    echo "No display found: running Wavecrest under Xvfb on $display."
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    pids+=($!)
-    export DISPLAY="$display"
-    sleep 1
+# Runs on the private X server of with-xvfb.sh.
+screenshot_run() {
     "$program" "$@" &
-    local app=$!
-    pids+=($app)
-    local shot="$root/wavecrest-screenshot.png" window
+    local app=$! shot="$root/wavecrest-screenshot.png" window
     if window="$(wait_for_chat_title)"; then
-        sleep 1
+        sleep 1 # lets the page finish painting
         import -window "$window" "$shot"
         echo "The chat page has loaded; title: \"$(xdotool getwindowname "$window")\"."
         echo "Screenshot of the main window: $shot"
@@ -75,6 +67,14 @@ run_headless() {
     fi
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
+}
+
+run_headless() {
+    "$root/scripts/setup.sh" packages-headless.txt
+    echo "No display found: running Wavecrest under Xvfb."
+    export -f screenshot_run wait_for_chat_title
+    export root program
+    "$root/scripts/with-xvfb.sh" bash -c 'screenshot_run "$@"' screenshot_run "$@"
 }
 
 start_station

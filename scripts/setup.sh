@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs (scripts/packages.txt).
-# Quick when everything is already there: apt is asked only for what is missing.
+# Installs the Debian packages named in the given lists (default: what
+# building and running need, packages.txt). Quick when everything is already
+# there: apt is asked only for what is missing.
+#   setup.sh [LIST...]   e.g. setup.sh packages.txt packages-test.txt
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-mapfile -t wanted < <(grep -v '^\s*\(#\|$\)' "$here/packages.txt")
+[ $# -gt 0 ] || set -- packages.txt
+wanted=()
+for list in "$@"; do
+    mapfile -t -O "${#wanted[@]}" wanted < <(grep -v '^\s*\(#\|$\)' "$here/$list")
+done
 missing=()
 for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -33,12 +33,9 @@ class StationSite:
         self.log = log
 
 
-class StationHttpServer(ThreadingHTTPServer):
+class LoopbackHttpServer(ThreadingHTTPServer):
+    """A threaded web server for local pages (the station's, the bench's)."""
     daemon_threads = True
-
-    def __init__(self, address, site):
-        self.site = site
-        super().__init__(address, StationRequestHandler)
 
     def server_bind(self):
         # HTTPServer would look up a host name here, which can stall without DNS.
@@ -48,6 +45,12 @@ class StationHttpServer(ThreadingHTTPServer):
     def handle_error(self, request, client_address):
         # A browser that drops a connection (seeking the player, leaving the chat) is normal.
         pass
+
+
+class StationHttpServer(LoopbackHttpServer):
+    def __init__(self, address, site):
+        self.site = site
+        super().__init__(address, StationRequestHandler)
 
 
 def _parse_range(header, total):

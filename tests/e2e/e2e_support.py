@@ -1,5 +1,5 @@
 """Helpers for the end-to-end tests: the build's settings, an installed
-release folder, a private X server driven with xdotool, the local station
+release folder, the X server driven with xdotool, the local station
 and process groups that are stopped as a whole."""
 
 import json
@@ -119,42 +119,27 @@ def stop_group(group, timeout=8):
 
 
 class XServer:
-    """A private Xvfb; xdotool and import run against it."""
-
-    def __init__(self, width=1280, height=1024):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=end_with_parent)
-        os.close(write_end)
-        with os.fdopen(read_end) as display_pipe:
-            number = display_pipe.readline().strip()
-        if not number:
-            stop_process(self.process)
-            raise RuntimeError("Xvfb did not start")
-        self.display = f":{number}"
+    """The X server CTest gives the test through scripts/with-xvfb.sh (as
+    DISPLAY); xdotool drives the windows there."""
 
     def environment(self, base=None):
         env = dict(os.environ if base is None else base)
-        env["DISPLAY"] = self.display
         env.pop("WAYLAND_DISPLAY", None)
         env["QT_QPA_PLATFORM"] = "xcb"
         return env
 
     def xdotool(self, *arguments, timeout=10):
-        result = subprocess.run(["xdotool", *map(str, arguments)], env=self.environment(),
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
-                                timeout=timeout)
-        return result.stdout.strip()
-
-    def find_window(self, title_pattern):
-        found = self.xdotool("search", "--onlyvisible", "--name", title_pattern)
-        return found.split()[0] if found else None
+        try:
+            return subprocess.run(["xdotool", *map(str, arguments)], stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL, text=True,
+                                  timeout=timeout).stdout.strip()
+        except subprocess.TimeoutExpired:
+            return ""
 
     def wait_for_window(self, title_pattern, timeout=30):
-        return wait_until(lambda: self.find_window(title_pattern), timeout, 0.2)
+        found = self.xdotool("search", "--sync", "--onlyvisible", "--name", title_pattern,
+                             timeout=timeout)
+        return found.split()[0] if found else None
 
     def wait_for_window_gone(self, window, timeout=15):
         visible = lambda: window in self.xdotool("search", "--onlyvisible", "--name", ".").split()
@@ -171,9 +156,10 @@ class XServer:
         return tuple(int(shell[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
 
     def click(self, x, y):
-        # No --sync: it waits forever when the pointer is already there.
-        self.xdotool("mousemove", round(x), round(y))
-        time.sleep(0.1)
+        # mousemove --sync waits until the pointer is there; it would wait
+        # forever when it is there already, so it first leaves the spot.
+        self.xdotool("mousemove", "--sync", round(x) + 1, round(y) + 1)
+        self.xdotool("mousemove", "--sync", round(x), round(y))
         self.xdotool("click", 1)
 
     def focus(self, window):
@@ -184,13 +170,6 @@ class XServer:
 
     def key(self, *names):
         self.xdotool("key", *names)
-
-    def screenshot(self, path):
-        subprocess.run(["import", "-display", self.display, "-window", "root", path],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
-
-    def stop(self):
-        stop_process(self.process)
 
 
 class LocalStation:

@@ -1,5 +1,5 @@
-"""A listener's whole road through the installed program, on a private X
-server against the local station: both panes load and the title follows the
+"""A listener's whole road through the installed program, on a X server
+against the local station: both panes load and the title follows the
 chat page; "Request a song!" opens the uploader; two MP3 files are staged
 with the real open-file dialog; "Send the Music!" delivers them, byte for
 byte, to the station's FTP receiver and its front page; "Finish!" removes
@@ -13,8 +13,6 @@ default); the test is skipped when the port is taken, for example by a
 station started by scripts/run.sh. The FTP receiver runs on a free port, and
 the installed "sendfiles.ftps" gets that port in its "open" line; the
 program never reads that file, and its other lines stay as installed.
-
-Set WAVECREST_E2E_SCREENSHOTS to a folder to keep screenshots of each step.
 """
 
 import html
@@ -24,7 +22,6 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 import unittest
 import urllib.request
 
@@ -69,13 +66,10 @@ def fetch(url):
 class SongRequest(unittest.TestCase):
 
     def setUp(self):
-        missing = [tool for tool in ("Xvfb", "xdotool", "import") if not shutil.which(tool)]
-        if missing:
-            self.skipTest(f"needs {', '.join(missing)} (scripts/packages.txt lists them)")
+        if not os.environ.get("DISPLAY") or not shutil.which("xdotool"):
+            self.skipTest("needs an X server (scripts/with-xvfb.sh) and xdotool")
         self.work = e2e.make_temp_folder("e2e")
         self.addCleanup(e2e.remove_folder, self.work)
-        self.shots = os.environ.get("WAVECREST_E2E_SCREENSHOTS")
-        self.shot_number = 0
         self.station_host = e2e.cache_value(BUILD, "WAVECREST_STATION_HOST") or ""
         http_port = self.compiled_station_port()
         if not e2e.port_is_free(http_port):
@@ -86,7 +80,6 @@ class SongRequest(unittest.TestCase):
         self.addCleanup(self.station.stop)
         self.point_script_at_port(self.station.ftp_port)
         self.x = e2e.XServer()
-        self.addCleanup(self.x.stop)
 
     def compiled_station_port(self):
         name, _, port = self.station_host.partition(":")
@@ -111,13 +104,6 @@ class SongRequest(unittest.TestCase):
         return lines[1].strip(), lines[2].strip()
 
     # --- steps ----------------------------------------------------------
-
-    def screenshot(self, label):
-        if not self.shots:
-            return
-        os.makedirs(self.shots, exist_ok=True)
-        self.shot_number += 1
-        self.x.screenshot(os.path.join(self.shots, f"{self.shot_number:02d}-{label}.png"))
 
     def start_program(self):
         home = os.path.join(self.work, "home")
@@ -156,17 +142,6 @@ class SongRequest(unittest.TestCase):
         self.x.type_text(text)
         self.x.key("Return")
 
-    def go_in_chat_pane(self, main, address):
-        """Types an address into the chat pane's address box and clicks its Go."""
-        x, y, _, height = self.x.geometry(main)
-        client_top = height - round(10110 / TWIPS_PER_PIXEL)  # below the menu bar
-        box = ((1560 + 9795 / 2) / TWIPS_PER_PIXEL, (2280 + 120 + 315 / 2) / TWIPS_PER_PIXEL)
-        go = ((11400 + 375 / 2) / TWIPS_PER_PIXEL, (2430 + 255 / 2) / TWIPS_PER_PIXEL)
-        self.x.click(x + box[0], y + client_top + box[1])
-        self.x.key("ctrl+a")
-        self.x.type_text(address)
-        self.x.click(x + go[0], y + client_top + go[1])
-
     def open_uploader_from_menu(self, main):
         """Clicks "Request a song!", the menu bar item right of "Menu"."""
         x, y, _, _ = self.x.geometry(main)
@@ -184,7 +159,6 @@ class SongRequest(unittest.TestCase):
         dialog = self.x.wait_for_window("^Open File$", 15)
         self.assertTrue(dialog, "no open-file dialog after Browse")
         self.x.focus(dialog)
-        self.screenshot("dialog")
         # The file name field has the focus: a full path there opens that file.
         self.x.type_text(path)
         self.x.key("Return")
@@ -217,7 +191,6 @@ class SongRequest(unittest.TestCase):
         program = self.start_program()
         title = page_title("chatonly.html")
         main = self.x.wait_for_window(f"^{re.escape(title)}$", 60)
-        self.screenshot("main-window")
         self.assertTrue(main, f"the title never became {title!r}; program output:\n"
                         + open(self.program_log.name, errors="replace").read())
         self.assertIsNone(program.poll())
@@ -229,11 +202,8 @@ class SongRequest(unittest.TestCase):
         self.assertTrue(e2e.wait_until(
             lambda: "Tester: Hello from the road test" in self.station.log(), 10),
             "a message typed into the chat pane did not reach the chat room")
-        time.sleep(1)
-        self.screenshot("chat-message")
 
         uploader = self.open_uploader_from_menu(main)
-        self.screenshot("uploader")
         for name in SONGS:
             self.stage_with_dialog(uploader, os.path.join(library, name))
             self.assertTrue(e2e.wait_until(lambda: os.path.isfile(self.staged(name)), 10),
@@ -241,7 +211,6 @@ class SongRequest(unittest.TestCase):
         for name in SONGS:
             with open(self.staged(name), "rb") as song:
                 self.assertEqual(song.read(), contents[name], name)
-        self.screenshot("staged")
 
         x, y, _, _ = self.x.geometry(uploader)
         self.x.click(x + SEND[0], y + SEND[1])
@@ -254,7 +223,6 @@ class SongRequest(unittest.TestCase):
         front = fetch(self.station.url + "/")
         for name in SONGS:
             self.assertIn(html.escape(name), front)
-        self.screenshot("sent")
         # The client ends by itself after a successful transfer.
         self.assertTrue(e2e.wait_until(lambda: not [
             pid for pid in e2e.group_members(self.group)
@@ -268,18 +236,8 @@ class SongRequest(unittest.TestCase):
         self.assertTrue(self.x.wait_for_window_gone(uploader), "Finish left the uploader open")
         self.assertTrue(os.path.isdir(os.path.join(self.folder, "temp")))
         self.assertEqual(os.listdir(os.path.join(self.folder, "temp")), [])
-        self.screenshot("finished")
         self.assertIsNone(program.poll(), "the program ended with the uploader")
         self.assertEqual(self.x.title(main), title)
-
-        # The listener looks at the station's front page in the chat pane.
-        self.go_in_chat_pane(main, f"http://{self.station_host}/")
-        front_title = page_title("front.html")
-        shown = e2e.wait_until(lambda: self.x.title(main) == front_title, 20)
-        time.sleep(0.5)
-        self.screenshot("front-page")
-        self.assertTrue(shown, f"the title is {self.x.title(main)!r}, not the front page's; "
-                        "station log:\n" + self.station.log())
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 // Differential test of our command-line splitter against the system's own
 // CommandLineToArgvW: every line of the corpus must split the same way.
 //
-//   tst_cmdsplit CORPUS
+//   tst_cmdsplit CORPUS [doctest options]
 //
 // Corpus lines are command lines as they are; "{tab}" stands for a tab and
 // "{sp}" for a blank (so trailing blanks survive editors); "#" starts a comment.
@@ -11,7 +11,9 @@
 
 #include <fstream>
 
-#include "TestHarness.h"
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest/doctest.h>
+
 #include "platform/ProcessStarter.h"
 #include "platform/win32/Win32Text.h"
 
@@ -34,16 +36,11 @@ std::vector<std::string> SystemSplit(const std::string& line) {
     return result;
 }
 
-} // namespace
+const char* corpusPath = "";
 
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::printf("usage: tst_cmdsplit CORPUS\n");
-        return 2;
-    }
-    std::ifstream corpus(argv[1], std::ios::binary);
-    if (!CHECK(corpus.good()))
-        return harness::Summary();
+TEST_CASE("every corpus line splits as CommandLineToArgvW splits it") {
+    std::ifstream corpus(corpusPath, std::ios::binary);
+    REQUIRE(corpus.good());
     int lines = 0;
     for (std::string raw; std::getline(corpus, raw);) {
         if (!raw.empty() && raw.back() == '\r')
@@ -52,17 +49,23 @@ int main(int argc, char** argv) {
             continue;
         const std::string line = Unescaped(raw);
         ++lines;
-        const auto ours = platform::SplitCommandLine(line);
-        const auto system = SystemSplit(line);
-        if (!harness::Check(ours == system, "SplitCommandLine == CommandLineToArgvW", argv[1], 0,
-                            "line:   " + harness::Show(line) + "\n    ours:   " +
-                                harness::Show(ours) + "\n    system: " + harness::Show(system)))
-            continue;
+        INFO("line: [", line, "]");
+        CHECK(platform::SplitCommandLine(line) == SystemSplit(line));
     }
     CHECK(lines >= 40);
-    // The one designed difference: an empty line names no program for us,
-    // while CommandLineToArgvW answers with the running program's own path.
+}
+
+TEST_CASE("an empty line names no program, unlike CommandLineToArgvW") {
+    // The one designed difference: CommandLineToArgvW answers an empty line
+    // with the running program's own path.
     CHECK(platform::SplitCommandLine("").empty());
     CHECK_EQ(SystemSplit("").size(), size_t(1));
-    return harness::Summary();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1)
+        corpusPath = argv[1];
+    return doctest::Context(argc, argv).run();
 }

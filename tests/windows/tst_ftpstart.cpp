@@ -6,15 +6,17 @@
 // ftplaunch.exe and ftpstub.exe are taken from this program's folder.
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
-#include "TestHarness.h"
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Text.h"
 
-using platform::win32::Utf8;
 using platform::win32::Wide;
 
 namespace {
@@ -24,35 +26,13 @@ struct Folders {
 };
 
 Folders MakeFolders() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    Folders f;
-    f.root = Utf8(temp) + "wavecrest-ftpstart-" + std::to_string(GetCurrentProcessId());
-    f.app = f.root + "\\Program Folder";
-    f.current = f.root + "\\current";
-    f.path = f.root + "\\on path";
-    for (const auto& folder : {f.root, f.app, f.current, f.path})
-        CreateDirectoryW(Wide(folder).c_str(), nullptr);
+    const std::string root = (std::filesystem::temp_directory_path() /
+                              ("wavecrest-ftpstart-" + std::to_string(GetCurrentProcessId())))
+                                 .string();
+    const Folders f{root, root + "\\Program Folder", root + "\\current", root + "\\on path"};
+    for (const auto& folder : {f.app, f.current, f.path})
+        std::filesystem::create_directories(folder);
     return f;
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = Utf8(found.cFileName);
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(Wide(path).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(Wide(folder).c_str());
 }
 
 // The record the stub wrote, as key=value pairs; empty after 20 s without one.
@@ -104,8 +84,7 @@ void ExpectStart(const Folders& f, const char* mode, const std::string& expected
                  const std::string& expectedCurrent) {
     const std::string record = f.root + "\\record.txt";
     SetEnvironmentVariableW(L"WAVECREST_STUB_RECORD", Wide(record).c_str());
-    if (!CHECK_EQ(RunLauncher(f, mode), 0ul))
-        return;
+    REQUIRE_EQ(RunLauncher(f, mode), 0ul);
     auto seen = WaitForRecord(record);
     CHECK_EQ(Lower(seen["module"]), Lower(expectedProgramFolder + "\\ftp.exe"));
     CHECK_EQ(Lower(seen["folder"]), Lower(expectedCurrent));
@@ -114,9 +93,7 @@ void ExpectStart(const Folders& f, const char* mode, const std::string& expected
     CHECK_EQ(seen["args"], std::string("-s:sendfiles.ftps"));
 }
 
-} // namespace
-
-int main() {
+TEST_CASE("ftp.exe is found beside the program, then in the current folder, then on PATH") {
     const std::string here = platform::Win32FileSystem::ExecutableFolder();
     const Folders f = MakeFolders();
     bool copied = true;
@@ -125,8 +102,7 @@ int main() {
     for (const auto& folder : {f.app, f.current, f.path})
         copied &= CopyFileW(Wide(here + "\\ftpstub.exe").c_str(),
                             Wide(folder + "\\ftp.exe").c_str(), FALSE) != 0;
-    if (!CHECK(copied))
-        return harness::Summary();
+    REQUIRE(copied);
 
     wchar_t path[32767] = {};
     GetEnvironmentVariableW(L"PATH", path, 32767);
@@ -146,6 +122,7 @@ int main() {
     DeleteFileW(Wide(f.path + "\\ftp.exe").c_str());
     CHECK_EQ(RunLauncher(f, ""), 3ul);
 
-    RemoveTree(f.root);
-    return harness::Summary();
+    std::filesystem::remove_all(f.root);
 }
+
+} // namespace

@@ -3,7 +3,9 @@
 // the system information launcher, and the program's argument text.
 #include <windows.h>
 
-#include "TestHarness.h"
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
 #include "dialogs/SysInfoLauncher.h"
 #include "platform/Failure.h"
 #include "platform/MsgBox.h"
@@ -48,7 +50,7 @@ int FailureNumber(void (*step)(Win32FileSystem&, const std::string&), Win32FileS
     return 0;
 }
 
-void FileSystemSteps() {
+TEST_CASE("file system: staging, copies, listing, deleting") {
     Win32FileSystem files;
     const std::string app = files.ApplicationFolder();
     CHECK(files.FolderExists(app));
@@ -130,7 +132,7 @@ void SetValue(const char* key, const char* name, DWORD type, const void* data, D
     RegCloseKey(opened);
 }
 
-void RegistryAndReader() {
+TEST_CASE("registry and the value reader") {
     Win32Registry registry;
     const unsigned char dword[] = {3, 2, 1, 0};
     SetValue(kTestKey, "Number", REG_DWORD, dword, 4);
@@ -199,7 +201,7 @@ public:
     std::string shown;
 };
 
-void SysInfoLauncher() {
+TEST_CASE("system information launcher") {
     Win32Registry registry;
     Win32FileSystem files;
     const std::string tools = files.ApplicationFolder();
@@ -226,7 +228,7 @@ void SysInfoLauncher() {
     }
 }
 
-void ArgumentTextRule() {
+TEST_CASE("the argument text of the command line") {
     struct Case {
         const wchar_t* line;
         const char* text;
@@ -246,11 +248,3 @@ void ArgumentTextRule() {
 }
 
 } // namespace
-
-int main() {
-    FileSystemSteps();
-    RegistryAndReader();
-    SysInfoLauncher();
-    ArgumentTextRule();
-    return harness::Summary();
-}

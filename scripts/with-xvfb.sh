@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs a command on a private X server: the one way Wavecrest's real windows
+# are shown without a display (tests, run.sh on a server, the benchmark).
+# Xvfb picks a free display number itself (-displayfd), so parallel runs
+# never race for one, and the command starts once the server answers. The
+# server ends with the command; the command's exit status is returned.
+#   with-xvfb.sh COMMAND [ARG...]
+set -euo pipefail
+command -v Xvfb >/dev/null || { echo "SKIPPED: Xvfb is not installed (xvfb)"; exit 77; }
+work="$(mktemp -d)"
+server=""
+stop_server() {
+    [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
+    rm -rf "$work"
+}
+trap stop_server EXIT
+trap 'exit 143' TERM INT
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+server=$!
+if ! read -r -t 60 number <"$work/display" || [ -z "$number" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+fi
+unset WAYLAND_DISPLAY
+status=0
+DISPLAY=":$number" "$@" || status=$?
+exit "$status"
