@@ -8,7 +8,6 @@
 #include <QSGRendererInterface>
 #include <QUrl>
 #include <QWebEngineLoadingInfo>
-#include <QWebEngineNavigationRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -72,10 +71,6 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(p
                      [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
     QObject::connect(page, &QWebEnginePage::urlChanged, this,
                      [this](const QUrl& url) { onUrlChanged(url); });
-    QObject::connect(page, &QWebEnginePage::navigationRequested, this,
-                     [this](QWebEngineNavigationRequest& request) {
-                         takenUp_ = takenUp_ || request.isMainFrame();
-                     });
 }
 
 QUrl WebEngineBrowser::AddressFromText(const QString& text) {
@@ -91,7 +86,6 @@ void WebEngineBrowser::Navigate(const QString& address) {
     // A script address runs in the page shown; nothing is loaded.
     awaiting_ = url.scheme() != QLatin1String("javascript");
     awaited_ = url;
-    takenUp_ = false;
     view_->load(url);
 }
 
@@ -118,11 +112,11 @@ QWidget* WebEngineBrowser::widget() {
 }
 
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
+    // A load started after Navigate is the newest navigation's. A navigation
+    // that replaces a running load ends that load without a start of its own;
+    // one the engine refuses only ends. Either way nothing is loading any more.
     loading_ = info.status() == QWebEngineLoadingInfo::LoadStartedStatus;
-    // A start is the newest navigation's; so is an end once the engine has
-    // taken that navigation up (an older load that ends just before does not count).
-    if (loading_ || takenUp_)
-        awaiting_ = false;
+    awaiting_ = false;
 }
 
 void WebEngineBrowser::onUrlChanged(const QUrl& url) {

@@ -40,7 +40,6 @@ private:
     // and none at all for a jump within the page shown.
     QUrl awaited_;
     bool awaiting_ = false;
-    bool takenUp_ = false; // the engine has asked to navigate since Navigate
     bool loading_ = false; // the engine reports a load in progress
 };
 
