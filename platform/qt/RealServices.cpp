@@ -3,6 +3,7 @@
 #include "QtFileDialog.h"
 #include "QtMsgBox.h"
 #include "QtShell.h"
+#include "QtWebDialogs.h"
 #include "WebEngineBrowser.h"
 #include "platform/Services.h"
 #include "platform/SystemServices.h"
@@ -18,7 +19,8 @@ void InstallRealServices(int argc, const char* const* argv) {
     static QtFileDialog fileDialog;
     static QtMsgBox messageBox;
     static QtShell shell;
-    static WebEngineBrowserFactory browsers;
+    static QtWebDialogs webDialogs;
+    static WebEngineBrowserFactory browsers(webDialogs);
     Services chosen;
     chosen.commandLine = commandLine.get();
     chosen.fileSystem = fileSystem.get();

@@ -1,5 +1,7 @@
 #include "WebEngineBrowser.h"
 
+#include "WebPageAnswers.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QQuickWindow>
@@ -19,10 +21,6 @@
 namespace platform {
 
 namespace {
-// How long a navigation may take to begin before it counts as never started
-// (an address the engine rejects without loading anything).
-constexpr int kStartTimeoutMs = 10000;
-
 // The panes show two documents: software drawing is quick enough for them,
 // and it keeps the GPU process, GL drivers and their memory out of the
 // program (the engine then leaves its GPU off by itself). The player and
@@ -71,9 +69,8 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent) : view_(new QWebEngineView(p
     view_->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(page, &QWebEnginePage::loadingChanged, this,
                      [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
-    startWatch_.setSingleShot(true);
-    startWatch_.setInterval(kStartTimeoutMs);
-    QObject::connect(&startWatch_, &QTimer::timeout, this, [this] { navigationPending_ = false; });
+    QObject::connect(page, &QWebEnginePage::urlChanged, this,
+                     [this](const QUrl& url) { onUrlChanged(url); });
 }
 
 QUrl WebEngineBrowser::AddressFromText(const QString& text) {
@@ -86,8 +83,9 @@ void WebEngineBrowser::Navigate(const QString& address) {
     const QUrl url = AddressFromText(address);
     if (!url.isValid())
         return; // nothing to load: nothing shown, nothing reported
-    navigationPending_ = true;
-    startWatch_.start();
+    // A script address runs in the page shown; nothing is loaded.
+    awaiting_ = url.scheme() != QLatin1String("javascript");
+    awaited_ = url;
     view_->load(url);
 }
 
@@ -96,14 +94,13 @@ void WebEngineBrowser::Refresh() {
 }
 
 void WebEngineBrowser::Stop() {
-    navigationPending_ = false;
+    awaiting_ = false;
     loading_ = false; // the load has ended, even before the engine reports it
-    startWatch_.stop();
     view_->stop();
 }
 
 bool WebEngineBrowser::Busy() const {
-    return navigationPending_ || loading_;
+    return awaiting_ || loading_;
 }
 
 QString WebEngineBrowser::LocationName() const {
@@ -115,13 +112,29 @@ QWidget* WebEngineBrowser::widget() {
 }
 
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-        navigationPending_ = false;
-        startWatch_.stop();
-        loading_ = true;
-    } else {
-        loading_ = false;
-    }
+    // A load started after Navigate is the newest navigation's. A navigation
+    // that replaces a running load ends that load without a start of its own;
+    // one the engine refuses only ends. Either way nothing is loading any more.
+    loading_ = info.status() == QWebEngineLoadingInfo::LoadStartedStatus;
+    awaiting_ = false;
+}
+
+void WebEngineBrowser::onUrlChanged(const QUrl& url) {
+    // The address is shown; a load still running keeps the pane busy.
+    if (url == awaited_)
+        awaiting_ = false;
+}
+
+WebEngineBrowserFactory::WebEngineBrowserFactory(WebDialogs& dialogs) : dialogs_(dialogs) {}
+
+WebEngineBrowserFactory::~WebEngineBrowserFactory() = default;
+
+WebBrowser* WebEngineBrowserFactory::Create(QWidget* parent) {
+    if (!answers_)
+        answers_ = std::make_unique<WebPageAnswers>(dialogs_, WebEngineBrowser::SharedProfile());
+    auto* browser = new WebEngineBrowser(parent);
+    answers_->Serve(static_cast<QWebEngineView*>(browser->widget())->page());
+    return browser;
 }
 
 QWebEngineProfile* WebEngineBrowser::SharedProfile() {

@@ -2,9 +2,11 @@
 // The pane's web browser component on Qt WebEngine.
 #include "platform/qt/WebBrowser.h"
 
+#include "WebDialogs.h"
+
 #include <QObject>
-#include <QTimer>
 #include <QUrl>
+#include <memory>
 
 class QWebEngineView;
 class QWebEngineProfile;
@@ -31,15 +33,29 @@ public:
 
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
+    void onUrlChanged(const QUrl& url);
     QWebEngineView* view_;
-    bool navigationPending_ = false; // asked for, not yet started
-    bool loading_ = false;           // started, not yet ended
-    QTimer startWatch_;              // a navigation that never starts must not stay busy
+    // The newest Navigate's address until the engine shows it. The engine
+    // reports no load start when a navigation replaces one still loading,
+    // and none at all for a jump within the page shown.
+    QUrl awaited_;
+    bool awaiting_ = false;
+    bool loading_ = false; // the engine reports a load in progress
 };
 
+class WebPageAnswers;
+
+// Every pane it makes answers what its page asks (new windows, downloads,
+// logins, permissions) through the one set of dialogs given here.
 class WebEngineBrowserFactory : public WebBrowserFactory {
 public:
-    WebBrowser* Create(QWidget* parent) override { return new WebEngineBrowser(parent); }
+    explicit WebEngineBrowserFactory(WebDialogs& dialogs);
+    ~WebEngineBrowserFactory() override;
+    WebBrowser* Create(QWidget* parent) override;
+
+private:
+    WebDialogs& dialogs_;
+    std::unique_ptr<WebPageAnswers> answers_; // made with the first pane, after the application
 };
 
 // Before QApplication: chooses how the web engine draws and runs its pages

@@ -1,5 +1,8 @@
 // The real web panes on Qt WebEngine, loading pages from a local server:
-// the busy flag, the title sequence, Enter and Stop.
+// the busy flag, the title sequence, Enter and Stop, and what pages ask.
+#include "fakes/FakeMsgBox.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FakeWebDialogs.h"
 #include "main_window/FrmMain.h"
 #include "platform/Services.h"
 #include "platform/qt/WebEngineBrowser.h"
@@ -7,13 +10,20 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QWebEngineView>
 #include <QtTest>
 
 class TestWebPane : public QObject {
     Q_OBJECT
 
-    platform::WebEngineBrowserFactory browsers;
+    FakeWebDialogs dialogs;
+    FakeShell shell;
+    FakeMsgBox boxes;
+    platform::WebEngineBrowserFactory browsers{dialogs};
     SlowHttpServer server;
+    SlowHttpServer otherSite;
+    const QByteArray song = "ID3" + QByteArray(300000, 'x');
 
 private Q_SLOTS:
     void initTestCase() {
@@ -22,8 +32,19 @@ private Q_SLOTS:
         server.addPage("/chat", "Slow chat room", 1500);
         server.addPage("/other", "Other room", 0);
         server.addPage("/never", "Never shown", 60000);
+        server.addPage("/link", {"Link", 0, "<a target=_blank href=/other>x</a><script>document.links[0].focus()</script>"});
+        server.addPage("/button", {"Button", 0, "<button autofocus onclick=\"window.open('/other')\">x</button>"});
+        server.addPage("/popup", {"Popup", 0, "<script>window.open('/other')</script>"});
+        server.addPage("/song.mp3", {"", 0, song, "Content-Disposition: attachment; filename=song.mp3\r\n"});
+        server.addPage("/studio", {"Studio", 0, {}, {}, "dj:onair"});
+        for (SlowHttpServer* site : {&server, &otherSite})
+            site->addPage("/notify", {"Ask", 0, "<script>Notification.requestPermission()"
+                                                ".then(answer => document.title = answer)</script>"});
+        server.addPage("/alert", {"Alert", 0, "<script>alert('On air in five')</script>"});
         platform::Services real;
         real.browsers = &browsers;
+        real.shell = &shell;
+        real.messageBox = &boxes;
         platform::install(real);
         platform::LoadedWindows::setEndProgram([] {});
     }
@@ -70,10 +91,20 @@ private Q_SLOTS:
         QCOMPARE(titles, (QStringList{"Form1", "Working...", "Slow chat room"}));
         QVERIFY(!window.timTimerChat->isTicking());
 
-        // Enter in the chat box loads what it holds.
-        window.cboAddressChat->setEditText(server.address("/other"));
-        QTest::keyClick(window.cboAddressChat, Qt::Key_Return);
-        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QString("Other room"), 20000);
+        // A second navigation during a slow load, then a jump within the page:
+        // the title follows the newest as soon as its page is shown.
+        const auto enter = [&](const QString& path) {
+            window.cboAddressChat->setEditText(server.address(path));
+            QTest::keyClick(window.cboAddressChat, Qt::Key_Return);
+        };
+        enter("/chat");
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests("/chat") > 1, 10000);
+        for (const QString& path : {QString("/other"), QString("/other#x")}) {
+            enter(path);
+            QTRY_COMPARE_WITH_TIMEOUT(window.brwWebBrowserChat->LocationName(), QString("Other room"), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(!window.timTimerChat->isTicking(), 2000);
+            QCOMPARE(window.windowTitle(), QString("Other room"));
+        }
         QCOMPARE(window.cboAddressChat->count(), 0);
     }
 
@@ -92,6 +123,85 @@ private Q_SLOTS:
         QVERIFY(!window.brwWebBrowserChat->Busy());
         QCOMPARE(window.windowTitle(), window.brwWebBrowserChat->LocationName());
         QVERIFY(window.windowTitle() != "Working...");
+    }
+
+    // What a page asks of its browser, answered as the user would.
+    void pageAsks_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("answer"); // to the dialog or question box
+        QTest::addColumn<QString>("title");  // of the page then shown
+        QTest::addColumn<QString>("opened"); // in the default browser
+        QTest::addColumn<QString>("asked");  // by a save or login dialog
+        QTest::addColumn<QString>("box");    // part of the one message box shown
+        const QString other = server.address("/other"), site = server.address("").mid(7);
+        const QString saveAt = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) + "/song.mp3";
+        QTest::newRow("target _blank link") << server.address("/link") << true << "" << "Link" << other << "" << "";
+        QTest::newRow("button calling window.open") << server.address("/button") << true << "" << "Button" << other << "" << "";
+        QTest::newRow("pop-up by itself") << server.address("/popup") << false << "" << "Popup" << "" << "" << "";
+        QTest::newRow("download saved") << server.address("/song.mp3") << false << "save" << "" << "" << saveAt << "song.mp3";
+        QTest::newRow("download cancelled") << server.address("/song.mp3") << false << "" << "" << "" << saveAt << "";
+        QTest::newRow("login cancelled") << server.address("/studio") << false << "" << "Refused" << "" << site + " Studio" << "";
+        QTest::newRow("login") << server.address("/studio") << false << "dj:onair" << "Studio" << "" << site + " Studio" << "";
+        QTest::newRow("notifications allowed") << server.address("/notify") << false << "yes" << "granted" << "" << "" << site + " asks to show notifications";
+        QTest::newRow("the site's answer holds") << server.address("/notify") << false << "no" << "granted" << "" << "" << "";
+        QTest::newRow("another site refused") << otherSite.address("/notify") << false << "no" << "denied" << "" << "" << "notifications";
+    }
+
+    void pageAsks() {
+        QFETCH(QString, address); QFETCH(bool, click); QFETCH(QString, answer); QFETCH(QString, title);
+        QFETCH(QString, opened); QFETCH(QString, asked); QFETCH(QString, box);
+        QTemporaryDir folder;
+        shell.opened.clear(); boxes.shown.clear(); dialogs.asked.clear();
+        dialogs.saveAs = answer == "save" ? folder.filePath("song.mp3") : "";
+        dialogs.login = answer.contains(':') ? answer : "";
+        boxes.answers = {answer == "yes" ? platform::kIdYes : platform::kIdNo};
+        QWidget host;
+        host.resize(400, 300);
+        std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
+        browser->widget()->resize(host.size());
+        host.show();
+        host.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&host));
+        browser->Navigate(address);
+        if (!title.isEmpty())
+            QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), title, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser->Busy(), 20000);
+        if (click) // the user presses Enter on the link or button the page has focused
+            QTest::keyClick(browser->widget()->focusProxy(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(shell.opened.empty() ? "" : shell.opened[0]), opened, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.asked.join(""), asked, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.shown.size(), size_t(box.isEmpty() ? 0 : 1), 20000);
+        QVERIFY(box.isEmpty() || QString::fromStdString(boxes.shown[0].text).contains(box));
+        QCOMPARE(shell.opened.size() + dialogs.asked.size(), size_t(!opened.isEmpty()) + !asked.isEmpty());
+        // Whole under its own name and nothing beside it, or nothing at all.
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+        QCOMPARE(files, dialogs.saveAs.isEmpty() ? QStringList() : QStringList{"song.mp3"});
+        if (!files.isEmpty()) {
+            QFile saved(dialogs.saveAs);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll(), song);
+            QCOMPARE(dialogs.shownProgress, qint64(song.size()));
+        }
+    }
+
+    void scriptBoxesStayModal() {
+        QWidget host;
+        std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
+        host.show();
+        browser->Navigate(server.address("/alert"));
+        // The box runs its own event loop: answer it from there.
+        QString shown;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        answer.start(20);
+        QTRY_COMPARE_WITH_TIMEOUT(shown, QString("On air in five"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser->Busy(), 20000);
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for web pane tests. Each path is a page
-// with a title; a page can answer after a delay, so a test can watch it load.
+// with a title; a page can answer after a delay, so a test can watch it load,
+// carry a script or markup, be a file to download, or need a Basic login.
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -12,6 +13,9 @@ public:
     struct Page {
         QString title;
         int delayMs = 0;
+        QByteArray body;    // inside <body>, or the whole file when `headers` say so
+        QByteArray headers; // more response headers
+        QByteArray login;   // "user:password" the page needs, if any
     };
 
     SlowHttpServer() {
@@ -21,6 +25,7 @@ public:
     void addPage(const QString& path, const QString& title, int delayMs = 0) {
         pages_.insert(path, {title, delayMs});
     }
+    void addPage(const QString& path, const Page& page) { pages_.insert(path, page); }
     QString address(const QString& path) const {
         return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
@@ -40,17 +45,22 @@ private:
             return;
         const QString path = QUrl(QString::fromLatin1(words[1])).path();
         requests_[path] += 1;
-        const Page page = pages_.value(path, {QString(), -1});
-        auto reply = [socket, page] {
-            const bool found = page.delayMs >= 0;
+        Page page = pages_.value(path, {"Not found", 0, {}, {}, {}});
+        QByteArray status = pages_.contains(path) ? "200 OK" : "404 Not Found";
+        if (!page.login.isEmpty() &&
+            !request.contains("Authorization: Basic " + page.login.toBase64())) {
+            status = "401 Unauthorized";
+            page = {"Refused", 0, {}, "WWW-Authenticate: Basic realm=\"Studio\"\r\n", {}};
+        }
+        auto reply = [socket, page, status] {
             const QByteArray body =
-                found ? "<html><head><title>" + page.title.toUtf8() +
-                            "</title></head><body><p>page</p></body></html>"
-                      : QByteArray("<html><head><title>Not found</title></head></html>");
-            socket->write((found ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
-                          QByteArray("Content-Type: text/html; charset=utf-8\r\n"
-                                     "Cache-Control: no-store\r\nConnection: close\r\n"
-                                     "Content-Length: ") +
+                page.headers.contains("attachment")
+                    ? page.body
+                    : "<html><head><title>" + page.title.toUtf8() + "</title></head><body>" +
+                          (page.body.isEmpty() ? "<p>page</p>" : page.body) + "</body></html>";
+            socket->write("HTTP/1.1 " + status + "\r\n" + page.headers +
+                          "Content-Type: text/html; charset=utf-8\r\n"
+                          "Cache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
                           QByteArray::number(body.size()) + "\r\n\r\n" + body);
             socket->disconnectFromHost();
         };
