@@ -32,10 +32,13 @@ const char* const MusicUploader::kFtpCommandLine = "ftp.exe -s:sendfiles.ftps";
 
 namespace {
 
-// OFN_LONGNAMES | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY
-constexpr unsigned kOpenFlags = 0x281004;
-// MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2
-constexpr int kDeleteQuestionStyle = 324;
+constexpr unsigned kOpenFlags = platform::kOfnLongNames | platform::kOfnExplorer |
+                                platform::kOfnFileMustExist | platform::kOfnHideReadOnly;
+static_assert(kOpenFlags == 0x281004);
+// The information icon, not the question mark; No is the default answer.
+constexpr int kDeleteQuestionStyle =
+    platform::kMbYesNo | platform::kMbIconInformation | platform::kMbDefButton2;
+static_assert(kDeleteQuestionStyle == 324);
 
 platform::FileSystem& fileSystem() {
     return *platform::services().fileSystem;
@@ -138,6 +141,8 @@ void MusicUploader::Form_Load() {
         if (!DirExists(staging))
             files.MakeFolder(staging);
     });
+    // Copies cut short by a crash would otherwise lie there for ever.
+    platform::IgnoreFailures([&] { files.ClearUnfinishedCopies(staging); });
     files.SetCurrentFolder(files.ApplicationFolder());
     Label4->setText(QString::fromStdString(files.CurrentFolder()));
     File1->setPath(StagingFolder());
@@ -173,8 +178,10 @@ void MusicUploader::cmdDelete_Click() {
         return;
     const std::string target = File1->Path() + Sep(File1->List(index));
     const int answer = platform::services().messageBox->Show(kDeleteQuestion, kDeleteQuestionStyle);
+    // Exactly the listed file. When another instance has deleted it
+    // already, the wish is fulfilled: the refresh shows it gone, no message.
     if (answer == platform::kIdYes)
-        fileSystem().DeleteMatching(target);
+        fileSystem().DeleteExactFile(target);
     File1->Refresh();
 }
 

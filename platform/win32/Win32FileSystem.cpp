@@ -93,8 +93,11 @@ bool Win32FileSystem::FolderExists(const std::string& path) const {
 }
 
 void Win32FileSystem::MakeFolder(const std::string& path) {
-    if (!CreateDirectoryW(win32::Wide(path).c_str(), nullptr))
-        win32::Fail(GetLastError(), "Cannot create the folder " + Quoted(path));
+    if (!CreateDirectoryW(win32::Wide(path).c_str(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS || !FolderExists(path))
+            win32::Fail(error, "Cannot create the folder " + Quoted(path));
+    }
 }
 
 void Win32FileSystem::SetCurrentFolder(const std::string& path) {
@@ -149,6 +152,11 @@ void Win32FileSystem::DeleteMatching(const std::string& pattern) {
     }
     if (firstError != ERROR_SUCCESS)
         win32::Fail(firstError, "Cannot delete " + Quoted(win32::Utf8(folder + firstName)));
+}
+
+void Win32FileSystem::DeleteExactFile(const std::string& path) {
+    if (!DeleteFileW(win32::Wide(path).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        win32::Fail(GetLastError(), "Cannot delete " + Quoted(path));
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) const {

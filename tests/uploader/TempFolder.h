@@ -1,12 +1,18 @@
 #pragma once
 // Real temporary folders and files for the staging tests.
+#include "platform/posix/PosixFileSystem.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class TempFolder {
 public:
@@ -34,4 +40,27 @@ inline QStringList AllNames(const std::string& folder) {
         names << QString::fromStdString(entry.path().filename().string());
     names.sort();
     return names;
+}
+
+// Copies a file of 1 MB into `to` in a child process that the file size
+// limit kills midway, as a crash would: it leaves a real unfinished copy.
+inline void CrashWhileCopying(const std::string& to) {
+    const std::string from = to + ".source";
+    WriteFile(from, std::string(1 << 20, 'x'));
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{64 * 1024, 64 * 1024}, noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        try {
+            platform::PosixFileSystem().CopyInto(from, to);
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::filesystem::remove(from);
+    QVERIFY(WIFSIGNALED(status));
 }

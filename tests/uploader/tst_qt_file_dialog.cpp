@@ -33,28 +33,10 @@ void WhenOpen(std::function<void(QFileDialog&)> act) {
 class TestQtFileDialog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void filtersIgnoreLetterCase_data();
-    void filtersIgnoreLetterCase();
     void showsSettingsAndReturnsChosenFile();
-    void cancelIsReportedAs32755();
+    void flagsAndCancelSettingTakeEffect_data();
+    void flagsAndCancelSettingTakeEffect();
 };
-
-void TestQtFileDialog::filtersIgnoreLetterCase_data() {
-    QTest::addColumn<QString>("patterns");
-    QTest::addColumn<QString>("qt");
-    QTest::newRow("mp3") << "*.mp3"
-                         << "*.[mM][pP]3";
-    QTest::newRow("all") << "*.*"
-                         << "*";
-    QTest::newRow("several") << "*.mp3;*.wav"
-                             << "*.[mM][pP]3 *.[wW][aA][vV]";
-}
-
-void TestQtFileDialog::filtersIgnoreLetterCase() {
-    QFETCH(QString, patterns);
-    QFETCH(QString, qt);
-    QCOMPARE(platform::QtPatterns(patterns), qt);
-}
 
 void TestQtFileDialog::showsSettingsAndReturnsChosenFile() {
     TempFolder folder;
@@ -65,7 +47,6 @@ void TestQtFileDialog::showsSettingsAndReturnsChosenFile() {
     WhenOpen([&](QFileDialog& dialog) {
         QCOMPARE(dialog.windowTitle(), QString("Open File"));
         QCOMPARE(dialog.directory().absolutePath(), QString::fromStdString(folder.path()));
-        QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
         auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
         QVERIFY(types);
         QCOMPARE(types->currentText(), QString("MP3 Files (*.MP3)"));
@@ -90,11 +71,32 @@ void TestQtFileDialog::showsSettingsAndReturnsChosenFile() {
     QCOMPARE(result.fileName, folder / "B.MP3");
 }
 
-void TestQtFileDialog::cancelIsReportedAs32755() {
-    WhenOpen([](QFileDialog& dialog) { dialog.reject(); });
-    const platform::FileDialogResult result = platform::QtFileDialog().ShowOpen(kUploaderSettings);
+void TestQtFileDialog::flagsAndCancelSettingTakeEffect_data() {
+    QTest::addColumn<unsigned>("flags");
+    QTest::addColumn<bool>("cancelError");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<int>("cancelNumber");
+    QTest::newRow("the uploader's") << 0x281004u << true << int(QFileDialog::ExistingFile) << 32755;
+    QTest::newRow("any name, quiet cancel") << 0x4u << false << int(QFileDialog::AnyFile) << 0;
+}
+
+void TestQtFileDialog::flagsAndCancelSettingTakeEffect() {
+    QFETCH(unsigned, flags);
+    QFETCH(bool, cancelError);
+    QFETCH(int, fileMode);
+    QFETCH(int, cancelNumber);
+    platform::FileDialogSettings settings = kUploaderSettings;
+    settings.flags = flags;
+    settings.cancelError = cancelError;
+    int shownMode = -1;
+    WhenOpen([&](QFileDialog& dialog) {
+        shownMode = dialog.fileMode();
+        dialog.reject();
+    });
+    const platform::FileDialogResult result = platform::QtFileDialog().ShowOpen(settings);
+    QCOMPARE(shownMode, fileMode);
     QCOMPARE(result.outcome, platform::FileDialogResult::Cancelled);
-    QCOMPARE(result.number, 32755);
+    QCOMPARE(result.number, cancelNumber);
 }
 
 QTEST_MAIN(TestQtFileDialog)
