@@ -24,6 +24,26 @@ private:
     QTemporaryDir dir_;
 };
 
+// Lets writes beyond `bytes` fail with EFBIG instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
 inline void WriteFile(const std::string& path, const std::string& contents) {
     std::ofstream(path, std::ios::binary) << contents;
 }
