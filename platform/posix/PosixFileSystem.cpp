@@ -267,10 +267,6 @@ bool EntryOrder(const ListEntry& a, const ListEntry& b) {
 
 } // namespace
 
-bool FileListOrder(const std::string& a, const std::string& b) {
-    return EntryOrder({FoldedCodePoints(a), a}, {FoldedCodePoints(b), b});
-}
-
 PosixFileSystem::PosixFileSystem(std::string applicationFolder)
     : applicationFolder_(std::move(applicationFolder)) {}
 

@@ -38,7 +38,4 @@ private:
     std::string applicationFolder_;
 };
 
-// True when `a` sorts before `b` in a file list (exposed for tests).
-bool FileListOrder(const std::string& a, const std::string& b);
-
 } // namespace platform

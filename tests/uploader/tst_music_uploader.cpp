@@ -138,13 +138,18 @@ void TestMusicUploader::loadShowsWindowFolderAndDialog() {
 
 void TestMusicUploader::loadListsEarlierFilesAndClearsUnfinishedCopies() {
     Staging staging;
-    const QStringList users{".b.mp3.AbCdEf.part", ".part", "A.MP3", "b.mp3", "b.mp3.copying"};
-    staging.put({"b.mp3", "A.MP3", "b.mp3.copying", ".part", ".b.mp3.AbCdEf.part"});
+    staging.put({"track 10.mp3", "Track 2.mp3", "b.mp3", "A.MP3", "-dash.mp3", "été.mp3",
+                 "b.mp3.copying", ".part", ".b.mp3.AbCdEf.part"});
+    std::filesystem::create_directory(staging.temp("folder.mp3"));
+    std::filesystem::create_symlink(staging.temp("b.mp3"), staging.temp("link.mp3"));
+    mkfifo(staging.temp("fifo.mp3").c_str(), 0600);
+    const QStringList before = AllNames(staging.temp());
     CrashWhileCopying(staging.temp("b.mp3"));
-    QCOMPARE(AllNames(staging.temp()).size(), users.size() + 1);
+    QCOMPARE(AllNames(staging.temp()).size(), before.size() + 1);
     staging.show();
-    QCOMPARE(staging.listed(), (QStringList{"A.MP3", "b.mp3", "b.mp3.copying"}));
-    QCOMPARE(AllNames(staging.temp()), users);
+    QCOMPARE(staging.listed(), (QStringList{"-dash.mp3", "A.MP3", "b.mp3", "b.mp3.copying",
+                                            "link.mp3", "Track 2.mp3", "track 10.mp3", "été.mp3"}));
+    QCOMPARE(AllNames(staging.temp()), before);
 }
 
 void TestMusicUploader::loadReportsStagingFolderThatCannotBeMade() {
