@@ -1,5 +1,6 @@
 #pragma once
 // Real temporary folders and files for the staging tests.
+#include "platform/Untrapped.h"
 #include "platform/posix/PosixFileSystem.h"
 
 #include <QTemporaryDir>
@@ -25,23 +26,15 @@ private:
 };
 
 // Lets writes beyond `bytes` fail with EFBIG instead of ending the process.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : previous(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limit{bytes, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, previous); }
+    rlimit saved{};
+    void (*previous)(int);
 };
 
 inline void WriteFile(const std::string& path, const std::string& contents) {
@@ -67,20 +60,16 @@ inline QStringList AllNames(const std::string& folder) {
 inline void CrashWhileCopying(const std::string& to) {
     const std::string from = to + ".source";
     WriteFile(from, std::string(1 << 20, 'x'));
-    const pid_t child = fork();
-    if (child == 0) {
+    if (fork() == 0) { // the child, ended by SIGXFSZ midway
         const rlimit limit{64 * 1024, 64 * 1024}, noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
         setrlimit(RLIMIT_FSIZE, &limit);
         std::signal(SIGXFSZ, SIG_DFL);
-        try {
-            platform::PosixFileSystem().CopyInto(from, to);
-        } catch (...) {
-        }
+        platform::IgnoreFailures([&] { platform::PosixFileSystem().CopyInto(from, to); });
         _exit(0);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    wait(&status);
     std::filesystem::remove(from);
     QVERIFY(WIFSIGNALED(status));
 }

@@ -62,6 +62,11 @@ struct Staging {
         for (const char* name : names)
             WriteFile(temp(name), "x");
     }
+    // The text of the one message shown.
+    QString onlyMessage() const {
+        return messages.shown.size() == 1 ? QString::fromStdString(messages.shown[0].text)
+                                          : QString("%1 messages").arg(messages.shown.size());
+    }
     QStringList listed() {
         QStringList names;
         FileListBox* list = uploader.window()->File1;
@@ -157,14 +162,12 @@ void TestMusicUploader::loadReportsStagingFolderThatCannotBeMade() {
     WriteFile(staging.temp(), "a file where the folder should be");
     MusicUploader& window = staging.show();
     QVERIFY(staging.uploader.isLoaded());
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    const QString text = QString::fromStdString(staging.messages.shown[0].text);
+    const QString text = staging.onlyMessage();
     QVERIFY2(text.startsWith(
                  QString::fromStdString("Creating the folder \"" + staging.temp() + "\" failed.")),
              qPrintable(text));
     QVERIFY2(text.contains("File exists"), qPrintable(text));
     QCOMPARE(window.File1->ListCount(), 0);
-    QCOMPARE(window.DlgOpenFile.title, std::string("Open File"));
 }
 
 void TestMusicUploader::browseStagesAndReplaces_data() {
@@ -234,8 +237,7 @@ void TestMusicUploader::browseCancelAndDialogFailure() {
         QVERIFY(staging.messages.shown.empty());
         return;
     }
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    QCOMPARE(QString::fromStdString(staging.messages.shown[0].text), message);
+    QCOMPARE(staging.onlyMessage(), message);
     QCOMPARE(staging.messages.shown[0].style, 0);
     QCOMPARE(staging.messages.shown[0].title, std::string("Wavecrest"));
 }
@@ -277,9 +279,8 @@ void TestMusicUploader::failingCopyKeepsOldCopy() {
     }
     clicked.set_value();
     QVERIFY(!hung.get());
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    const QString text = QString::fromStdString(staging.messages.shown[0].text);
-    QVERIFY2(text.contains(QString::fromStdString(path)), qPrintable(text));
+    QVERIFY2(staging.onlyMessage().contains(QString::fromStdString(path)),
+             qPrintable(staging.onlyMessage()));
     QCOMPARE(ReadFile(staging.temp("song.mp3")), std::string("earlier copy"));
     QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
     QVERIFY(window.isVisible() && window.Browse->isEnabled());
@@ -381,9 +382,7 @@ void TestMusicUploader::sendStartsClientMinimizedInApplicationFolder() {
 
     staging.starter.failing = true;
     window.Send->click();
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    QVERIFY(QString::fromStdString(staging.messages.shown[0].text)
-                .startsWith("Starting the FTP client failed."));
+    QVERIFY(staging.onlyMessage().startsWith("Starting the FTP client failed."));
 }
 
 QTEST_MAIN(TestMusicUploader)

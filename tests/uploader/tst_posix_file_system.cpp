@@ -14,43 +14,32 @@ using platform::PosixFileSystem;
 class TestPosixFileSystem : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void wildcardMatch_data();
     void wildcardMatch();
     void copyStagesInChunks();
     void unfinishedCopyIsClearedOnceItsCopyEnded();
     void foldersAndCurrentFolder();
 };
 
-void TestPosixFileSystem::wildcardMatch_data() {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("matches");
+void TestPosixFileSystem::wildcardMatch() {
     const struct {
-        const char *row, *pattern, *name;
+        const char *pattern, *name;
         bool matches;
     } cases[] = {
-        {"mp3 any case", "*.mp3", "Song.Mp3", true},
-        {"other type", "*.mp3", "song.wav", false},
-        {"all without dot", "*.*", "README", true},
-        {"question mark", "track?.mp3", "Track7.mp3", true},
-        {"accented capitals", "*ÉTÉ*", "chanson d'été.mp3", true},
-        {"cyrillic", "ПЕСНЯ.mp3", "песня.MP3", true},
-        {"greek with accents", "ΆΣΜΑ.mp3", "άσμα.mp3", true},
-        {"armenian", "ԵՐԳ.mp3", "երգ.mp3", true},
-        {"many stars", "*a*b*c*.mp3", "xaxbxcx.mp3", true},
-        {"hidden name, plain pattern", "*.mp3", ".song.mp3", false},
-        {"hidden name, all", "*", ".song.mp3", false},
-        {"hidden name asked for", ".*.mp3", ".song.mp3", true},
+        {"*.mp3", "Song.Mp3", true},
+        {"*.mp3", "song.wav", false},
+        {"*.*", "README", true},
+        {"track?.mp3", "Track7.mp3", true},
+        {"*ÉTÉ*", "chanson d'été.mp3", true},
+        {"ПЕСНЯ.mp3", "песня.MP3", true},
+        {"ΆΣΜΑ.mp3", "άσμα.mp3", true},
+        {"ԵՐԳ.mp3", "երգ.mp3", true},
+        {"*a*b*c*.mp3", "xaxbxcx.mp3", true},
+        {"*.mp3", ".song.mp3", false},
+        {"*", ".song.mp3", false},
+        {".*.mp3", ".song.mp3", true},
     };
     for (const auto& c : cases)
-        QTest::newRow(c.row) << QString(c.pattern) << QString(c.name) << c.matches;
-}
-
-void TestPosixFileSystem::wildcardMatch() {
-    QFETCH(QString, pattern);
-    QFETCH(QString, name);
-    QFETCH(bool, matches);
-    QCOMPARE(platform::WildcardMatch(pattern.toStdString(), name.toStdString()), matches);
+        QVERIFY2(platform::WildcardMatch(c.pattern, c.name) == c.matches, c.name);
 }
 
 void TestPosixFileSystem::copyStagesInChunks() {

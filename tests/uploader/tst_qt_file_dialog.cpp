@@ -14,9 +14,6 @@
 
 namespace {
 
-const platform::FileDialogSettings kUploaderSettings{
-    "", "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*", 1, "Open File", 0x281004, true};
-
 // Runs `act` on the dialog once it is open.
 void WhenOpen(std::function<void(QFileDialog&)> act) {
     QTimer::singleShot(0, [act] {
@@ -33,20 +30,39 @@ void WhenOpen(std::function<void(QFileDialog&)> act) {
 class TestQtFileDialog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void showsSettingsAndReturnsChosenFile();
-    void flagsAndCancelSettingTakeEffect_data();
-    void flagsAndCancelSettingTakeEffect();
+    void showsSettingsAndHonoursThem_data();
+    void showsSettingsAndHonoursThem();
 };
 
-void TestQtFileDialog::showsSettingsAndReturnsChosenFile() {
+void TestQtFileDialog::showsSettingsAndHonoursThem_data() {
+    QTest::addColumn<unsigned>("flags");
+    QTest::addColumn<bool>("cancelError");
+    QTest::addColumn<bool>("choose");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<int>("cancelNumber");
+    const int existing = QFileDialog::ExistingFile;
+    QTest::newRow("uploader's, choose") << 0x281004u << true << true << existing << 0;
+    QTest::newRow("uploader's, cancel") << 0x281004u << true << false << existing << 32755;
+    QTest::newRow("any name, quiet cancel")
+        << 0x4u << false << false << int(QFileDialog::AnyFile) << 0;
+}
+
+void TestQtFileDialog::showsSettingsAndHonoursThem() {
+    QFETCH(unsigned, flags);
+    QFETCH(bool, cancelError);
+    QFETCH(bool, choose);
+    QFETCH(int, fileMode);
+    QFETCH(int, cancelNumber);
     TempFolder folder;
     for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "notes.txt"})
         WriteFile(folder / name, "x");
-    platform::FileDialogSettings settings = kUploaderSettings;
-    settings.initialFolder = folder.path();
+    const platform::FileDialogSettings settings{
+        folder.path(), "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*", 1, "Open File", flags,
+        cancelError};
     WhenOpen([&](QFileDialog& dialog) {
         QCOMPARE(dialog.windowTitle(), QString("Open File"));
         QCOMPARE(dialog.directory().absolutePath(), QString::fromStdString(folder.path()));
+        QCOMPARE(int(dialog.fileMode()), fileMode);
         auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
         QVERIFY(types);
         QCOMPARE(types->currentText(), QString("MP3 Files (*.MP3)"));
@@ -59,38 +75,12 @@ void TestQtFileDialog::showsSettingsAndReturnsChosenFile() {
         for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "notes.txt"})
             QCOMPARE(pattern.match(name).hasMatch(), QString(name) != "notes.txt");
         dialog.selectFile(QString::fromStdString(folder / "B.MP3"));
-        static_cast<QDialog&>(dialog).accept();
+        choose ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
     });
     const platform::FileDialogResult result = platform::QtFileDialog().ShowOpen(settings);
-    QCOMPARE(result.outcome, platform::FileDialogResult::Chosen);
-    QCOMPARE(result.fileName, folder / "B.MP3");
-}
-
-void TestQtFileDialog::flagsAndCancelSettingTakeEffect_data() {
-    QTest::addColumn<unsigned>("flags");
-    QTest::addColumn<bool>("cancelError");
-    QTest::addColumn<int>("fileMode");
-    QTest::addColumn<int>("cancelNumber");
-    QTest::newRow("the uploader's") << 0x281004u << true << int(QFileDialog::ExistingFile) << 32755;
-    QTest::newRow("any name, quiet cancel") << 0x4u << false << int(QFileDialog::AnyFile) << 0;
-}
-
-void TestQtFileDialog::flagsAndCancelSettingTakeEffect() {
-    QFETCH(unsigned, flags);
-    QFETCH(bool, cancelError);
-    QFETCH(int, fileMode);
-    QFETCH(int, cancelNumber);
-    platform::FileDialogSettings settings = kUploaderSettings;
-    settings.flags = flags;
-    settings.cancelError = cancelError;
-    int shownMode = -1;
-    WhenOpen([&](QFileDialog& dialog) {
-        shownMode = dialog.fileMode();
-        dialog.reject();
-    });
-    const platform::FileDialogResult result = platform::QtFileDialog().ShowOpen(settings);
-    QCOMPARE(shownMode, fileMode);
-    QCOMPARE(result.outcome, platform::FileDialogResult::Cancelled);
+    QCOMPARE(result.outcome,
+             choose ? platform::FileDialogResult::Chosen : platform::FileDialogResult::Cancelled);
+    QCOMPARE(result.fileName, choose ? folder / "B.MP3" : "");
     QCOMPARE(result.number, cancelNumber);
 }
 
