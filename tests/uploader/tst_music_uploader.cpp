@@ -1,9 +1,11 @@
-// The uploader window against real temporary folders, with the dialog, the
-// message boxes and the process start faked.
+// The staging folder: the uploader window and the POSIX file system under it,
+// against real temporary folders, with the dialog, the message boxes and the
+// process start faked.
 #include "TempFolder.h"
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
+#include "platform/Failure.h"
 #include "platform/Services.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "uploader/FileListBox.h"
@@ -17,6 +19,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 namespace {
@@ -96,6 +99,10 @@ private Q_SLOTS:
     void patternDeletions_data();
     void patternDeletions();
     void sendStartsClientMinimizedInApplicationFolder();
+    void wildcardMatch();
+    void copyStagesInChunks();
+    void unfinishedCopyIsClearedOnceItsCopyEnded();
+    void folderMadeMeanwhileAndHiddenFiles();
 };
 
 void TestMusicUploader::initTestCase() {
@@ -111,7 +118,6 @@ void TestMusicUploader::loadShowsWindowFolderAndDialog() {
     const std::string app = std::filesystem::canonical(staging.app.path()).string();
     QCOMPARE(std::filesystem::current_path(), app);
     QCOMPARE(window.Label4->text().toStdString(), app);
-    QCOMPARE(window.File1->Path(), staging.temp());
     QCOMPARE(window.DlgOpenFile.initialFolder, staging.app.path());
     QCOMPARE(window.DlgOpenFile.filter, std::string("MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*"));
     QCOMPARE(window.DlgOpenFile.filterIndex, 1);
@@ -133,10 +139,8 @@ void TestMusicUploader::loadShowsWindowFolderAndDialog() {
     QVERIFY(window.Label3->text().contains("send.    You"));
     for (QLabel* hint : {window.Label1, window.Label2, window.Label3}) {
         const QRect box(QPoint(), hint->size());
-        QVERIFY2(
-            QFontMetrics(hint->font()).boundingRect(box, Qt::TextWordWrap, hint->text()).height() <=
-                box.height(),
-            qPrintable(hint->text()));
+        const QFontMetrics metrics(hint->font());
+        QVERIFY(metrics.boundingRect(box, Qt::TextWordWrap, hint->text()).height() <= box.height());
     }
     QCOMPARE(window.Send->nextInFocusChain(), window.File1);
 }
@@ -160,14 +164,13 @@ void TestMusicUploader::loadListsEarlierFilesAndClearsUnfinishedCopies() {
 void TestMusicUploader::loadReportsStagingFolderThatCannotBeMade() {
     Staging staging;
     WriteFile(staging.temp(), "a file where the folder should be");
-    MusicUploader& window = staging.show();
+    staging.show();
     QVERIFY(staging.uploader.isLoaded());
     const QString text = staging.onlyMessage();
     QVERIFY2(text.startsWith(
                  QString::fromStdString("Creating the folder \"" + staging.temp() + "\" failed.")),
              qPrintable(text));
     QVERIFY2(text.contains("File exists"), qPrintable(text));
-    QCOMPARE(window.File1->ListCount(), 0);
 }
 
 void TestMusicUploader::browseStagesAndReplaces_data() {
@@ -268,10 +271,9 @@ void TestMusicUploader::failingCopyKeepsOldCopy() {
     std::promise<void> clicked;
     // Should the copy hang opening the FIFO, its writer comes after a while.
     auto hung = std::async(std::launch::async, [&path, done = clicked.get_future()] {
-        const bool timedOut = done.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
-        if (timedOut)
-            close(open(path.c_str(), O_WRONLY | O_NONBLOCK));
-        return timedOut;
+        if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+            return false;
+        return close(open(path.c_str(), O_WRONLY | O_NONBLOCK)), true;
     });
     {
         FileSizeLimit limit(source == "full" ? 64 * 1024 : RLIM_INFINITY);
@@ -363,19 +365,15 @@ void TestMusicUploader::patternDeletions() {
 
 void TestMusicUploader::sendStartsClientMinimizedInApplicationFolder() {
     Staging staging;
+    staging.put({"song.mp3"});
     MusicUploader& window = staging.show();
-    WriteFile(staging.temp("song.mp3"), "x");
-    window.File1->Refresh();
     std::filesystem::current_path("/");
     window.Send->click();
     window.Send->click();
-    QCOMPARE(staging.starter.started.size(), size_t(2));
-    for (size_t i = 0; i < 2; ++i) {
-        QCOMPARE(staging.starter.started[i].commandLine, std::string("ftp.exe -s:sendfiles.ftps"));
-        QCOMPARE(staging.starter.started[i].windowState, 2);
-        QCOMPARE(staging.starter.folders[i],
-                 std::filesystem::canonical(staging.app.path()).string());
-    }
+    const std::string app = std::filesystem::canonical(staging.app.path()).string();
+    QCOMPARE(staging.starter.folders, std::vector<std::string>(2, app));
+    QCOMPARE(staging.starter.started[1].commandLine, std::string("ftp.exe -s:sendfiles.ftps"));
+    QCOMPARE(staging.starter.started[1].windowState, 2);
     QCOMPARE(staging.listed(), QStringList{"song.mp3"});
     QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
     QVERIFY(staging.messages.shown.empty());
@@ -383,6 +381,65 @@ void TestMusicUploader::sendStartsClientMinimizedInApplicationFolder() {
     staging.starter.failing = true;
     window.Send->click();
     QVERIFY(staging.onlyMessage().startsWith("Starting the FTP client failed."));
+}
+
+void TestMusicUploader::wildcardMatch() {
+    const struct {
+        const char *pattern, *name;
+        bool matches;
+    } cases[] = {
+        {"track?.mp3", "Track7.mp3", true},
+        {"*ÉTÉ*", "chanson d'été.mp3", true},
+        {"ПЕСНЯ.mp3", "песня.MP3", true},
+        {"ΆΣΜΑ.mp3", "άσμα.mp3", true},
+        {"ԵՐԳ.mp3", "երգ.mp3", true},
+        {"*a*b*c*.mp3", "xaxbxcx.mp3", true},
+        {"*.mp3", ".song.mp3", false},
+        {"*", ".song.mp3", false},
+        {".*.mp3", ".song.mp3", true},
+    };
+    for (const auto& c : cases)
+        QVERIFY2(platform::WildcardMatch(c.pattern, c.name) == c.matches, c.name);
+}
+
+void TestMusicUploader::copyStagesInChunks() {
+    TempFolder source, staging;
+    platform::PosixFileSystem files;
+    const std::string big(40 << 20, '\x5a'); // several chunks of the copy
+    WriteFile(source / "my song.mp3", big);
+    files.CopyInto(source / "my song.mp3", staging / "my song.mp3");
+    QCOMPARE(ReadFile(staging / "my song.mp3"), big);
+    QCOMPARE(AllNames(staging.path()), QStringList{"my song.mp3"});
+}
+
+void TestMusicUploader::unfinishedCopyIsClearedOnceItsCopyEnded() {
+    TempFolder staging;
+    platform::PosixFileSystem files;
+    CrashWhileCopying(staging / "song.mp3");
+    QCOMPARE(AllNames(staging.path()).size(), 1);
+    // A copy still running (here: one holding the file's lock) keeps its file.
+    const int running =
+        open((staging / AllNames(staging.path())[0].toStdString()).c_str(), O_RDONLY);
+    flock(running, LOCK_EX);
+    files.ClearUnfinishedCopies(staging.path());
+    QCOMPARE(AllNames(staging.path()).size(), 1);
+    close(running);
+    files.ClearUnfinishedCopies(staging.path());
+    QVERIFY(AllNames(staging.path()).isEmpty());
+}
+
+void TestMusicUploader::folderMadeMeanwhileAndHiddenFiles() {
+    TempFolder app;
+    platform::PosixFileSystem files;
+    QCOMPARE(files.ApplicationFolder(), QCoreApplication::applicationDirPath().toStdString());
+    files.MakeFolder(app / "temp");
+    files.MakeFolder(app / "temp"); // made by another instance meanwhile
+    QVERIFY(files.FolderExists(app / "temp"));
+    WriteFile(app / "song.mp3", "x");
+    WriteFile(app / ".song.mp3", "x");
+    QVERIFY_THROWS_EXCEPTION(platform::Failure, files.MakeFolder(app / "song.mp3"));
+    QVERIFY(files.FileExists(app / "song.mp3") && !files.FileExists(app / ".song.mp3"));
+    QVERIFY(!files.FileExists(app / "temp"));
 }
 
 QTEST_MAIN(TestMusicUploader)
