@@ -1,6 +1,7 @@
 #include "MusicUploader.h"
 
 #include "FileListBox.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
@@ -9,8 +10,12 @@
 #include "platform/Untrapped.h"
 #include "platform/qt/Controls.h"
 
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -94,6 +99,7 @@ MusicUploader::MusicUploader()
         FitTextInto(label);
     setTabOrder();
     connectHandlers();
+    setAcceptDrops(true);
     Browse->setFocus();
 }
 
@@ -167,9 +173,43 @@ void MusicUploader::Browse_Click() {
                                               platform::kMbOk);
         return;
     }
-    const std::string& path = chosen.fileName;
-    fileSystem().CopyInto(path, StagingFolder() + Sep(FileNameOf(path)));
+    StageFile(chosen.fileName);
     File1->Refresh();
+}
+
+void MusicUploader::StageFile(const std::string& path) {
+    fileSystem().CopyInto(path, StagingFolder() + Sep(FileNameOf(path)));
+}
+
+void MusicUploader::dragEnterEvent(QDragEnterEvent* event) {
+    if (!event->mimeData()->hasUrls())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void MusicUploader::dropEvent(QDropEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    RunReported("Staging the dropped files", [&] { StageDropped(urls); });
+}
+
+void MusicUploader::StageDropped(const QList<QUrl>& urls) {
+    std::string refused;
+    for (const QUrl& url : urls) {
+        try {
+            if (!url.isLocalFile())
+                throw platform::Failure(0, "\"" + url.toDisplayString().toStdString() +
+                                               "\" is not a file");
+            StageFile(QFile::encodeName(QDir::toNativeSeparators(url.toLocalFile())).toStdString());
+        } catch (const platform::Failure& failure) {
+            refused += (refused.empty() ? "" : "\r\n") + failure.description();
+        }
+    }
+    File1->Refresh();
+    if (!refused.empty())
+        platform::ReportFailure("Staging the dropped files", refused, 0);
 }
 
 void MusicUploader::cmdDelete_Click() {

@@ -56,10 +56,12 @@ inline QStringList AllNames(const std::string& folder) {
 }
 
 // Copies a file of 1 MB into `to` in a child process that the file size
-// limit kills midway, as a crash would: it leaves a real unfinished copy.
-inline void CrashWhileCopying(const std::string& to) {
-    const std::string from = to + ".source";
+// limit kills midway, as a crash would. Returns the name of what it left
+// behind beside `to` (empty when it left nothing).
+inline std::string CrashWhileCopying(const std::string& to) {
+    const std::string from = to + ".source", folder = std::filesystem::path(to).parent_path();
     WriteFile(from, std::string(1 << 20, 'x'));
+    const QStringList before = AllNames(folder);
     if (fork() == 0) { // the child, ended by SIGXFSZ midway
         const rlimit limit{64 * 1024, 64 * 1024}, noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
@@ -71,5 +73,7 @@ inline void CrashWhileCopying(const std::string& to) {
     int status = 0;
     wait(&status);
     std::filesystem::remove(from);
-    QVERIFY(WIFSIGNALED(status));
+    QStringList left = AllNames(folder);
+    left.removeIf([&](const QString& name) { return before.contains(name); });
+    return WIFSIGNALED(status) && left.size() == 1 ? left[0].toStdString() : std::string();
 }
