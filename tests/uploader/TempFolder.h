@@ -15,14 +15,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-class TempFolder {
-public:
-    TempFolder() { QVERIFY(dir_.isValid()); }
-    std::string path() const { return dir_.path().toStdString(); }
+struct TempFolder {
+    QTemporaryDir dir;
+    std::string path() const { return dir.path().toStdString(); }
     std::string operator/(const std::string& name) const { return path() + "/" + name; }
-
-private:
-    QTemporaryDir dir_;
 };
 
 // Lets writes beyond `bytes` fail with EFBIG instead of ending the process.

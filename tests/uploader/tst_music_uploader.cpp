@@ -80,9 +80,12 @@ struct Staging {
     }
 };
 
-// Drags `urls` over `target` and drops them there, as a file manager does;
-// true when the drag was taken as a copy.
-bool Drop(QWidget* target, const QList<QUrl>& urls) {
+// Drags `items` (paths, or other addresses) over `target` and drops them
+// there, as a file manager does; true when the drag was taken as a copy.
+bool Drop(QWidget* target, std::initializer_list<std::string> items) {
+    QList<QUrl> urls;
+    for (const std::string& item : items)
+        urls << QUrl::fromUserInput(QString::fromStdString(item));
     QMimeData data;
     data.setUrls(urls);
     const QPoint at = target->rect().center();
@@ -129,12 +132,10 @@ void TestMusicUploader::loadShowsWindowFolderAndDialog() {
     const std::string app = std::filesystem::canonical(staging.app.path()).string();
     QCOMPARE(std::filesystem::current_path(), app);
     QCOMPARE(window.Label4->text().toStdString(), app);
-    QCOMPARE(window.DlgOpenFile.initialFolder, staging.app.path());
-    QCOMPARE(window.DlgOpenFile.filter, std::string("MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*"));
-    QCOMPARE(window.DlgOpenFile.filterIndex, 1);
-    QCOMPARE(window.DlgOpenFile.title, std::string("Open File"));
-    QCOMPARE(window.DlgOpenFile.flags, 0x281004u);
-    QVERIFY(window.DlgOpenFile.cancelError);
+    const platform::FileDialogSettings& d = window.DlgOpenFile;
+    QVERIFY(std::tie(d.initialFolder, d.filter, d.filterIndex, d.title, d.flags, d.cancelError) ==
+            std::tuple(staging.app.path(), "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*", 1,
+                       "Open File", 0x281004u, true));
     QVERIFY(staging.messages.shown.empty());
 
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -218,7 +219,7 @@ void TestMusicUploader::browseStagesAndReplaces() {
     QCOMPARE(stat(staging.temp(name.toStdString()).c_str(), &staged), 0);
     QCOMPARE(staged.st_mode & (S_ISUID | S_ISGID | 0111 | 0600), 0600u); // plain data
     WriteFile(source, "second take"); // dropped on the list: staged alike
-    QVERIFY(Drop(window.File1->viewport(), {QUrl::fromLocalFile(QString::fromStdString(source))}));
+    QVERIFY(Drop(window.File1->viewport(), {source}));
     QCOMPARE(staging.listed(), QStringList{name});
     QCOMPARE(ReadFile(staging.temp(name.toStdString())), std::string("second take"));
     QVERIFY(staging.messages.shown.empty());
@@ -304,11 +305,8 @@ void TestMusicUploader::dropStagesFilesAndNamesWhatItRefuses() {
     WriteFile(music / "big.mp3", big);
     std::filesystem::create_directory(music / "album");
     MusicUploader& window = staging.show();
-    auto file = [&](const char* name) {
-        return QUrl::fromLocalFile(QString::fromStdString(music / name));
-    };
-    QVERIFY(Drop(&window, {file("album"), file("big.mp3"), file("gone.mp3"),
-                           QUrl("http://127.0.0.1/x.mp3")}));
+    QVERIFY(Drop(&window, {music / "album", music / "big.mp3", music / "gone.mp3",
+                           "http://127.0.0.1/x.mp3"}));
     QCOMPARE(staging.listed(), QStringList{"big.mp3"});
     QVERIFY(ReadFile(staging.temp("big.mp3")) == big);
     const QString text = staging.onlyMessage();
