@@ -22,6 +22,8 @@ public:
     // Matching by the system's own wildcard rules (FindFirstFile).
     void DeleteMatching(const std::string& pattern) override;
     void DeleteExactFile(const std::string& path) override;
+    // Removes the temporary files ("wcp*.tmp") of copies that were cut short.
+    void ClearUnfinishedCopies(const std::string& folder) override;
     bool FileExists(const std::string& path) const override;
     // Sorted as Explorer sorts: letter case ignored, numbers by value.
     std::vector<std::string> ListFiles(const std::string& folder) const override;
