@@ -24,6 +24,8 @@ void FileSystem::SetCurrentFolder(const std::string&) { unavailable("Changing fo
 std::string FileSystem::CurrentFolder() const { return "."; }
 void FileSystem::CopyInto(const std::string&, const std::string&) { unavailable("File copy"); }
 void FileSystem::DeleteMatching(const std::string&) { unavailable("File deletion"); }
+void FileSystem::DeleteExactFile(const std::string&) { unavailable("File deletion"); }
+void FileSystem::ClearUnfinishedCopies(const std::string&) {}
 bool FileSystem::FileExists(const std::string&) const { return false; }
 std::vector<std::string> FileSystem::ListFiles(const std::string&) const { return {}; }
 

@@ -6,13 +6,19 @@ namespace platform {
 
 inline constexpr int kDialogCancelled = 32755;
 
+// Option flags, as Windows numbers them.
+inline constexpr unsigned kOfnHideReadOnly = 0x4;     // no read-only check box
+inline constexpr unsigned kOfnFileMustExist = 0x1000; // only an existing file
+inline constexpr unsigned kOfnExplorer = 0x80000;     // the Explorer-style dialog
+inline constexpr unsigned kOfnLongNames = 0x200000;   // long file names
+
 struct FileDialogSettings {
     std::string initialFolder;
-    std::string filter; // "Text (*.a)|*.a|All (*.*)|*.*"
+    std::string filter;  // "Text (*.a)|*.a|All (*.*)|*.*"
     int filterIndex = 1; // counted from 1
     std::string title;
-    unsigned flags = 0;
-    bool cancelError = false;
+    unsigned flags = 0;       // kOfn... flags
+    bool cancelError = false; // cancel reported with kDialogCancelled
 };
 
 struct FileDialogResult {

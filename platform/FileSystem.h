@@ -13,7 +13,8 @@ public:
     // The folder that holds the program's executable, without a trailing separator.
     virtual std::string ApplicationFolder() const;
     virtual bool FolderExists(const std::string& path) const;
-    // Creates one folder whose parent exists.
+    // Creates one folder whose parent exists. A folder already there (another
+    // instance may have made it a moment ago) is success.
     virtual void MakeFolder(const std::string& path);
     // Makes `path` the process's current folder (and its drive the current drive).
     virtual void SetCurrentFolder(const std::string& path);
@@ -21,10 +22,20 @@ public:
     // Copies `from` to `to`, replacing `to`. The target is written under a
     // temporary name beside it and renamed into place, so a failing copy
     // never leaves a partial file nor harms an earlier file of that name.
+    // Anything but a regular file is refused before it is opened, and the copy
+    // gets ordinary read/write permissions whatever the source's were.
     virtual void CopyInto(const std::string& from, const std::string& to);
-    // Deletes the files (never folders) matching the wildcard pattern in the
-    // last element of `pattern`; letter case is ignored. No match is not a failure.
+    // Deletes the ordinary files matching the wildcard pattern in the last
+    // element of `pattern`, always as a pattern (see WildcardMatch), even when
+    // a file bears the pattern as its name. No match is not a failure.
     virtual void DeleteMatching(const std::string& pattern);
+    // Deletes exactly the file at `path`, whatever its name holds. A file
+    // that is already gone is not a failure.
+    virtual void DeleteExactFile(const std::string& path);
+    // Removes what copies into `folder` left behind when they were cut short
+    // (a crash, a power loss); never a file a copy still writes, never any
+    // other file.
+    virtual void ClearUnfinishedCopies(const std::string& folder);
     // True for an existing ordinary file (not a folder, not hidden, not system).
     virtual bool FileExists(const std::string& path) const;
     // Names of the ordinary, non-hidden files of `folder`, sorted as a file
@@ -33,7 +44,8 @@ public:
 };
 
 // Wildcard match of one name against one pattern ('*' any run, '?' one
-// character), letter case ignored for ASCII and Latin letters.
+// character), letter case ignored. As in a shell, a name beginning with "."
+// (a hidden file) matches only a pattern that begins with ".".
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 } // namespace platform

@@ -1,6 +1,7 @@
-// Wildcard matching of file names as the Windows file functions do it:
-// '*' matches any run of characters, '?' exactly one, and letter case is
-// ignored. Names are UTF-8; a byte that is not valid UTF-8 stands for itself.
+// Wildcard matching of file names: '*' matches any run of characters, '?'
+// exactly one, and letter case is ignored as the Windows file functions
+// ignore it. Hidden names are left alone unless asked for, as a shell does.
+// Names are UTF-8; a byte that is not valid UTF-8 stands for itself.
 #include "Wildcard.h"
 
 #include "FileSystem.h"
@@ -37,31 +38,6 @@ char32_t NextCodePoint(const std::string& text, size_t& at) {
 }
 
 } // namespace
-
-// The lower-case form of Latin, Greek and Cyrillic capitals; others unchanged.
-char32_t FoldCase(char32_t c) {
-    if (c >= 'A' && c <= 'Z')
-        return c + 0x20;
-    if (c < 0xC0)
-        return c;
-    if (c <= 0xDE && c != 0xD7) // Latin-1 capitals
-        return c + 0x20;
-    if (c >= 0x100 && c <= 0x137 && c != 0x130) // Latin Extended-A, even capitals
-        return c | 1;
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) // odd capitals
-        return (c & 1) ? c + 1 : c;
-    if (c >= 0x14A && c <= 0x177)
-        return c | 1;
-    if (c == 0x178)
-        return 0xFF;
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) // Greek
-        return c + 0x20;
-    if (c >= 0x410 && c <= 0x42F) // Cyrillic
-        return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F)
-        return c + 0x50;
-    return c;
-}
 
 std::u32string FoldedCodePoints(const std::string& text) {
     std::u32string folded;
@@ -100,6 +76,10 @@ bool Match(const std::u32string& pattern, const std::u32string& name) {
 } // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    // The staging copy's temporary files are hidden too: a plain pattern
+    // can never send, list or delete a half-written song.
+    if (!name.empty() && name.front() == '.' && (pattern.empty() || pattern.front() != '.'))
+        return false;
     const std::u32string foldedPattern = FoldedCodePoints(pattern);
     const std::u32string foldedName = FoldedCodePoints(name);
     if (Match(foldedPattern, foldedName))

@@ -1,6 +1,7 @@
 #include "MusicUploader.h"
 
 #include "FileListBox.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
@@ -9,8 +10,12 @@
 #include "platform/Untrapped.h"
 #include "platform/qt/Controls.h"
 
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShowEvent>
 
@@ -32,10 +37,13 @@ const char* const MusicUploader::kFtpCommandLine = "ftp.exe -s:sendfiles.ftps";
 
 namespace {
 
-// OFN_LONGNAMES | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY
-constexpr unsigned kOpenFlags = 0x281004;
-// MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2
-constexpr int kDeleteQuestionStyle = 324;
+constexpr unsigned kOpenFlags = platform::kOfnLongNames | platform::kOfnExplorer |
+                                platform::kOfnFileMustExist | platform::kOfnHideReadOnly;
+static_assert(kOpenFlags == 0x281004);
+// The information icon, not the question mark; No is the default answer.
+constexpr int kDeleteQuestionStyle =
+    platform::kMbYesNo | platform::kMbIconInformation | platform::kMbDefButton2;
+static_assert(kDeleteQuestionStyle == 324);
 
 platform::FileSystem& fileSystem() {
     return *platform::services().fileSystem;
@@ -91,6 +99,7 @@ MusicUploader::MusicUploader()
         FitTextInto(label);
     setTabOrder();
     connectHandlers();
+    setAcceptDrops(true);
     Browse->setFocus();
 }
 
@@ -138,6 +147,8 @@ void MusicUploader::Form_Load() {
         if (!DirExists(staging))
             files.MakeFolder(staging);
     });
+    // Copies cut short by a crash would otherwise lie there for ever.
+    platform::IgnoreFailures([&] { files.ClearUnfinishedCopies(staging); });
     files.SetCurrentFolder(files.ApplicationFolder());
     Label4->setText(QString::fromStdString(files.CurrentFolder()));
     File1->setPath(StagingFolder());
@@ -162,9 +173,43 @@ void MusicUploader::Browse_Click() {
                                               platform::kMbOk);
         return;
     }
-    const std::string& path = chosen.fileName;
-    fileSystem().CopyInto(path, StagingFolder() + Sep(FileNameOf(path)));
+    StageFile(chosen.fileName);
     File1->Refresh();
+}
+
+void MusicUploader::StageFile(const std::string& path) {
+    fileSystem().CopyInto(path, StagingFolder() + Sep(FileNameOf(path)));
+}
+
+void MusicUploader::dragEnterEvent(QDragEnterEvent* event) {
+    if (!event->mimeData()->hasUrls())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void MusicUploader::dropEvent(QDropEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    RunReported("Staging the dropped files", [&] { StageDropped(urls); });
+}
+
+void MusicUploader::StageDropped(const QList<QUrl>& urls) {
+    std::string refused;
+    for (const QUrl& url : urls) {
+        try {
+            if (!url.isLocalFile())
+                throw platform::Failure(0, "\"" + url.toDisplayString().toStdString() +
+                                               "\" is not a file");
+            StageFile(QFile::encodeName(QDir::toNativeSeparators(url.toLocalFile())).toStdString());
+        } catch (const platform::Failure& failure) {
+            refused += (refused.empty() ? "" : "\r\n") + failure.description();
+        }
+    }
+    File1->Refresh();
+    if (!refused.empty())
+        platform::ReportFailure("Staging the dropped files", refused, 0);
 }
 
 void MusicUploader::cmdDelete_Click() {
@@ -173,8 +218,10 @@ void MusicUploader::cmdDelete_Click() {
         return;
     const std::string target = File1->Path() + Sep(File1->List(index));
     const int answer = platform::services().messageBox->Show(kDeleteQuestion, kDeleteQuestionStyle);
+    // Exactly the listed file. When another instance has deleted it
+    // already, the wish is fulfilled: the refresh shows it gone, no message.
     if (answer == platform::kIdYes)
-        fileSystem().DeleteMatching(target);
+        fileSystem().DeleteExactFile(target);
     File1->Refresh();
 }
 

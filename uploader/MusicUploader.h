@@ -1,10 +1,13 @@
 #pragma once
 // The music uploader: the listener copies MP3 files into the staging folder
 // ("temp" beside the program) one at a time, deletes one or all of them,
-// starts the sending and finishes. The staging folder is its only state.
+// starts the sending and finishes. Files dropped on it are staged as if
+// each was chosen. The staging folder is its only state.
 #include "platform/FileDialog.h"
 #include "platform/qt/Form.h"
 
+#include <QList>
+#include <QUrl>
 #include <string>
 
 class FileListBox;
@@ -23,6 +26,9 @@ public:
     void Delete_Click();
     void Finish_Click();
     void Send_Click();
+    // Stages each dropped file as Browse stages a chosen one; what is no
+    // readable file is named in one message, the rest is staged all the same.
+    void StageDropped(const QList<QUrl>& urls);
 
     // The staging folder: the application folder + "\temp".
     static std::string StagingFolder();
@@ -47,9 +53,13 @@ public:
 
 protected:
     void showEvent(class QShowEvent* event) override;
+    void dragEnterEvent(class QDragEnterEvent* event) override;
+    void dropEvent(class QDropEvent* event) override;
 
 private:
     bool DirExists(const std::string& path);
+    // Copies the file at `path` into the staging folder under its own name.
+    void StageFile(const std::string& path);
     void setTabOrder();
     void connectHandlers();
 };

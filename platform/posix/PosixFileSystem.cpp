@@ -6,12 +6,13 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
-#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -40,10 +41,6 @@ std::pair<std::string, std::string> SplitLast(const std::string& path) {
 
 bool IsHidden(const std::string& name) {
     return !name.empty() && name.front() == '.';
-}
-
-bool HasWildcard(const std::string& name) {
-    return name.find_first_of("*?") != std::string::npos;
 }
 
 class Descriptor {
@@ -78,6 +75,41 @@ private:
     DIR* dir_;
 };
 
+[[noreturn]] void FailReading(const std::string& path) {
+    const int error = errno;
+    Fail(error, "Cannot read " + Quoted(path));
+}
+
+void RequireOrdinaryFile(const struct stat& info, const std::string& path) {
+    if (!S_ISREG(info.st_mode))
+        Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, Quoted(path) + " is not an ordinary file");
+}
+
+constexpr char kPartSuffix[] = ".copying";
+
+// The process's file creation mask, read once: reading it means setting it.
+mode_t CreationMask() {
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
+    return mask;
+}
+
+// A name PartFile gives: ".<name>.XXXXXX.copying", X a letter or digit.
+bool IsPartFileName(const std::string& name) {
+    constexpr size_t kSuffix = sizeof kPartSuffix - 1;
+    constexpr size_t kRandom = 6;
+    if (name.size() < 2 + 1 + kRandom + kSuffix || name.front() != '.' ||
+        name.compare(name.size() - kSuffix, kSuffix, kPartSuffix) != 0)
+        return false;
+    const size_t random = name.size() - kSuffix - kRandom;
+    return name[random - 1] == '.' &&
+           std::all_of(name.begin() + random, name.begin() + random + kRandom,
+                       [](unsigned char c) { return std::isalnum(c); });
+}
+
 // An ordinary file: a regular file, or a link to one.
 bool IsRegularEntry(DIR* dir, const dirent& entry) {
     if (entry.d_type == DT_REG)
@@ -88,41 +120,27 @@ bool IsRegularEntry(DIR* dir, const dirent& entry) {
     return ::fstatat(::dirfd(dir), entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
 
-bool IsFolderEntry(DIR* dir, const dirent& entry) {
-    if (entry.d_type != DT_UNKNOWN)
-        return entry.d_type == DT_DIR;
-    struct stat info {};
-    return ::fstatat(::dirfd(dir), entry.d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISDIR(info.st_mode);
-}
-
 // The temporary file a copy is written into: hidden, beside its target,
-// removed unless it was renamed into place.
+// named ".<name>.XXXXXX.copying", locked while it is written (so that
+// ClearUnfinishedCopies knows it is alive) and removed unless it was
+// renamed into place.
 class PartFile {
 public:
-    PartFile(const std::string& target, mode_t mode) {
+    explicit PartFile(const std::string& target) {
         const auto [folder, name] = SplitLast(target);
         folder_ = folder;
         // Keeps the temporary name within the 255 bytes a name may have.
-        const std::string stem = "." + name.substr(0, 200) + ".part";
-        static thread_local std::mt19937 random{std::random_device{}()};
-        static const char kLetters[] =
-            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string suffix(6, ' ');
-            for (char& c : suffix)
-                c = kLetters[random() % (sizeof kLetters - 1)];
-            path_ = folder_ + "/" + stem + suffix;
-            const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-            if (fd >= 0) {
-                fd_ = std::make_unique<Descriptor>(fd);
-                return;
-            }
+        path_ = folder_ + "/." + name.substr(0, 200) + ".XXXXXX" + kPartSuffix;
+        const int fd = ::mkostemps(path_.data(), sizeof kPartSuffix - 1, O_CLOEXEC);
+        if (fd < 0) {
             const int error = errno;
-            if (error != EEXIST)
-                Fail(error, "Cannot create a file in the folder " + Quoted(folder_));
+            Fail(error, "Cannot create a file in the folder " + Quoted(folder_));
         }
-        Fail(EEXIST, "Cannot create a file in the folder " + Quoted(folder_));
+        fd_ = std::make_unique<Descriptor>(fd);
+        ::flock(fd, LOCK_EX);
+        // Plain data: read and write as the user's file mask allows, never
+        // the source's execute, setuid or setgid bits.
+        ::fchmod(fd, 0666 & ~CreationMask());
     }
     ~PartFile() {
         if (!placed_) {
@@ -250,10 +268,6 @@ bool EntryOrder(const ListEntry& a, const ListEntry& b) {
 
 } // namespace
 
-bool FileListOrder(const std::string& a, const std::string& b) {
-    return EntryOrder({FoldedCodePoints(a), a}, {FoldedCodePoints(b), b});
-}
-
 PosixFileSystem::PosixFileSystem(std::string applicationFolder)
     : applicationFolder_(std::move(applicationFolder)) {}
 
@@ -267,8 +281,11 @@ bool PosixFileSystem::FolderExists(const std::string& path) const {
 }
 
 void PosixFileSystem::MakeFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) != 0)
-        Fail(errno, {});
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        const int error = errno;
+        if (error != EEXIST || !FolderExists(path))
+            Fail(error, {});
+    }
 }
 
 void PosixFileSystem::SetCurrentFolder(const std::string& path) {
@@ -283,20 +300,23 @@ std::string PosixFileSystem::CurrentFolder() const {
 }
 
 void PosixFileSystem::CopyInto(const std::string& from, const std::string& to) {
-    Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opening a FIFO or a device could block for ever or act on hardware,
+    // so only a regular file is opened at all; non-blocking, in case a FIFO
+    // takes the file's place between the test and the opening.
     struct stat sourceInfo {};
-    if (source.get() < 0 || ::fstat(source.get(), &sourceInfo) != 0) {
-        const int error = errno;
-        Fail(error, "Cannot read " + Quoted(from));
-    }
-    if (!S_ISREG(sourceInfo.st_mode))
-        Fail(S_ISDIR(sourceInfo.st_mode) ? EISDIR : EINVAL, "Cannot copy " + Quoted(from));
+    if (::stat(from.c_str(), &sourceInfo) != 0)
+        FailReading(from);
+    RequireOrdinaryFile(sourceInfo, from);
+    Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (source.get() < 0 || ::fstat(source.get(), &sourceInfo) != 0)
+        FailReading(from);
+    RequireOrdinaryFile(sourceInfo, from);
     struct stat targetInfo {};
     if (::stat(to.c_str(), &targetInfo) == 0 && targetInfo.st_dev == sourceInfo.st_dev &&
         targetInfo.st_ino == sourceInfo.st_ino)
         return; // already in place
 
-    PartFile part(to, sourceInfo.st_mode & 07777);
+    PartFile part(to);
     const off_t copied = CopyContents(source.get(), part.fd());
     const int error = errno;
     if (copied < 0)
@@ -308,14 +328,6 @@ void PosixFileSystem::CopyInto(const std::string& from, const std::string& to) {
 
 void PosixFileSystem::DeleteMatching(const std::string& pattern) {
     const auto [folder, last] = SplitLast(pattern);
-    struct stat info {};
-    const bool exactFile = ::lstat(pattern.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-    if (exactFile || !HasWildcard(last)) {
-        const int error = ::unlink(pattern.c_str()) == 0 ? 0 : errno;
-        if (error != 0 && error != ENOENT && error != EISDIR)
-            Fail(error, "Cannot delete " + Quoted(pattern));
-        return;
-    }
     Folder dir(folder);
     if (!dir.get()) {
         const int error = errno;
@@ -326,7 +338,7 @@ void PosixFileSystem::DeleteMatching(const std::string& pattern) {
     std::vector<std::string> matching;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string name = entry->d_name;
-        if (!IsHidden(name) && WildcardMatch(last, name) && !IsFolderEntry(dir.get(), *entry))
+        if (WildcardMatch(last, name) && IsRegularEntry(dir.get(), *entry))
             matching.push_back(name);
     }
     // Deletes all it can, then reports the first file that stayed.
@@ -341,6 +353,30 @@ void PosixFileSystem::DeleteMatching(const std::string& pattern) {
     }
     if (firstError != 0)
         Fail(firstError, "Cannot delete " + Quoted(folder + "/" + firstName));
+}
+
+void PosixFileSystem::DeleteExactFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        const int error = errno;
+        Fail(error, "Cannot delete " + Quoted(path));
+    }
+}
+
+void PosixFileSystem::ClearUnfinishedCopies(const std::string& folder) {
+    Folder dir(folder);
+    if (!dir.get())
+        return; // nothing there to clear
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (!IsPartFileName(entry->d_name))
+            continue;
+        Descriptor part(::openat(::dirfd(dir.get()), entry->d_name,
+                                 O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat info {};
+        // A copy still running holds its lock; the lock of a crashed one is gone.
+        if (part.get() >= 0 && ::fstat(part.get(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::flock(part.get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(::dirfd(dir.get()), entry->d_name, 0);
+    }
 }
 
 bool PosixFileSystem::FileExists(const std::string& path) const {

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-class PosixFileSystem : public FileSystem {
+class PosixFileSystem final : public FileSystem {
 public:
     // `applicationFolder` empty: the folder of the running executable.
     explicit PosixFileSystem(std::string applicationFolder = {});
@@ -18,14 +18,15 @@ public:
     void MakeFolder(const std::string& path) override;
     void SetCurrentFolder(const std::string& path) override;
     std::string CurrentFolder() const override;
-    // Copies in the kernel where it can, into ".<name>.part<random>" beside
-    // the target; flushed to disk before the rename puts it in place.
-    // Copying a file onto itself leaves it as it is.
+    // Copies in the kernel where it can, into a hidden, locked temporary
+    // file beside the target; flushed to disk before the rename puts it in
+    // place. Copying a file onto itself leaves it as it is.
     void CopyInto(const std::string& from, const std::string& to) override;
-    // A last element that names an existing file exactly deletes that one
-    // file, even when it holds '*' or '?' (legal in POSIX names). A missing
-    // folder holds no matching file.
+    // A missing folder holds no matching file.
     void DeleteMatching(const std::string& pattern) override;
+    void DeleteExactFile(const std::string& path) override;
+    // Removes the unlocked temporary files of CopyInto.
+    void ClearUnfinishedCopies(const std::string& folder) override;
     bool FileExists(const std::string& path) const override;
     // Sorted "naturally": letter case ignored and runs of digits compared
     // by their value ("Track 2" before "Track 10").
@@ -34,8 +35,5 @@ public:
 private:
     std::string applicationFolder_;
 };
-
-// True when `a` sorts before `b` in a file list (exposed for tests).
-bool FileListOrder(const std::string& a, const std::string& b);
 
 } // namespace platform

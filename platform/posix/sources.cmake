@@ -1,6 +1,7 @@
 target_sources(wavecrest_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PosixCommandLine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixFileSystem.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PosixFoldCase.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixProcessStarter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixTerminationSignals.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProcessPaths.cpp

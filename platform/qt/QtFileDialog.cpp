@@ -8,9 +8,10 @@
 namespace platform {
 
 namespace {
-const char* const kCancelDescription = "Cancel was selected.";
-} // namespace
 
+const char* const kCancelDescription = "Cancel was selected.";
+
+// The pattern part of one filter entry in Qt's form.
 QString QtPatterns(const QString& patterns) {
     QStringList converted;
     for (const QString& pattern : patterns.split(';', Qt::SkipEmptyParts)) {
@@ -31,6 +32,18 @@ QString QtPatterns(const QString& patterns) {
     return converted.join(' ');
 }
 
+FileDialogResult Cancelled(bool reportedAsFailure) {
+    FileDialogResult result;
+    result.outcome = FileDialogResult::Cancelled;
+    if (reportedAsFailure) {
+        result.number = kDialogCancelled;
+        result.description = kCancelDescription;
+    }
+    return result;
+}
+
+} // namespace
+
 QStringList QtNameFilters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList filters;
@@ -46,7 +59,8 @@ FileDialogResult QtFileDialog::ShowOpen(const FileDialogSettings& settings) {
     // Qt's own dialog, so the filters behave alike on every desktop.
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(settings.flags & kOfnFileMustExist ? QFileDialog::ExistingFile
+                                                          : QFileDialog::AnyFile);
     const QStringList filters = QtNameFilters(settings.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
@@ -62,10 +76,7 @@ FileDialogResult QtFileDialog::ShowOpen(const FileDialogSettings& settings) {
         result.fileName = QFile::encodeName(dialog.selectedFiles().first()).toStdString();
         return result;
     }
-    result.outcome = FileDialogResult::Cancelled;
-    result.number = kDialogCancelled;
-    result.description = kCancelDescription;
-    return result;
+    return Cancelled(settings.cancelError);
 }
 
 } // namespace platform

@@ -1,12 +1,14 @@
 #pragma once
-// The open-file dialog on QFileDialog: modal, one existing file at a time.
+// The open-file dialog on QFileDialog: modal, one file at a time. Qt's
+// dialog has long names, the Explorer style and no read-only check box
+// whatever the flags say; kOfnFileMustExist and cancelError take effect.
 #include "platform/FileDialog.h"
 
 #include <QStringList>
 
 namespace platform {
 
-class QtFileDialog : public FileDialog {
+class QtFileDialog final : public FileDialog {
 public:
     FileDialogResult ShowOpen(const FileDialogSettings& settings) override;
 };
@@ -15,7 +17,5 @@ public:
 // its text as written; its patterns ignore letter case as on Windows
 // ("*.mp3" becomes "*.[mM][pP]3") and "*.*" matches every name.
 QStringList QtNameFilters(const std::string& filter);
-// The pattern part of one filter entry in Qt's form.
-QString QtPatterns(const QString& patterns);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "Win32Text.h"
 #include "platform/SystemServices.h"
@@ -41,6 +42,16 @@ std::vector<std::wstring> MatchingFiles(const std::wstring& pattern, DWORD& erro
     error = GetLastError() == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : GetLastError();
     FindClose(search);
     return names;
+}
+
+constexpr wchar_t kPartPrefix[] = L"wcp";
+
+// A name GetTempFileName gives a copy's temporary file: "wcp" + hex + ".tmp".
+bool IsPartFileName(const std::wstring& name) {
+    if (name.size() < 8 || name.size() > 11 || name.compare(0, 3, kPartPrefix) != 0 ||
+        name.compare(name.size() - 4, 4, L".tmp") != 0)
+        return false;
+    return std::all_of(name.begin() + 3, name.end() - 4, [](wchar_t c) { return iswxdigit(c); });
 }
 
 // Removes a temporary copy unless it was moved into place.
@@ -93,8 +104,11 @@ bool Win32FileSystem::FolderExists(const std::string& path) const {
 }
 
 void Win32FileSystem::MakeFolder(const std::string& path) {
-    if (!CreateDirectoryW(win32::Wide(path).c_str(), nullptr))
-        win32::Fail(GetLastError(), "Cannot create the folder " + Quoted(path));
+    if (!CreateDirectoryW(win32::Wide(path).c_str(), nullptr)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS || !FolderExists(path))
+            win32::Fail(error, "Cannot create the folder " + Quoted(path));
+    }
 }
 
 void Win32FileSystem::SetCurrentFolder(const std::string& path) {
@@ -118,7 +132,7 @@ void Win32FileSystem::CopyInto(const std::string& from, const std::string& to) {
     if (folder.empty())
         folder = L".";
     wchar_t temporary[MAX_PATH + 1] = {};
-    if (!GetTempFileNameW(folder.c_str(), L"wcp", 0, temporary))
+    if (!GetTempFileNameW(folder.c_str(), kPartPrefix, 0, temporary))
         win32::Fail(GetLastError(), "Cannot create a file beside " + Quoted(to));
     TemporaryFile part(temporary);
     if (!CopyFileW(win32::Wide(from).c_str(), part.path().c_str(), FALSE))
@@ -149,6 +163,20 @@ void Win32FileSystem::DeleteMatching(const std::string& pattern) {
     }
     if (firstError != ERROR_SUCCESS)
         win32::Fail(firstError, "Cannot delete " + Quoted(win32::Utf8(folder + firstName)));
+}
+
+void Win32FileSystem::DeleteExactFile(const std::string& path) {
+    if (!DeleteFileW(win32::Wide(path).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+        win32::Fail(GetLastError(), "Cannot delete " + Quoted(path));
+}
+
+void Win32FileSystem::ClearUnfinishedCopies(const std::string& folder) {
+    const std::wstring prefix = win32::Wide(folder) + L"\\";
+    DWORD error = ERROR_SUCCESS;
+    // A copy still running holds its file open, so its deletion fails.
+    for (const auto& name : MatchingFiles(prefix + kPartPrefix + L"*.tmp", error))
+        if (IsPartFileName(name))
+            DeleteFileW((prefix + name).c_str());
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) const {

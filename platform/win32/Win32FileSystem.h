@@ -6,7 +6,7 @@
 
 namespace platform {
 
-class Win32FileSystem : public FileSystem {
+class Win32FileSystem final : public FileSystem {
 public:
     // `applicationFolder` empty: the folder of the running executable.
     explicit Win32FileSystem(std::string applicationFolder = {});
@@ -21,6 +21,9 @@ public:
     void CopyInto(const std::string& from, const std::string& to) override;
     // Matching by the system's own wildcard rules (FindFirstFile).
     void DeleteMatching(const std::string& pattern) override;
+    void DeleteExactFile(const std::string& path) override;
+    // Removes the temporary files ("wcp*.tmp") of copies that were cut short.
+    void ClearUnfinishedCopies(const std::string& folder) override;
     bool FileExists(const std::string& path) const override;
     // Sorted as Explorer sorts: letter case ignored, numbers by value.
     std::vector<std::string> ListFiles(const std::string& folder) const override;

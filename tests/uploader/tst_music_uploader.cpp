@@ -1,21 +1,27 @@
-// The uploader window against real temporary folders, with the dialog, the
-// message boxes and the process start faked.
+// The staging folder: the uploader window and the POSIX file system under it,
+// against real temporary folders, with the dialog, the message boxes and the
+// process start faked.
 #include "TempFolder.h"
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
+#include "platform/Failure.h"
 #include "platform/Services.h"
 #include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixProcessStarter.h"
 #include "uploader/FileListBox.h"
 #include "uploader/MusicUploader.h"
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,6 +60,17 @@ struct Staging {
         return app.path() + "/temp" + (name.empty() ? "" : "/" + name);
     }
     MusicUploader& show() { return uploader.Show(); }
+    // Files already in the staging folder before the window loads.
+    void put(std::initializer_list<const char*> names) {
+        std::filesystem::create_directory(temp());
+        for (const char* name : names)
+            WriteFile(temp(name), "x");
+    }
+    // The text of the one message shown.
+    QString onlyMessage() const {
+        return messages.shown.size() == 1 ? QString::fromStdString(messages.shown[0].text)
+                                          : QString("%1 messages").arg(messages.shown.size());
+    }
     QStringList listed() {
         QStringList names;
         FileListBox* list = uploader.window()->File1;
@@ -63,28 +80,43 @@ struct Staging {
     }
 };
 
+// Drags `items` (paths, or other addresses) over `target` and drops them
+// there, as a file manager does; true when the drag was taken as a copy.
+bool Drop(QWidget* target, std::initializer_list<std::string> items) {
+    QList<QUrl> urls;
+    for (const std::string& item : items)
+        urls << QUrl::fromUserInput(QString::fromStdString(item));
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
+}
+
 } // namespace
 
 class TestMusicUploader : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void loadPreparesFolderListAndDialog();
-    void loadListsEarlierFiles();
+    void loadShowsWindowFolderAndDialog();
+    void loadListsEarlierFilesAndClearsUnfinishedCopies();
     void loadReportsStagingFolderThatCannotBeMade();
     void browseStagesAndReplaces_data();
     void browseStagesAndReplaces();
-    void browseCancelAndDialogFailure_data();
-    void browseCancelAndDialogFailure();
-    void failingCopyKeepsOldCopy();
+    void browseThatStagesNothing_data();
+    void browseThatStagesNothing();
     void deleteSelected_data();
     void deleteSelected();
-    void deleteAllIsQuietEvenWhenEmpty();
-    void finishKeepsOtherFilesAndClosesWithoutMp3();
+    void patternDeletions_data();
+    void patternDeletions();
     void sendStartsClientMinimizedInApplicationFolder();
-    void sendThatCannotStartIsReported();
-    void sendStartsRealProgram();
-    void windowLayout();
+    void wildcardMatch();
+    void dropStagesFilesAndNamesWhatItRefuses();
+    void folderMadeMeanwhileAndHiddenFiles();
 };
 
 void TestMusicUploader::initTestCase() {
@@ -92,262 +124,20 @@ void TestMusicUploader::initTestCase() {
     platform::LoadedWindows::setEndProgram([] {});
 }
 
-void TestMusicUploader::loadPreparesFolderListAndDialog() {
+void TestMusicUploader::loadShowsWindowFolderAndDialog() {
     Staging staging;
     std::filesystem::current_path("/");
     MusicUploader& window = staging.show();
     QVERIFY(std::filesystem::is_directory(staging.temp()));
-    QCOMPARE(std::filesystem::current_path(), std::filesystem::canonical(staging.app.path()));
-    QCOMPARE(window.Label4->text().toStdString(),
-             std::filesystem::canonical(staging.app.path()).string());
-    QCOMPARE(window.File1->Path(), staging.temp());
-    QCOMPARE(window.File1->ListCount(), 0);
-    QCOMPARE(window.DlgOpenFile.initialFolder, staging.app.path());
-    QCOMPARE(window.DlgOpenFile.filter, std::string("MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*"));
-    QCOMPARE(window.DlgOpenFile.filterIndex, 1);
-    QCOMPARE(window.DlgOpenFile.title, std::string("Open File"));
-    QCOMPARE(window.DlgOpenFile.flags, 0x281004u);
-    QVERIFY(window.DlgOpenFile.cancelError);
-    QVERIFY(staging.messages.shown.empty());
-}
-
-void TestMusicUploader::loadListsEarlierFiles() {
-    Staging staging;
-    std::filesystem::create_directory(staging.temp());
-    for (const char* name : {"b.mp3", "A.MP3", "notes.txt", ".part"})
-        WriteFile(staging.temp(name), "earlier run");
-    staging.show();
-    QCOMPARE(staging.listed(), (QStringList{"A.MP3", "b.mp3", "notes.txt"}));
-    QCOMPARE(AllNames(staging.temp()), (QStringList{".part", "A.MP3", "b.mp3", "notes.txt"}));
-}
-
-void TestMusicUploader::loadReportsStagingFolderThatCannotBeMade() {
-    Staging staging;
-    WriteFile(staging.temp(), "a file where the folder should be");
-    MusicUploader& window = staging.show();
-    QVERIFY(staging.uploader.isLoaded());
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    const QString text = QString::fromStdString(staging.messages.shown[0].text);
-    QVERIFY2(text.startsWith(
-                 QString::fromStdString("Creating the folder \"" + staging.temp() + "\" failed.")),
-             qPrintable(text));
-    QVERIFY2(text.contains("File exists"), qPrintable(text));
-    QCOMPARE(window.File1->ListCount(), 0);
-    QCOMPARE(window.DlgOpenFile.title, std::string("Open File"));
-}
-
-void TestMusicUploader::browseStagesAndReplaces_data() {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "Song.mp3";
-    QTest::newRow("blanks") << "my new song.mp3";
-    QTest::newRow("quotes") << "the \"best\" one.MP3";
-    QTest::newRow("non-ASCII") << "Ünïcödé 歌.mp3";
-    QTest::newRow("leading dash") << "-rf.mp3";
-    QTest::newRow("other type") << "cover.jpg";
-}
-
-void TestMusicUploader::browseStagesAndReplaces() {
-    QFETCH(QString, name);
-    Staging staging;
-    TempFolder music;
-    const std::string source = music / name.toStdString();
-    WriteFile(source, "first take");
-    MusicUploader& window = staging.show();
-
-    staging.dialog.chooseNext(source);
-    window.Browse->click();
-    QCOMPARE(staging.listed(), QStringList{name});
-    QCOMPARE(window.File1->item(0)->text(), name);
-    WriteFile(source, "second take");
-    staging.dialog.chooseNext(source);
-    window.Browse->click();
-    QCOMPARE(staging.listed(), QStringList{name});
-    QCOMPARE(ReadFile(staging.temp(name.toStdString())), std::string("second take"));
+    const std::string app = std::filesystem::canonical(staging.app.path()).string();
+    QCOMPARE(std::filesystem::current_path(), app);
+    QCOMPARE(window.Label4->text().toStdString(), app);
+    const platform::FileDialogSettings& d = window.DlgOpenFile;
+    QVERIFY(std::tie(d.initialFolder, d.filter, d.filterIndex, d.title, d.flags, d.cancelError) ==
+            std::tuple(staging.app.path(), "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*", 1,
+                       "Open File", 0x281004u, true));
     QVERIFY(staging.messages.shown.empty());
 
-    // A staged file chosen again stays whole.
-    staging.dialog.chooseNext(staging.temp(name.toStdString()));
-    window.Browse->click();
-    QCOMPARE(ReadFile(staging.temp(name.toStdString())), std::string("second take"));
-}
-
-void TestMusicUploader::browseCancelAndDialogFailure_data() {
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("cancel") << 0 << "";
-    QTest::newRow("cancel reported as failure") << 32755 << "";
-    QTest::newRow("failure") << 20476 << "Error 20476 selecting file.\r\nBuffer too small";
-    QTest::newRow("negative failure") << -7 << "Error -7 selecting file.\r\nBuffer too small";
-}
-
-void TestMusicUploader::browseCancelAndDialogFailure() {
-    QFETCH(int, number);
-    QFETCH(QString, message);
-    Staging staging;
-    std::filesystem::create_directory(staging.temp());
-    WriteFile(staging.temp("kept.mp3"), "x");
-    MusicUploader& window = staging.show();
-    if (number == 0)
-        staging.dialog.cancelNext();
-    else
-        staging.dialog.failNext(number, "Buffer too small");
-    window.Browse->click();
-    QCOMPARE(staging.dialog.shownWith.size(), size_t(1));
-    QCOMPARE(staging.listed(), QStringList{"kept.mp3"});
-    QCOMPARE(AllNames(staging.temp()), QStringList{"kept.mp3"});
-    if (message.isEmpty()) {
-        QVERIFY(staging.messages.shown.empty());
-        return;
-    }
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    QCOMPARE(QString::fromStdString(staging.messages.shown[0].text), message);
-    QCOMPARE(staging.messages.shown[0].style, 0);
-    QCOMPARE(staging.messages.shown[0].title, std::string("Wavecrest"));
-}
-
-void TestMusicUploader::failingCopyKeepsOldCopy() {
-    Staging staging;
-    TempFolder music;
-    std::filesystem::create_directory(staging.temp());
-    WriteFile(staging.temp("song.mp3"), "earlier copy");
-    MusicUploader& window = staging.show();
-    staging.dialog.chooseNext(music / "song.mp3"); // gone before the copy
-    window.Browse->click();
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    const QString text = QString::fromStdString(staging.messages.shown[0].text);
-    QVERIFY2(text.contains(QString::fromStdString(music / "song.mp3")), qPrintable(text));
-    QCOMPARE(ReadFile(staging.temp("song.mp3")), std::string("earlier copy"));
-    QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
-}
-
-void TestMusicUploader::deleteSelected_data() {
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QStringList>("remaining");
-    const QStringList all{"a.mp3", "b b.mp3", "late.mp3", "what?.mp3", "whatX.mp3"};
-    QTest::newRow("yes") << 1 << 6 << QStringList{"a.mp3", "late.mp3", "what?.mp3", "whatX.mp3"};
-    QTest::newRow("no") << 1 << 7 << all;
-    QTest::newRow("no current entry") << -1 << 0 << all;
-    QTest::newRow("name with wildcard")
-        << 2 << 6 << QStringList{"a.mp3", "b b.mp3", "late.mp3", "whatX.mp3"};
-}
-
-void TestMusicUploader::deleteSelected() {
-    QFETCH(int, selected);
-    QFETCH(int, answer);
-    QFETCH(QStringList, remaining);
-    Staging staging;
-    std::filesystem::create_directory(staging.temp());
-    for (const char* name : {"a.mp3", "b b.mp3", "what?.mp3", "whatX.mp3"})
-        WriteFile(staging.temp(name), "x");
-    MusicUploader& window = staging.show();
-    if (selected >= 0)
-        window.File1->setCurrentRow(selected);
-    staging.messages.setNextAnswer(answer);
-    WriteFile(staging.temp("late.mp3"), "x"); // appears at the next refresh
-    window.cmdDelete->click();
-
-    if (selected < 0) {
-        QVERIFY(staging.messages.shown.empty());
-        QCOMPARE(staging.listed().size(), 4);
-        return;
-    }
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    QCOMPARE(staging.messages.shown[0].text, std::string("Are you sure you want to delete that?"));
-    QCOMPARE(staging.messages.shown[0].style, 324);
-    QCOMPARE(staging.messages.shown[0].title, std::string("Wavecrest"));
-    QCOMPARE(staging.listed(), remaining);
-    QCOMPARE(AllNames(staging.temp()), remaining);
-    QCOMPARE(window.File1->ListIndex(), -1);
-}
-
-void TestMusicUploader::deleteAllIsQuietEvenWhenEmpty() {
-    Staging staging;
-    std::filesystem::create_directory(staging.temp());
-    for (const char* name : {"a.mp3", "B.MP3", "notes.txt", "README"})
-        WriteFile(staging.temp(name), "x");
-    MusicUploader& window = staging.show();
-    window.Delete->click();
-    QVERIFY(staging.listed().isEmpty());
-    QVERIFY(AllNames(staging.temp()).isEmpty());
-    window.Delete->click();
-    QVERIFY(staging.messages.shown.empty());
-    QVERIFY(std::filesystem::is_directory(staging.temp()));
-}
-
-void TestMusicUploader::finishKeepsOtherFilesAndClosesWithoutMp3() {
-    Staging staging;
-    std::filesystem::create_directory(staging.temp());
-    for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "notes.txt"})
-        WriteFile(staging.temp(name), "x");
-    staging.show().Finish->click();
-    QVERIFY(!staging.uploader.isLoaded());
-    QCOMPARE(AllNames(staging.temp()), QStringList{"notes.txt"});
-
-    MusicUploader& again = staging.show();
-    QCOMPARE(staging.uploader.loads(), 2);
-    QCOMPARE(staging.listed(), QStringList{"notes.txt"});
-    again.Finish->click(); // no MP3 file left: still closes
-    QVERIFY(!staging.uploader.isLoaded());
-    QVERIFY(staging.messages.shown.empty());
-    QCOMPARE(AllNames(staging.temp()), QStringList{"notes.txt"});
-}
-
-void TestMusicUploader::sendStartsClientMinimizedInApplicationFolder() {
-    Staging staging;
-    MusicUploader& window = staging.show();
-    WriteFile(staging.temp("song.mp3"), "x");
-    window.File1->Refresh();
-    std::filesystem::current_path("/");
-    window.Send->click();
-    window.Send->click();
-    QCOMPARE(staging.starter.started.size(), size_t(2));
-    for (size_t i = 0; i < 2; ++i) {
-        QCOMPARE(staging.starter.started[i].commandLine, std::string("ftp.exe -s:sendfiles.ftps"));
-        QCOMPARE(staging.starter.started[i].windowState, 2);
-        QCOMPARE(staging.starter.folders[i],
-                 std::filesystem::canonical(staging.app.path()).string());
-    }
-    QCOMPARE(staging.listed(), QStringList{"song.mp3"});
-    QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
-    QVERIFY(staging.messages.shown.empty());
-}
-
-void TestMusicUploader::sendThatCannotStartIsReported() {
-    Staging staging;
-    staging.starter.failing = true;
-    staging.show().Send->click();
-    QCOMPARE(staging.messages.shown.size(), size_t(1));
-    QVERIFY(QString::fromStdString(staging.messages.shown[0].text)
-                .startsWith("Starting the FTP client failed."));
-}
-
-void TestMusicUploader::sendStartsRealProgram() {
-    Staging staging;
-    platform::PosixProcessStarter starter(staging.app.path());
-    platform::Services chosen = platform::services();
-    chosen.processes = &starter;
-    platform::install(chosen);
-    const std::string stub = staging.app / "ftp.exe";
-    WriteFile(stub, "#!/bin/sh\n"
-                    "printf '%s\\n' \"$PWD\" \"$#\" \"$@\" > record.part\n"
-                    "mv record.part record.txt\n");
-    std::filesystem::permissions(stub, std::filesystem::perms::owner_all);
-
-    MusicUploader& window = staging.show();
-    std::filesystem::current_path("/");
-    window.Send->click();
-    QVERIFY(staging.messages.shown.empty());
-    const std::string record = staging.app / "record.txt";
-    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(record), 10000);
-    const std::string expected =
-        std::filesystem::canonical(staging.app.path()).string() + "\n1\n-s:sendfiles.ftps\n";
-    QCOMPARE(ReadFile(record), expected);
-}
-
-void TestMusicUploader::windowLayout() {
-    Staging staging;
-    MusicUploader& window = staging.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(window.windowTitle(), QString("Music Uploader"));
     QCOMPARE(window.size(), QSize(410, 300));
@@ -358,16 +148,294 @@ void TestMusicUploader::windowLayout() {
     QCOMPARE(window.Browse->geometry(), QRect(136, 40, 153, 33));
     QCOMPARE(window.File1->geometry(), QRect(16, 96, 377, 71));
     QVERIFY(window.Label4->x() >= window.width());
-    QCOMPARE(window.Label3->text(), QString(MusicUploader::kBrowsingHint));
     QVERIFY(window.Label3->text().contains("send.    You"));
     for (QLabel* hint : {window.Label1, window.Label2, window.Label3}) {
         const QRect box(QPoint(), hint->size());
-        QVERIFY2(
-            QFontMetrics(hint->font()).boundingRect(box, Qt::TextWordWrap, hint->text()).height() <=
-                box.height(),
-            qPrintable(hint->text()));
+        const QFontMetrics metrics(hint->font());
+        QVERIFY(metrics.boundingRect(box, Qt::TextWordWrap, hint->text()).height() <= box.height());
     }
     QCOMPARE(window.Send->nextInFocusChain(), window.File1);
+}
+
+void TestMusicUploader::loadListsEarlierFilesAndClearsUnfinishedCopies() {
+    Staging staging;
+    staging.put({"track 10.mp3", "Track 2.mp3", "b.mp3", "A.MP3", "-dash.mp3", "été.mp3",
+                 "b.mp3.copying", ".part", ".b.mp3.AbCdEf.part"});
+    std::filesystem::create_directory(staging.temp("folder.mp3"));
+    std::filesystem::create_symlink(staging.temp("b.mp3"), staging.temp("link.mp3"));
+    mkfifo(staging.temp("fifo.mp3").c_str(), 0600);
+    const QStringList before = AllNames(staging.temp());
+    const std::string leftover = CrashWhileCopying(staging.temp("b.mp3"));
+    QVERIFY(!leftover.empty());
+    // While another instance's copy holds its file, a load leaves it alone.
+    const int running = open(staging.temp(leftover).c_str(), O_RDONLY);
+    flock(running, LOCK_EX);
+    staging.show().close();
+    QVERIFY(std::filesystem::exists(staging.temp(leftover)));
+    close(running);
+    staging.show();
+    QCOMPARE(staging.listed(), (QStringList{"-dash.mp3", "A.MP3", "b.mp3", "b.mp3.copying",
+                                            "link.mp3", "Track 2.mp3", "track 10.mp3", "été.mp3"}));
+    QCOMPARE(AllNames(staging.temp()), before);
+}
+
+void TestMusicUploader::loadReportsStagingFolderThatCannotBeMade() {
+    Staging staging;
+    WriteFile(staging.temp(), "a file where the folder should be");
+    staging.show();
+    QVERIFY(staging.uploader.isLoaded());
+    const QString text = staging.onlyMessage();
+    QVERIFY2(text.startsWith(
+                 QString::fromStdString("Creating the folder \"" + staging.temp() + "\" failed.")),
+             qPrintable(text));
+    QVERIFY2(text.contains("File exists"), qPrintable(text));
+}
+
+void TestMusicUploader::browseStagesAndReplaces_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "Song.mp3";
+    QTest::newRow("blanks") << "my new song.mp3";
+    QTest::newRow("quotes") << "the \"best\" one.MP3";
+    QTest::newRow("non-ASCII") << "Ünïcödé 歌.mp3";
+    QTest::newRow("leading dash") << "-rf.mp3";
+    QTest::newRow("a pattern") << "*.mp3";
+    QTest::newRow("other type") << "cover.jpg";
+}
+
+void TestMusicUploader::browseStagesAndReplaces() {
+    QFETCH(QString, name);
+    Staging staging;
+    TempFolder music;
+    const std::string source = music / name.toStdString();
+    WriteFile(source, "first take");
+    chmod(source.c_str(), 06755); // setuid, setgid, executable
+    MusicUploader& window = staging.show();
+
+    staging.dialog.chooseNext(source);
+    window.Browse->click();
+    QCOMPARE(staging.listed(), QStringList{name});
+    QCOMPARE(window.File1->item(0)->text(), name);
+    struct stat staged {};
+    QCOMPARE(stat(staging.temp(name.toStdString()).c_str(), &staged), 0);
+    QCOMPARE(staged.st_mode & (S_ISUID | S_ISGID | 0111 | 0600), 0600u); // plain data
+    WriteFile(source, "second take"); // dropped on the list: staged alike
+    QVERIFY(Drop(window.File1->viewport(), {source}));
+    QCOMPARE(staging.listed(), QStringList{name});
+    QCOMPARE(ReadFile(staging.temp(name.toStdString())), std::string("second take"));
+    QVERIFY(staging.messages.shown.empty());
+
+    // A staged file chosen again stays whole.
+    staging.dialog.chooseNext(staging.temp(name.toStdString()));
+    window.Browse->click();
+    QCOMPARE(ReadFile(staging.temp(name.toStdString())), std::string("second take"));
+}
+
+void TestMusicUploader::browseThatStagesNothing_data() {
+    // What the dialog gives: its cancel or failure number, or a kind of file.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("message"); // the start of the one message, "" for none
+    const QString dialogFailure = "Error %1 selecting file.\r\nBuffer too small";
+    const QString copyFailure = "Copying the chosen file into the staging folder failed.";
+    QTest::newRow("cancel") << "cancel"
+                            << "";
+    QTest::newRow("cancel reported as failure") << "32755"
+                                                << "";
+    QTest::newRow("dialog failure") << "20476" << dialogFailure.arg(20476);
+    QTest::newRow("negative failure") << "-7" << dialogFailure.arg(-7);
+    QTest::newRow("file gone before the copy") << "missing" << copyFailure;
+    QTest::newRow("a folder") << "folder" << copyFailure;
+    QTest::newRow("a FIFO") << "fifo" << copyFailure;
+    QTest::newRow("disk full midway") << "full" << copyFailure;
+}
+
+void TestMusicUploader::browseThatStagesNothing() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, message);
+    Staging staging;
+    TempFolder music;
+    const std::string path = music / "song.mp3";
+    if (chosen == "folder")
+        std::filesystem::create_directory(path);
+    if (chosen == "fifo")
+        mkfifo(path.c_str(), 0600);
+    if (chosen == "full")
+        WriteFile(path, std::string(1 << 20, 'x'));
+    staging.put({});
+    WriteFile(staging.temp("song.mp3"), "earlier copy");
+    MusicUploader& window = staging.show();
+    bool isNumber = false;
+    const int number = chosen.toInt(&isNumber);
+    if (isNumber)
+        staging.dialog.failNext(number, "Buffer too small");
+    else if (chosen != "cancel")
+        staging.dialog.chooseNext(path);
+    std::promise<void> clicked;
+    // Should the copy hang opening the FIFO, its writer comes after a while.
+    auto hung = std::async(std::launch::async, [&path, done = clicked.get_future()] {
+        if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+            return false;
+        return close(open(path.c_str(), O_WRONLY | O_NONBLOCK)), true;
+    });
+    {
+        FileSizeLimit limit(chosen == "full" ? 64 * 1024 : RLIM_INFINITY);
+        window.Browse->click();
+    }
+    clicked.set_value();
+    QVERIFY(!hung.get());
+    QCOMPARE(staging.dialog.shownWith.size(), size_t(1));
+    QCOMPARE(staging.listed(), QStringList{"song.mp3"});
+    QCOMPARE(ReadFile(staging.temp("song.mp3")), std::string("earlier copy"));
+    QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
+    if (message.isEmpty()) {
+        QVERIFY(staging.messages.shown.empty());
+        return;
+    }
+    const QString text = staging.onlyMessage();
+    QVERIFY2(text.startsWith(message), qPrintable(text));
+    QVERIFY2(isNumber || text.contains(QString::fromStdString(path)), qPrintable(text));
+    QCOMPARE(staging.messages.shown[0].title, std::string("Wavecrest"));
+    if (isNumber)
+        QCOMPARE(staging.messages.shown[0].style, 0); // OK only, no icon
+}
+
+void TestMusicUploader::dropStagesFilesAndNamesWhatItRefuses() {
+    Staging staging;
+    TempFolder music;
+    const std::string big(40 << 20, '\x5a'); // several chunks of the copy
+    WriteFile(music / "big.mp3", big);
+    std::filesystem::create_directory(music / "album");
+    MusicUploader& window = staging.show();
+    QVERIFY(Drop(&window, {music / "album", music / "big.mp3", music / "gone.mp3",
+                           "http://127.0.0.1/x.mp3"}));
+    QCOMPARE(staging.listed(), QStringList{"big.mp3"});
+    QVERIFY(ReadFile(staging.temp("big.mp3")) == big);
+    const QString text = staging.onlyMessage();
+    for (const char* refused : {"album\" is not", "gone.mp3", "http://127.0.0.1/x.mp3"})
+        QVERIFY2(text.contains(refused), qPrintable(text));
+}
+
+void TestMusicUploader::deleteSelected_data() {
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("goneMeanwhile");
+    QTest::addColumn<QStringList>("remaining");
+    const QStringList all{"a.mp3", "b b.mp3", "late.mp3", "what?.mp3", "whatX.mp3"};
+    const QStringList withoutPattern{"a.mp3", "b b.mp3", "late.mp3", "whatX.mp3"};
+    QTest::newRow("yes") << 1 << 6 << false
+                         << QStringList{"a.mp3", "late.mp3", "what?.mp3", "whatX.mp3"};
+    QTest::newRow("no") << 1 << 7 << false << all;
+    QTest::newRow("no current entry") << -1 << 0 << false << all;
+    QTest::newRow("name with wildcard") << 2 << 6 << false << withoutPattern;
+    QTest::newRow("deleted by another instance") << 2 << 6 << true << withoutPattern;
+}
+
+void TestMusicUploader::deleteSelected() {
+    QFETCH(int, selected);
+    QFETCH(int, answer);
+    QFETCH(bool, goneMeanwhile);
+    QFETCH(QStringList, remaining);
+    Staging staging;
+    staging.put({"a.mp3", "b b.mp3", "what?.mp3", "whatX.mp3"});
+    MusicUploader& window = staging.show();
+    window.File1->setCurrentRow(selected);
+    staging.messages.setNextAnswer(answer);
+    WriteFile(staging.temp("late.mp3"), "x"); // appears at the next refresh
+    if (goneMeanwhile)
+        std::filesystem::remove(staging.temp("what?.mp3"));
+    window.cmdDelete->click();
+
+    QCOMPARE(AllNames(staging.temp()), remaining);
+    if (selected < 0) {
+        QVERIFY(staging.messages.shown.empty());
+        QCOMPARE(staging.listed().size(), 4);
+        return;
+    }
+    QCOMPARE(staging.messages.shown.size(), size_t(1));
+    QCOMPARE(staging.messages.shown[0].text, std::string("Are you sure you want to delete that?"));
+    QCOMPARE(staging.messages.shown[0].style, 324);
+    QCOMPARE(staging.messages.shown[0].title, std::string("Wavecrest"));
+    QCOMPARE(staging.listed(), remaining);
+    QCOMPARE(window.File1->ListIndex(), -1);
+}
+
+void TestMusicUploader::patternDeletions_data() {
+    QTest::addColumn<bool>("finish");
+    QTest::addColumn<QStringList>("remaining");
+    QTest::addColumn<QStringList>("listedAfter");
+    // Hidden names, folders and FIFOs are never listed, so never deleted.
+    const QStringList unlisted{".hidden.mp3", "fifo.mp3", "folder.mp3"};
+    QTest::newRow("Delete All") << false << unlisted << QStringList{};
+    QTest::newRow("Finish!") << true << QStringList{"*.*",      ".hidden.mp3", "README",
+                                                    "fifo.mp3", "folder.mp3",  "notes.txt"}
+                             << QStringList{"*.*", "notes.txt", "README"};
+}
+
+void TestMusicUploader::patternDeletions() {
+    QFETCH(bool, finish);
+    QFETCH(QStringList, remaining);
+    QFETCH(QStringList, listedAfter);
+    Staging staging;
+    staging.put({"a.mp3", "B.MP3", "c.Mp3", "*.mp3", "*.*", "notes.txt", "README", ".hidden.mp3"});
+    std::filesystem::create_directory(staging.temp("folder.mp3"));
+    mkfifo(staging.temp("fifo.mp3").c_str(), 0600);
+    for (int click = 0; click < 2; ++click) { // the second finds nothing to delete
+        MusicUploader& window = staging.show();
+        (finish ? window.Finish : window.Delete)->click();
+        QCOMPARE(staging.uploader.isLoaded(), !finish);
+        QCOMPARE(AllNames(staging.temp()), remaining);
+    }
+    staging.show();
+    QCOMPARE(staging.listed(), listedAfter);
+    QVERIFY(staging.messages.shown.empty());
+}
+
+void TestMusicUploader::sendStartsClientMinimizedInApplicationFolder() {
+    Staging staging;
+    staging.put({"song.mp3"});
+    MusicUploader& window = staging.show();
+    std::filesystem::current_path("/");
+    window.Send->click();
+    window.Send->click();
+    const std::string app = std::filesystem::canonical(staging.app.path()).string();
+    QCOMPARE(staging.starter.folders, std::vector<std::string>(2, app));
+    QCOMPARE(staging.starter.started[1].commandLine, std::string("ftp.exe -s:sendfiles.ftps"));
+    QCOMPARE(staging.starter.started[1].windowState, 2);
+    QCOMPARE(staging.listed(), QStringList{"song.mp3"});
+    QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
+    QVERIFY(staging.messages.shown.empty());
+
+    staging.starter.failing = true;
+    window.Send->click();
+    QVERIFY(staging.onlyMessage().startsWith("Starting the FTP client failed."));
+}
+
+void TestMusicUploader::wildcardMatch() {
+    const struct {
+        const char *pattern, *name;
+        bool matches;
+    } cases[] = {
+        {"track?.mp3", "Track7.mp3", true}, {"*ÉTÉ*", "chanson d'été.mp3", true},
+        {"ПЕСНЯ.mp3", "песня.MP3", true},   {"ΆΣΜΑ.mp3", "άσμα.mp3", true},
+        {"ԵՐԳ.mp3", "երգ.mp3", true},       {"*a*b*c*.mp3", "xaxbxcx.mp3", true},
+        {"*.mp3", ".song.mp3", false},      {"*", ".song.mp3", false},
+        {".*.mp3", ".song.mp3", true},
+    };
+    for (const auto& c : cases)
+        QVERIFY2(platform::WildcardMatch(c.pattern, c.name) == c.matches, c.name);
+}
+
+void TestMusicUploader::folderMadeMeanwhileAndHiddenFiles() {
+    TempFolder app;
+    platform::PosixFileSystem files;
+    QCOMPARE(files.ApplicationFolder(), QCoreApplication::applicationDirPath().toStdString());
+    files.MakeFolder(app / "temp");
+    files.MakeFolder(app / "temp"); // made by another instance meanwhile
+    QVERIFY(files.FolderExists(app / "temp"));
+    WriteFile(app / "song.mp3", "x");
+    WriteFile(app / ".song.mp3", "x");
+    QVERIFY_THROWS_EXCEPTION(platform::Failure, files.MakeFolder(app / "song.mp3"));
+    QVERIFY(files.FileExists(app / "song.mp3") && !files.FileExists(app / ".song.mp3"));
+    QVERIFY(!files.FileExists(app / "temp"));
 }
 
 QTEST_MAIN(TestMusicUploader)
