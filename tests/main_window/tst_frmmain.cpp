@@ -6,6 +6,7 @@
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWebBrowser.h"
+#include "fakes/FakeWebDialogs.h"
 #include "main_window/FrmMain.h"
 #include "platform/Services.h"
 #include "platform/qt/WebEngineBrowser.h"
@@ -258,7 +259,8 @@ private Q_SLOTS:
 
     void tabWalksTheWholeOrder() {
         QFETCH(bool, webEngine);
-        platform::WebEngineBrowserFactory engine;
+        FakeWebDialogs dialogs;
+        platform::WebEngineBrowserFactory engine{dialogs};
         SlowHttpServer server;
         if (webEngine) {
             server.addPage("/player", "Player", 0);

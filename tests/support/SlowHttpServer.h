@@ -11,8 +11,11 @@
 class SlowHttpServer : public QTcpServer {
 public:
     struct Page {
+        Page(QString title = {}, int delayMs = 0, QByteArray body = {}, QByteArray headers = {},
+             QByteArray login = {})
+            : title(title), delayMs(delayMs), body(body), headers(headers), login(login) {}
         QString title;
-        int delayMs = 0;
+        int delayMs;
         QByteArray body;    // inside <body>, or the whole file when `headers` say so
         QByteArray headers; // more response headers
         QByteArray login;   // "user:password" the page needs, if any
@@ -23,7 +26,7 @@ public:
         listen(QHostAddress::LocalHost, 0);
     }
     void addPage(const QString& path, const QString& title, int delayMs = 0) {
-        pages_.insert(path, {title, delayMs});
+        pages_.insert(path, Page(title, delayMs));
     }
     void addPage(const QString& path, const Page& page) { pages_.insert(path, page); }
     QString address(const QString& path) const {
