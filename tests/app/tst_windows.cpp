@@ -11,6 +11,7 @@
 #include "uploader/FileListBox.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -136,7 +137,12 @@ private Q_SLOTS:
         fakes.fileDialog = &dialog;
         fakes.browsers = &browsers;
         platform::install(fakes);
-
+        const auto unloadAll = qScopeGuard([] {
+            for (platform::Form* window : {(platform::Form*)windows().uploader.window(),
+                                           (platform::Form*)windows().main.window()})
+                if (window)
+                    window->Unload();
+        });
         ShowWindows().ShowMain();
         FrmMain& main = *windows().main.window();
         main.request->trigger();
@@ -161,8 +167,6 @@ private Q_SLOTS:
             QCOMPARE(list->List(0), std::string(kept ? "Song.mp3" : ""));
         }
         QVERIFY(messages.shown.empty());
-        windows().uploader.window()->Unload();
-        main.Unload();
     }
 };
 
