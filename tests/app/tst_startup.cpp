@@ -69,10 +69,7 @@ private Q_SLOTS:
         QTest::newRow("capitals") << "/HELP" << none << "" << "";
         QTest::newRow("trailing blank") << "-help " << none << "" << "";
         QTest::newRow("leading blank") << " -help" << none << "" << "";
-        QTest::newRow("a single blank") << " " << none << "" << "";
-        QTest::newRow("two switches") << "-help -poop" << none << "" << "";
         QTest::newRow("second argument") << "-MusicUploader song.mp3" << none << "" << "";
-        QTest::newRow("Qt style option") << "-style fusion" << none << "" << "";
         QTest::newRow("prefix only") << "-" << none << "" << "";
     }
 

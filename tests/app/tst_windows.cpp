@@ -1,10 +1,17 @@
 // The window rules: one instance per class, load on show, unload discards,
-// and the program ends with its last window.
+// and the program ends with its last window; and the road through the real
+// windows that decides whether staged songs outlive the uploader.
+#include "app/Windows.h"
+#include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMsgBox.h"
+#include "fakes/FakeWebBrowser.h"
 #include "platform/Services.h"
+#include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/Form.h"
+#include "uploader/FileListBox.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -50,40 +57,32 @@ private Q_SLOTS:
         platform::LoadedWindows::setEndProgram([this] { ++endRequests; });
     }
 
-    void showTwiceGivesOneWindowLoadedOnce() {
-        platform::FormSlot<SampleWindow> slot;
-        SampleWindow* first = &slot.Show();
-        QCOMPARE(first->field->text(), QString("loaded")); // load ran inside the request
-        first->field->setText("edited");
-        SampleWindow* second = &slot.Show();
-        QCOMPARE(first, second);
-        QCOMPARE(loadsRun, 1);
-        QCOMPARE(second->field->text(), QString("edited"));
-        QVERIFY(second->isVisible());
-        second->Unload();
+    // Showing a loaded window again brings the same one with what the user
+    // changed; after Unload or the close box the next show loads it afresh.
+    void showAgain_data() {
+        QTest::addColumn<QString>("closing");
+        QTest::newRow("still loaded") << "";
+        QTest::newRow("Unload") << "Unload";
+        QTest::newRow("close box") << "close box";
     }
 
-    void unloadThenShowLoadsAfresh_data() {
-        QTest::addColumn<bool>("byCloseBox");
-        QTest::newRow("Unload") << false;
-        QTest::newRow("close box") << true;
-    }
-
-    void unloadThenShowLoadsAfresh() {
-        QFETCH(bool, byCloseBox);
+    void showAgain() {
+        QFETCH(QString, closing);
         platform::FormSlot<SampleWindow> slot;
         SampleWindow& window = slot.Show();
+        QCOMPARE(window.field->text(), QString("loaded")); // load ran inside the request
         window.field->setText("edited");
-        if (byCloseBox)
-            window.close();
-        else
+        if (closing == "Unload")
             window.Unload();
-        QVERIFY(!slot.isLoaded());
-        QCOMPARE(endRequests, 1); // it was the last window
+        else if (closing == "close box")
+            window.close();
+        QCOMPARE(slot.isLoaded(), closing.isEmpty());
+        QCOMPARE(endRequests, closing.isEmpty() ? 0 : 1); // it was the last window
         SampleWindow& again = slot.Show();
-        QCOMPARE(loadsRun, 2);
-        QCOMPARE(slot.loads(), 2);
-        QCOMPARE(again.field->text(), QString("loaded"));
+        QCOMPARE(slot.loads(), closing.isEmpty() ? 1 : 2); // a fresh window each load
+        QCOMPARE(loadsRun, slot.loads());
+        QCOMPARE(again.field->text(), QString(closing.isEmpty() ? "edited" : "loaded"));
+        QVERIFY(again.isVisible());
         again.Unload();
     }
 
@@ -110,6 +109,64 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("Wavecrest"));
         QVERIFY(QString::fromStdString(messages.shown[0].text).contains("disk gone"));
         window.Unload();
+    }
+    // From the main window's menu the user opens the uploader and stages a
+    // song, then leaves it. Only Finish! deletes the song; after the close
+    // box the next load lists it again, and Exit ends the program at once.
+    void stagedSongOnLeaving_data() {
+        QTest::addColumn<QString>("leaving");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("Exit with the uploader open") << "Exit" << true;
+        QTest::newRow("uploader's close box") << "close box" << true;
+        QTest::newRow("Finish!") << "Finish" << false;
+    }
+
+    void stagedSongOnLeaving() {
+        QFETCH(QString, leaving);
+        QFETCH(bool, kept);
+        QTemporaryDir app, music;
+        QFile song(music.filePath("Song.mp3"));
+        QVERIFY(song.open(QIODevice::WriteOnly) && song.write("x") == 1);
+        song.close();
+        platform::PosixFileSystem files(app.path().toStdString());
+        FakeFileDialog dialog;
+        FakeWebBrowserFactory browsers;
+        platform::Services fakes;
+        fakes.messageBox = &messages;
+        fakes.fileSystem = &files;
+        fakes.fileDialog = &dialog;
+        fakes.browsers = &browsers;
+        platform::install(fakes);
+        const auto unloadAll = qScopeGuard([] {
+            for (platform::Form* window : {(platform::Form*)windows().uploader.window(),
+                                           (platform::Form*)windows().main.window()})
+                if (window)
+                    window->Unload();
+        });
+        ShowWindows().ShowMain();
+        FrmMain& main = *windows().main.window();
+        main.request->trigger();
+        dialog.chooseNext(song.fileName().toStdString());
+        windows().uploader.window()->Browse->click();
+        const QString staged = app.filePath("temp/Song.mp3");
+        QVERIFY(QFile::exists(staged));
+        if (leaving == "Exit")
+            main.Exit->trigger();
+        else if (leaving == "close box")
+            windows().uploader.window()->close();
+        else
+            windows().uploader.window()->Finish->click();
+        QCOMPARE(endRequests, leaving == "Exit" ? 1 : 0);
+        QCOMPARE(QFile::exists(staged), kept);
+        QVERIFY(windows().main.isLoaded());
+        if (leaving != "Exit") {
+            QVERIFY(!windows().uploader.isLoaded());
+            main.request->trigger();
+            FileListBox* list = windows().uploader.window()->File1;
+            QCOMPARE(list->ListCount(), kept ? 1 : 0);
+            QCOMPARE(list->List(0), std::string(kept ? "Song.mp3" : ""));
+        }
+        QVERIFY(messages.shown.empty());
     }
 };
 

@@ -53,7 +53,9 @@ private Q_SLOTS:
 
         // Menu > About: the second item of the first menu.
         display.xdotool({"mousemove", "--window", mainWindow, "20", "8", "click", "1"});
-        QTest::qWait(500);
+        const QStringList search{"search", "--onlyvisible", "--pid", // its window and the menu's
+                                 QString::number(wavecrest.processId())};
+        QTRY_VERIFY_WITH_TIMEOUT(display.xdotool(search).trimmed().contains('\n'), 20000);
         display.xdotool({"key", "Down", "Down", "Return"});
         const QString about = display.waitForWindow("^About Wavecrest$");
         QVERIFY2(!about.isEmpty(), "the About window did not open");

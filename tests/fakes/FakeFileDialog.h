@@ -9,39 +9,24 @@
 
 class FakeFileDialog : public platform::FileDialog {
 public:
-    platform::FileDialogResult ShowOpen(const platform::FileDialogSettings& settings) override {
+    using Result = platform::FileDialogResult;
+    Result ShowOpen(const platform::FileDialogSettings& settings) override {
         shownWith.push_back(settings);
         if (results.empty())
-            return Cancel();
-        platform::FileDialogResult next = results.front();
+            cancelNext();
+        const Result next = results.front();
         results.pop_front();
         return next;
     }
-
-    void chooseNext(const std::string& path) {
-        platform::FileDialogResult chosen;
-        chosen.outcome = platform::FileDialogResult::Chosen;
-        chosen.fileName = path;
-        results.push_back(chosen);
+    void chooseNext(const std::string& path) { results.push_back({Result::Chosen, path, 0, {}}); }
+    void cancelNext() {
+        results.push_back(
+            {Result::Cancelled, {}, platform::kDialogCancelled, "Cancel was selected."});
     }
-    void cancelNext() { results.push_back(Cancel()); }
     void failNext(int number, const std::string& description) {
-        platform::FileDialogResult failed;
-        failed.outcome = platform::FileDialogResult::Failed;
-        failed.number = number;
-        failed.description = description;
-        results.push_back(failed);
+        results.push_back({Result::Failed, {}, number, description});
     }
 
-    std::deque<platform::FileDialogResult> results;
+    std::deque<Result> results;
     std::vector<platform::FileDialogSettings> shownWith;
-
-private:
-    static platform::FileDialogResult Cancel() {
-        platform::FileDialogResult cancelled;
-        cancelled.outcome = platform::FileDialogResult::Cancelled;
-        cancelled.number = platform::kDialogCancelled;
-        cancelled.description = "Cancel was selected.";
-        return cancelled;
-    }
 };
