@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/Registry.h"
+#include "platform/Utf8.h"
 
 namespace platform::regfile {
 
@@ -414,38 +415,14 @@ std::vector<unsigned char> AnsiData(const Value& value) {
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string result;
     result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80         ? 1
-                           : (lead >> 5) == 6  ? 2
-                           : (lead >> 4) == 14 ? 3
-                           : (lead >> 3) == 30 ? 4
-                                               : 0;
-        char32_t code = length == 1   ? lead
-                        : length == 2 ? lead & 0x1F
-                        : length == 3 ? lead & 0x0F
-                                      : lead & 0x07;
-        bool valid = length > 0 && i + length <= text.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = code << 6 | (next & 0x3F);
-        }
-        constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && code >= kShortest[length] && code <= 0x10FFFF &&
-                !(code >= 0xD800 && code <= 0xDFFF);
-        if (!valid) {
-            result.push_back(kReplacement);
-            ++i;
-            continue;
-        }
+    for (std::size_t at = 0; at < text.size();) {
+        const char32_t code = NextCodePoint(text, at).value_or(kReplacement);
         if (code >= 0x10000) {
             result.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
             result.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
         } else {
             result.push_back(static_cast<char16_t>(code));
         }
-        i += length;
     }
     return result;
 }

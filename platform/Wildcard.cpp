@@ -5,45 +5,17 @@
 #include "Wildcard.h"
 
 #include "FileSystem.h"
-
-#include <cstdint>
+#include "Utf8.h"
 
 namespace platform {
-
-namespace {
-
-// Decodes the code point at `at` and moves past it.
-char32_t NextCodePoint(const std::string& text, size_t& at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const int length = lead < 0x80           ? 1
-                       : (lead >> 5) == 0x6  ? 2
-                       : (lead >> 4) == 0xE  ? 3
-                       : (lead >> 3) == 0x1E ? 4
-                                             : 1;
-    if (length == 1 || at + length > text.size()) {
-        ++at;
-        return lead;
-    }
-    char32_t code = lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            ++at;
-            return lead; // not UTF-8: the byte stands for itself
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    at += length;
-    return code;
-}
-
-} // namespace
 
 std::u32string FoldedCodePoints(const std::string& text) {
     std::u32string folded;
     folded.reserve(text.size());
-    for (size_t at = 0; at < text.size();)
-        folded.push_back(FoldCase(NextCodePoint(text, at)));
+    for (size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        folded.push_back(LowerCaseLetter(NextCodePoint(text, at).value_or(byte)));
+    }
     return folded;
 }
 

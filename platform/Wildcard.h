@@ -7,7 +7,7 @@ namespace platform {
 
 // The lower-case form of a capital letter; any other code point unchanged.
 // One per system (platform/posix, platform/win32).
-char32_t FoldCase(char32_t c);
+char32_t LowerCaseLetter(char32_t c);
 // The code points of UTF-8 `text`, case-folded. A byte that is not valid
 // UTF-8 stands for the code point of the same number.
 std::u32string FoldedCodePoints(const std::string& text);

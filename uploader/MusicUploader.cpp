@@ -73,16 +73,10 @@ std::string FileNameOf(const std::string& path) {
 
 } // namespace
 
-MusicUploader::MusicUploader()
-    : Form(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+MusicUploader::MusicUploader() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Music Uploader"));
     setFixedSize(platform::TwipsSize(6150, 4500));
-    // The layout is measured for an 8-point dialog font: with it the hints
-    // fit their labels.
-    QFont dialogFont = font();
-    dialogFont.setPointSize(8);
-    setFont(dialogFont);
+    useDialogFont();
     Browse = MakeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
     Send = MakeButton("Send the Music!", this, 3240, 3840, 1695, 495);
     File1 = new FileListBox(this);
@@ -97,17 +91,13 @@ MusicUploader::MusicUploader()
     Label4 = MakeLabel("Label4", this, 6720, 840, 1695, 1095);
     for (QLabel* label : {Label1, Label2, Label3})
         FitTextInto(label);
-    setTabOrder();
+    platform::SetTabOrder({Browse, Send, File1, Delete, Finish, cmdDelete});
     connectHandlers();
     setAcceptDrops(true);
     Browse->setFocus();
 }
 
 MusicUploader::~MusicUploader() = default;
-
-void MusicUploader::setTabOrder() {
-    platform::SetTabOrder({Browse, Send, File1, Delete, Finish, cmdDelete});
-}
 
 void MusicUploader::connectHandlers() {
     connect(Browse, &QPushButton::clicked, this,

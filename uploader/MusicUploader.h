@@ -60,6 +60,5 @@ private:
     bool DirExists(const std::string& path);
     // Copies the file at `path` into the staging folder under its own name.
     void StageFile(const std::string& path);
-    void setTabOrder();
     void connectHandlers();
 };

@@ -15,7 +15,7 @@ locale_t Utf8Locale() {
 }
 } // namespace
 
-char32_t FoldCase(char32_t c) {
+char32_t LowerCaseLetter(char32_t c) {
     if (c < 0x80 || !Utf8Locale())
         return c >= U'A' && c <= U'Z' ? c + 0x20 : c;
     return static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), Utf8Locale()));

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-char32_t FoldCase(char32_t c) {
+char32_t LowerCaseLetter(char32_t c) {
     if (c < 0x80)
         return c >= U'A' && c <= U'Z' ? c + 0x20 : c;
     // One code point as UTF-16: one unit, or a surrogate pair.

@@ -70,17 +70,6 @@ def end_with_parent():
     ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
-def stop_process(process, timeout=5):
-    if process is None or process.poll() is not None:
-        return
-    process.terminate()
-    try:
-        process.wait(timeout)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait(timeout)
-
-
 def group_members(group):
     """Ids of the live processes in a process group (zombies left out)."""
     members = []
@@ -96,13 +85,6 @@ def group_members(group):
         if pgrp == group and state != "Z":
             members.append(int(entry))
     return members
-
-
-def program_of(pid):
-    try:
-        return os.readlink(f"/proc/{pid}/exe")
-    except OSError:
-        return ""
 
 
 def stop_group(group, timeout=8):
@@ -206,15 +188,19 @@ class LocalStation:
         return re.search(rf'"GET {re.escape(path)}[ ?]', self.log()) is not None
 
     def stop(self):
-        stop_process(self.process)
+        self.process.terminate()
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait(5)
 
 
-def make_temp_folder(label):
-    return tempfile.mkdtemp(prefix=f"wavecrest-{label}-")
-
-
-def remove_folder(folder):
-    shutil.rmtree(folder, ignore_errors=True)
+def make_temp_folder(test, label):
+    """A temporary folder removed when `test` ends."""
+    folder = tempfile.mkdtemp(prefix=f"wavecrest-{label}-")
+    test.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+    return folder
 
 
 def run_tests(test_case_module):

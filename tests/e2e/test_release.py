@@ -64,8 +64,7 @@ def exec_program(value):
 class ReleaseFolder(unittest.TestCase):
 
     def setUp(self):
-        self.work = e2e.make_temp_folder("release")
-        self.addCleanup(e2e.remove_folder, self.work)
+        self.work = e2e.make_temp_folder(self, "release")
 
     def install(self, folder):
         return e2e.install_release(BUILD, os.path.join(self.work, folder))

@@ -68,8 +68,7 @@ class SongRequest(unittest.TestCase):
     def setUp(self):
         if not os.environ.get("DISPLAY") or not shutil.which("xdotool"):
             self.skipTest("needs an X server (scripts/with-xvfb.sh) and xdotool")
-        self.work = e2e.make_temp_folder("e2e")
-        self.addCleanup(e2e.remove_folder, self.work)
+        self.work = e2e.make_temp_folder(self, "e2e")
         self.station_host = e2e.cache_value(BUILD, "WAVECREST_STATION_HOST") or ""
         http_port = self.compiled_station_port()
         if not e2e.port_is_free(http_port):
@@ -226,7 +225,7 @@ class SongRequest(unittest.TestCase):
         # The client ends by itself after a successful transfer.
         self.assertTrue(e2e.wait_until(lambda: not [
             pid for pid in e2e.group_members(self.group)
-            if os.path.basename(e2e.program_of(pid)) == "ftp.exe"], 15),
+            if os.path.realpath(f"/proc/{pid}/exe").endswith("/ftp.exe")], 15),
             "ftp.exe is still running after the transfer")
         # Sending leaves the staged files in place.
         for name in SONGS:

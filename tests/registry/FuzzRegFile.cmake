@@ -32,7 +32,8 @@ if(NOT WAVECREST_FUZZ_WORKS)
 endif()
 
 set(fuzzer ${CMAKE_BINARY_DIR}/tests/fuzz_regfile)
-set(sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_regfile.cpp ${PROJECT_SOURCE_DIR}/platform/RegFile.cpp)
+set(sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_regfile.cpp ${PROJECT_SOURCE_DIR}/platform/RegFile.cpp
+            ${PROJECT_SOURCE_DIR}/platform/Utf8.cpp)
 add_custom_command(OUTPUT ${fuzzer}
     COMMAND ${WAVECREST_FUZZ_CXX} ${flags} -I${PROJECT_SOURCE_DIR} ${sources} -o ${fuzzer}
     DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/platform/RegFile.h

@@ -1,6 +1,7 @@
 // The staging folder: the uploader window and the POSIX file system under it,
 // against real temporary folders, with the dialog, the message boxes and the
 // process start faked.
+#include "FileSystemRoad.h"
 #include "TempFolder.h"
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMsgBox.h"
@@ -116,7 +117,7 @@ private Q_SLOTS:
     void sendStartsClientMinimizedInApplicationFolder();
     void wildcardMatch();
     void dropStagesFilesAndNamesWhatItRefuses();
-    void folderMadeMeanwhileAndHiddenFiles();
+    void fileSystemRoad();
 };
 
 void TestMusicUploader::initTestCase() {
@@ -212,7 +213,7 @@ void TestMusicUploader::browseStagesAndReplaces() {
     MusicUploader& window = staging.show();
 
     staging.dialog.chooseNext(source);
-    window.Browse->click();
+    QTest::keyClick(window.Browse, Qt::Key_Return); // Browse has the focus: Enter presses it
     QCOMPARE(staging.listed(), QStringList{name});
     QCOMPARE(window.File1->item(0)->text(), name);
     struct stat staged {};
@@ -424,18 +425,18 @@ void TestMusicUploader::wildcardMatch() {
         QVERIFY2(platform::WildcardMatch(c.pattern, c.name) == c.matches, c.name);
 }
 
-void TestMusicUploader::folderMadeMeanwhileAndHiddenFiles() {
-    TempFolder app;
+void TestMusicUploader::fileSystemRoad() {
+    TempFolder root;
     platform::PosixFileSystem files;
     QCOMPARE(files.ApplicationFolder(), QCoreApplication::applicationDirPath().toStdString());
-    files.MakeFolder(app / "temp");
-    files.MakeFolder(app / "temp"); // made by another instance meanwhile
-    QVERIFY(files.FolderExists(app / "temp"));
-    WriteFile(app / "song.mp3", "x");
-    WriteFile(app / ".song.mp3", "x");
-    QVERIFY_THROWS_EXCEPTION(platform::Failure, files.MakeFolder(app / "song.mp3"));
-    QVERIFY(files.FileExists(app / "song.mp3") && !files.FileExists(app / ".song.mp3"));
-    QVERIFY(!files.FileExists(app / "temp"));
+    fsroad::Walker walker(files, std::filesystem::canonical(root.path()),
+                          [](const std::string& path) {
+                              std::filesystem::path hidden(path);
+                              WriteFile(hidden.replace_filename("." + hidden.filename().string()),
+                                        "h");
+                          });
+    for (const fsroad::Row& row : fsroad::kRoad)
+        QCOMPARE(QString::fromStdString(walker.Take(row)), QString(row.gives));
 }
 
 QTEST_MAIN(TestMusicUploader)

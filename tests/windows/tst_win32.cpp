@@ -1,5 +1,5 @@
 // The Windows implementations of the platform seams, on the real Win32 API
-// (run under Wine here): file system, registry with the value reader and
+// (run under Wine here): file system (on the road the POSIX one walks too), registry with the value reader and
 // the system information launcher, and the program's argument text.
 #include <windows.h>
 
@@ -14,6 +14,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Text.h"
+#include "tests/uploader/FileSystemRoad.h"
 
 using namespace platform;
 using win32::Wide;
@@ -28,29 +29,7 @@ void WriteFileText(const std::string& path, const std::string& text, DWORD attri
     CloseHandle(file);
 }
 
-std::string ReadFileText(const std::string& path) {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    char buffer[256];
-    DWORD read = 0;
-    ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-    CloseHandle(file);
-    return std::string(buffer, read);
-}
-
-int FailureNumber(void (*step)(Win32FileSystem&, const std::string&), Win32FileSystem& files,
-                  const std::string& path) {
-    try {
-        step(files, path);
-    } catch (const Failure& failure) {
-        return failure.number();
-    }
-    return 0;
-}
-
-TEST_CASE("file system: staging, copies, listing, deleting") {
+TEST_CASE("file system: the staging folder's road") {
     Win32FileSystem files;
     const std::string app = files.ApplicationFolder();
     CHECK(files.FolderExists(app));
@@ -59,67 +38,19 @@ TEST_CASE("file system: staging, copies, listing, deleting") {
     GetTempPathW(MAX_PATH, temp);
     const std::string root =
         win32::Utf8(temp) + "wavecrest-fs-" + std::to_string(GetCurrentProcessId());
-    const std::string staging = root + "\\temp";
-
-    CHECK(!files.FolderExists(root));
     files.MakeFolder(root);
-    files.MakeFolder(staging);
-    CHECK(files.FolderExists(staging));
-    CHECK_EQ(FailureNumber([](Win32FileSystem& f, const std::string& p) { f.MakeFolder(p); }, files,
-                           root + "\\no\\such"),
-             int(ERROR_PATH_NOT_FOUND));
-
     const std::string saved = files.CurrentFolder();
-    files.SetCurrentFolder(root);
-    CHECK_EQ(files.CurrentFolder(), root);
-    CHECK_EQ(FailureNumber([](Win32FileSystem& f, const std::string& p) { f.SetCurrentFolder(p); },
-                           files, root + "\\missing"),
-             int(ERROR_FILE_NOT_FOUND));
-    files.SetCurrentFolder(saved);
-
-    // Copies replace an earlier file of the same name and leave nothing else.
-    WriteFileText(root + "\\Song.MP3", "new song");
-    WriteFileText(staging + "\\Song.MP3", "old");
-    files.CopyInto(root + "\\Song.MP3", staging + "\\Song.MP3");
-    CHECK_EQ(ReadFileText(staging + "\\Song.MP3"), std::string("new song"));
-    files.CopyInto(root + "\\Song.MP3", staging + "\\Track 10.mp3");
-    files.CopyInto(root + "\\Song.MP3", staging + "\\track 2.mp3");
-    files.CopyInto(root + "\\Song.MP3", staging + "\\notes.txt");
-    CHECK_EQ(FailureNumber([](Win32FileSystem& f, const std::string& p) { f.CopyInto(p, p + "x"); },
-                           files, root + "\\missing.mp3"),
-             int(ERROR_FILE_NOT_FOUND));
-    WriteFileText(staging + "\\hidden.mp3", "h", FILE_ATTRIBUTE_HIDDEN);
-    WriteFileText(staging + "\\system.mp3", "s", FILE_ATTRIBUTE_SYSTEM);
-    files.MakeFolder(staging + "\\folder.mp3");
-
-    // Hidden and system files and folders are not listed; numbers by value.
-    CHECK_EQ(files.ListFiles(staging),
-             (std::vector<std::string>{"notes.txt", "Song.MP3", "track 2.mp3", "Track 10.mp3"}));
-    CHECK(files.FileExists(staging + "\\notes.txt"));
-    CHECK(!files.FileExists(staging + "\\hidden.mp3"));
-    CHECK(!files.FileExists(staging + "\\system.mp3"));
-    CHECK(!files.FileExists(staging + "\\folder.mp3"));
-    CHECK(!files.FileExists(staging + "\\none.mp3"));
-
-    // Finish: the MP3 files go, letter case ignored; the rest stays.
-    files.DeleteMatching(staging + "\\*.mp3");
-    CHECK_EQ(files.ListFiles(staging), (std::vector<std::string>{"notes.txt"}));
-    CHECK(files.FolderExists(staging + "\\folder.mp3"));
-    files.DeleteMatching(staging + "\\*.mp3"); // no match: nothing to do
-    files.DeleteMatching(root + "\\missing\\*.*");
-    // Delete All.
-    files.DeleteMatching(staging + "\\*.*");
-    CHECK(files.ListFiles(staging).empty());
-    CHECK(files.FolderExists(staging));
-
-    for (const char* name : {"\\hidden.mp3", "\\system.mp3"}) {
-        SetFileAttributesW(Wide(staging + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(Wide(staging + name).c_str());
+    fsroad::Walker walker(files, root, [](const std::string& path) {
+        WriteFileText(path, "h", FILE_ATTRIBUTE_HIDDEN);
+    });
+    for (const fsroad::Row& row : fsroad::kRoad) {
+        INFO(row.step, " ", row.path, " ", row.more);
+        CHECK_EQ(walker.Take(row), std::string(row.gives));
     }
-    RemoveDirectoryW(Wide(staging + "\\folder.mp3").c_str());
-    RemoveDirectoryW(Wide(staging).c_str());
-    DeleteFileW(Wide(root + "\\Song.MP3").c_str());
-    CHECK(RemoveDirectoryW(Wide(root).c_str()));
+    files.SetCurrentFolder(saved);
+    // A system file is left out as a hidden one is.
+    WriteFileText(root + "\\temp\\system.mp3", "s", FILE_ATTRIBUTE_SYSTEM);
+    CHECK(files.ListFiles(root + "\\temp").empty());
 }
 
 constexpr const char* kTestKey = "SOFTWARE\\WavecrestUnit";
