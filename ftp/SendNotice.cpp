@@ -26,11 +26,18 @@ DesktopNotice SuccessNotice(const SendOutcome& outcome) {
     return {SongCount(outcome.sent.size()) + " sent to the show", NameList(outcome.sent), false};
 }
 
+// The client's words for a failure, told to someone who did not type the commands.
+std::string FailureText(const std::string& failure) {
+    const std::string connect = "ftp: connect: ";
+    if (failure.starts_with(connect))
+        return "No connection to the show's server (" + failure.substr(connect.size()) + ").";
+    if (failure.starts_with("ftp: "))
+        return failure.substr(5);
+    return failure.empty() ? "A command of the transfer script failed." : failure;
+}
+
 DesktopNotice FailureNotice(const SendOutcome& outcome) {
-    std::string body = outcome.failure.rfind("ftp: ", 0) == 0 ? outcome.failure.substr(5)
-                                                                : outcome.failure;
-    if (body.empty())
-        body = "A command of the transfer script failed.";
+    std::string body = FailureText(outcome.failure);
     if (!outcome.unsent.empty())
         body += "\nNot sent: " + NameList(outcome.unsent);
     if (!outcome.sent.empty())

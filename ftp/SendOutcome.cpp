@@ -15,14 +15,6 @@ constexpr const char* kEcho = "ftp> ";
 constexpr const char* kNotSent = " was not sent: ";
 constexpr const char* kNotFound = ": File not found";
 
-bool StartsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 bool IsFailureReply(const std::string& line) {
     return line.size() >= 3 && (line[0] == '4' || line[0] == '5') && std::isdigit(static_cast<unsigned char>(line[1])) &&
            std::isdigit(static_cast<unsigned char>(line[2]));
@@ -33,9 +25,9 @@ bool IsFailure(const std::string& line) {
                                           "Invalid command.", "Usage: ", "Error opening script",
                                           "No reply from the server."};
     return IsFailureReply(line) || line.find(kNotSent) != std::string::npos ||
-           EndsWith(line, kNotFound) ||
+           line.ends_with(kNotFound) ||
            std::any_of(std::begin(kStarts), std::end(kStarts),
-                       [&line](const char* start) { return StartsWith(line, start); });
+                       [&line](const char* start) { return line.starts_with(start); });
 }
 
 // The local files a put or mput names; none for any other command.
@@ -59,9 +51,9 @@ std::vector<std::string> SongsOf(const std::string& command) {
 // The local path a per-file failure line names, or an empty text.
 std::string SongFailed(const std::string& line) {
     const auto notSent = line.find(kNotSent);
-    if (StartsWith(line, "ftp: ") && notSent != std::string::npos)
+    if (line.starts_with("ftp: ") && notSent != std::string::npos)
         return line.substr(5, notSent - 5);
-    if (EndsWith(line, kNotFound))
+    if (line.ends_with(kNotFound))
         return line.substr(0, line.size() - std::string(kNotFound).size());
     return {};
 }
@@ -73,7 +65,7 @@ SendOutcome ReadSendOutcome(const std::string& transcript, bool succeeded) {
     std::vector<std::string> songs, unsent, commandSongs;
     std::istringstream lines(transcript);
     for (std::string line; std::getline(lines, line);) {
-        if (StartsWith(line, kEcho)) {
+        if (line.starts_with(kEcho)) {
             commandSongs = SongsOf(line.substr(std::string(kEcho).size()));
             songs.insert(songs.end(), commandSongs.begin(), commandSongs.end());
             continue;

@@ -52,7 +52,7 @@ void SendNoticeTest::notice_data() {
         << QStringList{"a.mp3", "cut.mp3"} << "cut" << "notices"
         << QStringList{failed, "temp/cut.mp3 was not sent", "Not sent: cut.mp3\nSent: a.mp3", open};
     QTest::newRow("server down") << QStringList{"a.mp3", "b.mp3"} << "down" << "notices"
-                                 << QStringList{failed, "connect", "Not sent: a.mp3, b.mp3", open};
+                                 << QStringList{failed, "No connection to the show's server", "Not sent: a.mp3, b.mp3", open};
     QTest::newRow("no service") << QStringList{"a.mp3"} << "up" << "no service" << QStringList{};
     QTest::newRow("no session bus") << QStringList{"a.mp3"} << "up" << "no bus" << QStringList{};
     QTest::newRow("no display") << QStringList{"a.mp3"} << "up" << "no display" << QStringList{};
