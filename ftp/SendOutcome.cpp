@@ -16,14 +16,15 @@ constexpr const char* kNotSent = " was not sent: ";
 constexpr const char* kNotFound = ": File not found";
 
 bool IsFailureReply(const std::string& line) {
-    return line.size() >= 3 && (line[0] == '4' || line[0] == '5') && std::isdigit(static_cast<unsigned char>(line[1])) &&
+    return line.size() >= 3 && (line[0] == '4' || line[0] == '5') &&
+           std::isdigit(static_cast<unsigned char>(line[1])) &&
            std::isdigit(static_cast<unsigned char>(line[2]));
 }
 
 bool IsFailure(const std::string& line) {
-    static const char* const kStarts[] = {"ftp: connect: ", "Login failed.", "Not connected.",
-                                          "Invalid command.", "Usage: ", "Error opening script",
-                                          "No reply from the server."};
+    static const char* const kStarts[] = {
+        "ftp: connect: ", "Login failed.",        "Not connected.",           "Invalid command.",
+        "Usage: ",        "Error opening script", "No reply from the server."};
     return IsFailureReply(line) || line.find(kNotSent) != std::string::npos ||
            line.ends_with(kNotFound) ||
            std::any_of(std::begin(kStarts), std::end(kStarts),

@@ -10,10 +10,10 @@
 namespace ftp {
 
 struct SendOutcome {
-    bool succeeded = false;           // every command of the session succeeded
-    std::vector<std::string> sent;    // file names, as the user staged them
+    bool succeeded = false;        // every command of the session succeeded
+    std::vector<std::string> sent; // file names, as the user staged them
     std::vector<std::string> unsent;
-    std::string failure;              // the first failure, in the client's words
+    std::string failure; // the first failure, in the client's words
 };
 
 SendOutcome ReadSendOutcome(const std::string& transcript, bool succeeded);

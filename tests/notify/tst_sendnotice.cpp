@@ -42,6 +42,7 @@ void SendNoticeTest::notice_data() {
     QTest::addColumn<QStringList>("shown"); // parts of the notice; empty: no notice
     const QString failed = "Sending the songs to the show failed";
     const QString open = "The transcript window is open";
+    // clang-format off
     QTest::newRow("two songs")
         << QStringList{"Intro.mp3", "Rock & Roll.mp3"} << "up" << "notices"
         << QStringList{"2 songs sent to the show\n\nIntro.mp3, Rock &amp; Roll.mp3"};
@@ -52,10 +53,12 @@ void SendNoticeTest::notice_data() {
         << QStringList{"a.mp3", "cut.mp3"} << "cut" << "notices"
         << QStringList{failed, "temp/cut.mp3 was not sent", "Not sent: cut.mp3\nSent: a.mp3", open};
     QTest::newRow("server down") << QStringList{"a.mp3", "b.mp3"} << "down" << "notices"
-                                 << QStringList{failed, "No connection to the show's server", "Not sent: a.mp3, b.mp3", open};
+                                 << QStringList{failed, "No connection to the show's server",
+                                                "Not sent: a.mp3, b.mp3", open};
     QTest::newRow("no service") << QStringList{"a.mp3"} << "up" << "no service" << QStringList{};
     QTest::newRow("no session bus") << QStringList{"a.mp3"} << "up" << "no bus" << QStringList{};
     QTest::newRow("no display") << QStringList{"a.mp3"} << "up" << "no display" << QStringList{};
+    // clang-format on
 }
 
 void SendNoticeTest::notice() {
@@ -90,8 +93,10 @@ void SendNoticeTest::notice() {
     }
     QFile script(folder.filePath("sendfiles.ftps"));
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(QString("open 127.0.0.1 %1\n%2\n%3\nbinary\nprompt\nmput temp/*.mp3\nbye\n")
-                     .arg(port).arg(FtpServerFixture::kUser, FtpServerFixture::kPassword).toUtf8());
+    script.write(
+        QString("open 127.0.0.1 %1\n%2\n%3\nbinary\nprompt\nmput temp/*.mp3\nbye\n")
+            .arg(QString::number(port), FtpServerFixture::kUser, FtpServerFixture::kPassword)
+            .toUtf8());
     script.close();
 
     QProcessEnvironment environment = display.environment();
