@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Client.h"
+#include "SendNotice.h"
 #include "TranscriptWindow.h"
 #include "platform/ProcessStarter.h"
 
@@ -40,7 +41,12 @@ int RunWithWindow(int argc, char** argv, ftp::WindowMode mode) {
         status = ftp::RunClient(Arguments(argc, argv), transcript);
         finished = true;
         QMetaObject::invokeMethod(
-            &window, [&window, &status] { window.Finish(status == 0); }, Qt::QueuedConnection);
+            &window,
+            [&window, &status, &transcript] {
+                ftp::ShowDesktopNotice(ftp::SendNoticeFor(transcript.Text(), status == 0));
+                window.Finish(status == 0);
+            },
+            Qt::QueuedConnection);
     });
     application.exec();
     if (!finished) // closed by the user while sending: end here, as a console would

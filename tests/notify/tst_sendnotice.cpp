@@ -1,0 +1,126 @@
+// A send started as the uploader starts it (window state 2, on a display),
+// its notice read where a desktop's notification service gets it.
+#include <QDBusConnection>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+#include "ftp/FtpServerFixture.h"
+#include "support/XvfbDisplay.h"
+
+// The desktop's notification service: records each notice it is asked to show.
+class NoticeRecorder : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList notices; // title, a blank line, the body
+public Q_SLOTS:
+    QStringList GetCapabilities() { return {"body", "body-markup"}; }
+    uint Notify(const QString&, uint, const QString&, const QString& title, const QString& body,
+                const QStringList&, const QVariantMap&, int) {
+        notices << title + "\n\n" + body;
+        return uint(notices.size());
+    }
+};
+
+// A process ended with the case, whatever its result.
+struct OwnProcess : QProcess {
+    ~OwnProcess() override { kill(), waitForFinished(5000); }
+};
+
+class SendNoticeTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void notice_data();
+    void notice();
+};
+
+void SendNoticeTest::notice_data() {
+    QTest::addColumn<QStringList>("songs");
+    QTest::addColumn<QString>("server");    // up, cut (cuts off cut.mp3), down
+    QTest::addColumn<QString>("desktop");   // notices, no service, no bus, no display
+    QTest::addColumn<QStringList>("shown"); // parts of the notice; empty: no notice
+    const QString failed = "Sending the songs to the show failed";
+    const QString open = "The transcript window is open";
+    // clang-format off
+    QTest::newRow("two songs")
+        << QStringList{"Intro.mp3", "Rock & Roll.mp3"} << "up" << "notices"
+        << QStringList{"2 songs sent to the show\n\nIntro.mp3, Rock &amp; Roll.mp3"};
+    QTest::newRow("five songs, names counted past three")
+        << QStringList{"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"} << "up" << "notices"
+        << QStringList{"5 songs sent to the show\n\na.mp3, b.mp3, c.mp3 and 2 more"};
+    QTest::newRow("one transfer cut off")
+        << QStringList{"a.mp3", "cut.mp3"} << "cut" << "notices"
+        << QStringList{failed, "temp/cut.mp3 was not sent", "Not sent: cut.mp3\nSent: a.mp3", open};
+    QTest::newRow("server down") << QStringList{"a.mp3", "b.mp3"} << "down" << "notices"
+                                 << QStringList{failed, "No connection to the show's server",
+                                                "Not sent: a.mp3, b.mp3", open};
+    QTest::newRow("no service") << QStringList{"a.mp3"} << "up" << "no service" << QStringList{};
+    QTest::newRow("no session bus") << QStringList{"a.mp3"} << "up" << "no bus" << QStringList{};
+    QTest::newRow("no display") << QStringList{"a.mp3"} << "up" << "no display" << QStringList{};
+    // clang-format on
+}
+
+void SendNoticeTest::notice() {
+    QFETCH(QStringList, songs);
+    QFETCH(QString, server);
+    QFETCH(QString, desktop);
+    QFETCH(QStringList, shown);
+    XvfbDisplay display;
+    if (!display.isRunning())
+        QSKIP("Xvfb or xdotool missing");
+    OwnProcess busDaemon; // a session bus of this case alone
+    busDaemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(busDaemon.waitForReadyRead(10000));
+    const QString busAddress = QString::fromUtf8(busDaemon.readLine().trimmed());
+    NoticeRecorder recorder;
+    auto bus = QDBusConnection::connectToBus(busAddress, QTest::currentDataTag());
+    QVERIFY(desktop == "no service" ||
+            (bus.registerService("org.freedesktop.Notifications") &&
+             bus.registerObject("/org/freedesktop/Notifications", &recorder,
+                                QDBusConnection::ExportAllSlots)));
+
+    FtpServerFixture ftpServer("cut");
+    QTcpServer closed; // a port nobody answers on
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const int port = server == "down" ? closed.serverPort() : ftpServer.port();
+    closed.close();
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir("temp"));
+    for (const QString& song : songs) {
+        QFile file(folder.filePath("temp/" + song));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(300000, 'x')) > 0);
+    }
+    QFile script(folder.filePath("sendfiles.ftps"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(
+        QString("open 127.0.0.1 %1\n%2\n%3\nbinary\nprompt\nmput temp/*.mp3\nbye\n")
+            .arg(QString::number(port), FtpServerFixture::kUser, FtpServerFixture::kPassword)
+            .toUtf8());
+    script.close();
+
+    QProcessEnvironment environment = display.environment();
+    environment.insert("WAVECREST_SHOW_WINDOW", "2");
+    environment.insert("DBUS_SESSION_BUS_ADDRESS",
+                       desktop == "no bus" ? "unix:path=" + folder.filePath("none") : busAddress);
+    if (desktop == "no display")
+        environment.remove("DISPLAY");
+    OwnProcess client;
+    client.setProcessEnvironment(environment);
+    client.setWorkingDirectory(folder.path());
+    QSignalSpy ended(&client, &QProcess::finished);
+    client.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe", {"-s:sendfiles.ftps"});
+    if (server == "up") { // the window goes as before, with or without a notice
+        QVERIFY(ended.wait(30000));
+        QCOMPARE(client.exitCode(), 0);
+    } else { // the notice comes while the window stays for the user
+        QTRY_VERIFY_WITH_TIMEOUT(!recorder.notices.isEmpty(), 30000);
+        QCOMPARE(client.state(), QProcess::Running);
+    }
+    QCOMPARE(recorder.notices.size(), shown.isEmpty() ? 0 : 1);
+    for (const QString& part : shown)
+        QVERIFY2(recorder.notices.first().contains(part), qPrintable(recorder.notices.first()));
+}
+
+QTEST_MAIN(SendNoticeTest)
+#include "tst_sendnotice.moc"
