@@ -10,7 +10,6 @@
 #include "fakes/FakeProcessStarter.h"
 #include "platform/Paths.h"
 #include "platform/Failure.h"
-#include "platform/ProcessStarter.h"
 #include "platform/Services.h"
 #include "platform/posix/RegFileRegistry.h"
 
@@ -214,21 +213,6 @@ private Q_SLOTS:
         QCOMPARE(registry.opens, registry.closes);
         QCOMPARE(messageBox.shown.size(), 1u);
         QCOMPARE(processes.started.size(), 1u);
-    }
-
-    // The file the build writes beside the program names a program that is
-    // there, or nothing.
-    void builtRegistryFileNamesAnExistingProgram() {
-        const QByteArray bin = qgetenv("WAVECREST_BIN");
-        if (bin.isEmpty())
-            QSKIP("WAVECREST_BIN is not set");
-        RegFileRegistry registry(bin.toStdString() + "/wavecrest.reg");
-        std::string program;
-        using dialogs::kMsinfoKey;
-        if (!dialogs::GetKeyValue(registry, kHKeyLocalMachine, kMsinfoKey, "PATH", program))
-            QSKIP("no system information program was found when building");
-        const auto words = SplitCommandLine(program);
-        QVERIFY2(QFileInfo(QString::fromStdString(words.at(0))).isExecutable(), program.c_str());
     }
 
 private:
