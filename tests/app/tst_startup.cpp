@@ -69,7 +69,7 @@ private Q_SLOTS:
         QFETCH(QStringList, windows);
         QFETCH(QString, message);
         QFETCH(QString, title);
-        for (const QString& prefix : {"-", "/"}) {
+        for (const char* prefix : {"-", "/"}) {
             commandLine.reads = 0;
             messages.shown.clear();
             commandLine.text = (text.startsWith('-') ? prefix + text.mid(1) : text).toStdString();

@@ -50,7 +50,7 @@ private Q_SLOTS:
     void busyFromNavigateUntilLoaded() {
         QWidget host;
         std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
-        for (const QString& blank : {"", "   "}) {
+        for (const char* blank : {"", "   "}) {
             browser->Navigate(blank);
             QVERIFY(!browser->Busy());
         }
