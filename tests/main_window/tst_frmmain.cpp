@@ -143,7 +143,8 @@ private Q_SLOTS:
         QTest::newRow("StopChat") << "StopChat" << "chat Stop" << "Chat page" << false << true;
         QTest::newRow("StopPlay") << "StopPlay" << "player Stop" << "Chat page" << true << false;
         QTest::newRow("RefreshChat") << "RefreshChat" << "chat Refresh" << "Form1" << true << true;
-        QTest::newRow("RefreshPlay") << "RefreshPlay" << "player Refresh" << "Form1" << true << true;
+        QTest::newRow("RefreshPlay")
+            << "RefreshPlay" << "player Refresh" << "Form1" << true << true;
     }
 
     void paneButtons() {
