@@ -37,10 +37,7 @@ private Q_SLOTS:
     void init() {
         messages = FakeMsgBox();
         shell = FakeShell();
-        platform::Services fakes;
-        fakes.messageBox = &messages;
-        fakes.shell = &shell;
-        platform::install(fakes);
+        platform::install({.messageBox = &messages, .shell = &shell});
         platform::LoadedWindows::setEndProgram([] {});
     }
 
@@ -60,23 +57,20 @@ private Q_SLOTS:
         QCOMPARE(window.windowHandle()->title(), QString("Help"));
         QCOMPARE(window.geometry(), QRect(184, 250, 348, 263)); // client area, 15 twips a pixel
         QCOMPARE(window.minimumSize(), window.maximumSize());   // fixed frame
-        QVERIFY(!(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!(window.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(window.windowType(), Qt::Tool); // no task bar button
         QCOMPARE(window.OKButton->text(), QString("OK"));
         QCOMPARE(window.OKButton->geometry(), QRect(16, 8, 81, 25));
         QCOMPARE(window.Text1->geometry(), QRect(16, 40, 313, 209));
         QCOMPARE(window.Command1->text(), QString("Click Here for the online help page."));
         QCOMPARE(window.Command1->geometry(), QRect(112, 8, 217, 25));
-    }
-
-    void helpTextIsLockedButSelectable() {
-        platform::FormSlot<FrmHelp> help;
-        TextBox* box = help.Show().Text1;
+        // Locked but selectable; long lines wrap instead of scrolling.
+        TextBox* box = window.Text1;
         QTest::keyClicks(box, "typed");
         QCOMPARE(box->Text(), kExpectedHelpText);
         box->selectAll();
         QCOMPARE(box->textCursor().selectedText().size(), box->toPlainText().size());
-        QVERIFY(!box->horizontalScrollBar()->isVisible()); // long lines wrap instead
+        QVERIFY(!box->horizontalScrollBar()->isVisible());
     }
 
     void onlineHelpButton_data() {
@@ -90,10 +84,8 @@ private Q_SLOTS:
     void onlineHelpButton() {
         QFETCH(bool, withBrowser);
         QFETCH(bool, byEnter);
-        platform::Services noBrowser;
-        noBrowser.messageBox = &messages; // the base shell opens nothing
-        if (!withBrowser)
-            platform::install(noBrowser);
+        if (!withBrowser) // the base shell opens nothing
+            platform::install({.messageBox = &messages});
         platform::FormSlot<FrmHelp> help;
         FrmHelp& window = help.Show();
         window.Command1->setFocus();
@@ -125,14 +117,13 @@ private Q_SLOTS:
         first.Text1->setFocus();
         QTest::keyClick(first.Text1, Qt::Key_Return);
         QVERIFY(help.isLoaded());
-        if (how == "OK")
-            QTest::mouseClick(first.OKButton, Qt::LeftButton);
-        else if (how == "Enter") {
-            first.OKButton->setFocus();
-            QTest::keyClick(first.OKButton, Qt::Key_Return);
-        }
-        else
+        first.OKButton->setFocus();
+        if (how == "close box")
             first.close();
+        else if (how == "OK")
+            QTest::mouseClick(first.OKButton, Qt::LeftButton);
+        else
+            QTest::keyClick(first.OKButton, Qt::Key_Return);
         QVERIFY(!help.isLoaded());
         QVERIFY(QTest::qWaitForWindowActive(&help.Show()));
         QCOMPARE(QApplication::focusWidget(), help.window()->OKButton);

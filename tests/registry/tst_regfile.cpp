@@ -79,27 +79,20 @@ private Q_SLOTS:
         QTest::newRow("text keeps its terminating zero")
             << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\"" << "PATH" << 1u
             << Sz("C:\\Tools\\msinfo32.exe") << both;
-        QTest::newRow("escaped quote")
-            << "\"Q\"=\"say \\\"hi\\\"\"" << "Q" << 1u << Sz("say \"hi\"") << both;
-        QTest::newRow("other escapes stay as written")
-            << "\"E\"=\"a\\nb\"" << "E" << 1u << Sz("a\\nb") << both;
-        QTest::newRow("empty text") << "\"E\"=\"\"" << "E" << 1u << Sz("") << both;
+        QTest::newRow("escaped quote; other escapes stay as written")
+            << "\"Q\"=\"say \\\"hi\\\" a\\nb\"" << "Q" << 1u << Sz("say \"hi\" a\\nb") << both;
         QTest::newRow("non-ASCII text comes back as UTF-8")
             << QString::fromUtf8("\"U\"=\"Grüße €\"") << "U" << 1u << Sz("Grüße €") << both;
-        QTest::newRow("default value") << "@=\"deflt\"" << "" << 1u << Sz("deflt") << both;
-        QTest::newRow("escaped value name")
-            << "\"a\\\"b\\\\c\"=\"x\"" << "a\"b\\c" << 1u << Sz("x") << both;
-        QTest::newRow("blanks around =")
-            << "  \"S\" \t=  \"x\"  ; note" << "S" << 1u << Sz("x") << both;
+        QTest::newRow("default value") << "@=\"\"" << "" << 1u << Sz("") << both;
+        QTest::newRow("escaped value name, blanks around =")
+            << " \"a\\\"b\\\\c\" \t=  \"x\"  ; note" << "a\"b\\c" << 1u << Sz("x") << both;
         QTest::newRow("dword least significant byte first")
             << "\"D\"=dword:00010203" << "D" << 4u << Bytes({3, 2, 1, 0}) << both;
         QTest::newRow("dword with fewer digits")
             << "\"D\"=dword:ff" << "D" << 4u << Bytes({0xff, 0, 0, 0}) << both;
-        QTest::newRow("binary")
-            << "\"B\"=hex:de,AD, be,ef" << "B" << 3u << Bytes({0xde, 0xad, 0xbe, 0xef}) << both;
         QTest::newRow("binary over continuation lines")
-            << "\"B\"=hex:01,02,\\\r\n  03,04,\\\r\n\t05" << "B" << 3u << Bytes({1, 2, 3, 4, 5})
-            << both;
+            << "\"B\"=hex:de,AD, be,\\\r\n  03,\\\r\n\t05" << "B" << 3u
+            << Bytes({0xde, 0xad, 0xbe, 3, 5}) << both;
         QTest::newRow("empty binary") << "\"B\"=hex:" << "B" << 3u << QByteArray() << both;
         QTest::newRow("typed bytes") << "\"Q\"=hex(b):01,00,00,00,00,00,00,00" << "Q" << 11u
                                      << Bytes({1, 0, 0, 0, 0, 0, 0, 0}) << both;
@@ -165,16 +158,14 @@ private Q_SLOTS:
             setrlimit(RLIMIT_AS, &limit);
             alarm(20);
             try {
-                const bool read = ReadValue(file, deepKey, "X").data == Sz("1");
-                _exit(read && KeyExists(file, "SOFTWARE\\k") ? 0 : 1);
+                _exit(ReadValue(file, deepKey, "X").data == Sz("1") ? 0 : 1);
             } catch (...) { // out of memory
                 _exit(2);
             }
         }
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0,
-                 "the deep key was not read within the bounds");
+        QVERIFY2(WIFEXITED(status) && !WEXITSTATUS(status), "the deep key was not read in bounds");
     }
 
     void deletions() {
@@ -216,10 +207,8 @@ private Q_SLOTS:
         QTest::newRow("two commas") << "\"X\"=hex:01,,02";
         QTest::newRow("blank before comma") << "\"X\"=hex:01 ,02";
         QTest::newRow("type word in capitals") << "\"X\"=DWORD:1";
-        QTest::newRow("hex in capitals") << "\"X\"=HEX(2):00";
         QTest::newRow("type unclosed") << "\"X\"=hex(2:00";
         QTest::newRow("unknown data") << "\"X\"=str:\"abc\"";
-        QTest::newRow("bare word") << "X=abc";
         QTest::newRow("NUL and control bytes") << QString::fromLatin1("\"X\0\x01\"=\x7f", 7);
     }
     void malformedLinesAreSkipped() {
@@ -282,7 +271,6 @@ private Q_SLOTS:
                  kErrorFileNotFound);
         QCOMPARE(key, RegKey(0));
         QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, 0x2003F, &key), kErrorAccessDenied);
-        QCOMPARE(registry.OpenKey(kHKeyLocalMachine, kKey, 0, 0x20006, &key), kErrorAccessDenied);
         QCOMPARE(registry.OpenKey(RegKey(0x1234), kKey, 0, kKeyRead, &key), kErrorInvalidHandle);
         const auto signExtended = static_cast<RegKey>(std::intptr_t(std::int32_t(0x80000002u)));
         QCOMPARE(registry.OpenKey(signExtended, kKey, 0, kKeyRead, &key), kErrorSuccess);

@@ -65,7 +65,9 @@ class StationTest(unittest.TestCase):
         with urllib.request.urlopen(request, timeout=20) as reply:
             return reply.status, reply.headers, reply.read()
 
-    def test_a_listener_session_and_a_clean_stop(self):
+    def test_a_listener_session_on_loopback_only_and_a_clean_stop(self):
+        for port in (self.http_port, self.ftp_port):
+            self.assertEqual(listening_addresses(port), {"127.0.0.1"})
         for path, landmark in PAGES.items():
             with self.subTest(page=path):
                 self.assertIn(landmark, self.get(path)[2].decode("utf-8"))
@@ -77,6 +79,7 @@ class StationTest(unittest.TestCase):
         with ftplib.FTP() as connection:
             connection.connect("127.0.0.1", self.ftp_port, timeout=20)
             connection.login("listener", "request")
+            self.assertIn("(127,0,0,1,", connection.sendcmd("PASV"))
             connection.storbinary("STOR first song.mp3", io.BytesIO(song))
         self.assertIn("first song.mp3", self.get("/")[2].decode("utf-8"))
         with open(os.path.join(self.songs, "first song.mp3"), "rb") as received:
@@ -85,15 +88,6 @@ class StationTest(unittest.TestCase):
         self.assertEqual(self.process.wait(20), 0)
         self.assertEqual(listening_addresses(self.http_port) | listening_addresses(self.ftp_port),
                          set())
-
-    def test_it_listens_on_loopback_only(self):
-        for port in (self.http_port, self.ftp_port):
-            with self.subTest(port=port):
-                self.assertEqual(listening_addresses(port), {"127.0.0.1"})
-        with ftplib.FTP() as connection:
-            connection.connect("127.0.0.1", self.ftp_port, timeout=20)
-            connection.login("listener", "request")
-            self.assertIn("(127,0,0,1,", connection.sendcmd("PASV"))
 
     def test_the_stream_answers_byte_ranges(self):
         whole = self.get("/Wavecrest/stream.wav")[2]
