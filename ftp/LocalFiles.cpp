@@ -58,8 +58,7 @@ LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards) {
         return matches;
     }
     if (!wildcards || !HasWildcards(namePattern)) {
-        if (fs::is_regular_file(path, error))
-            matches.paths.push_back(path);
+        matches.paths.push_back(path); // sending it tells when it is not there
         return matches;
     }
     for (fs::directory_iterator end; !error && it != end; it.increment(error)) {

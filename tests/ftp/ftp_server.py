@@ -3,7 +3,8 @@
 
 Ends by itself after --lifetime seconds, so no test leaves it behind.
 With --drop-name, a STOR of a file whose name holds that text has its
-control and data connections cut after the first block of data.
+control and data connections cut after the first block of data. With
+--refuse-passive, PASV and EPSV are refused, as behind some firewalls.
 """
 import argparse
 import logging
@@ -37,6 +38,7 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--drop-name", default="")
+    parser.add_argument("--refuse-passive", action="store_true")
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
 
@@ -47,6 +49,9 @@ def main():
     handler.banner = "Test server ready."
     handler.dtp_handler = make_dropping_dtp(args.drop_name)
     handler.passive_ports = None
+    if args.refuse_passive:
+        refuse = lambda self, line: self.respond("502 Passive mode not allowed.")
+        handler.ftp_PASV = handler.ftp_EPSV = refuse
 
     quiet = logging.getLogger("pyftpdlib")
     quiet.setLevel(logging.WARNING)

@@ -2,6 +2,7 @@
 // installed script, logins, prompts, transfer types, failures and the
 // transcript. Each test runs the built ftp.exe as a user's script would.
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -183,31 +184,118 @@ private Q_SLOTS:
         QVERIFY2(acceptedOnServer.contains(arrived), arrived.constData());
     }
 
-    // A failed or unknown command is reported and the script goes on; the
-    // exit status tells that something failed.
-    void failuresDoNotStopTheScript_data() {
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("missing local file") << "put temp/missing.mp3"
-                                            << "File not found";
-        QTest::newRow("unknown command") << "frobnicate now"
-                                         << "Invalid command.";
-        QTest::newRow("missing remote folder") << "cd nowhere"
-                                               << "550 ";
-        QTest::newRow("refused literal") << "literal XYZZY"
-                                         << "500 ";
+    // Scripts as a user's road: files staged and on the server before, what
+    // the server and the local folder hold after, the status and one line
+    // the user reads. %L stands for the login lines; the password must never
+    // show. A failed command is reported and the script goes on.
+    void scripts_data() {
+        QTest::addColumn<QStringList>("switches");
+        QTest::addColumn<QStringList>("staged");       // local "path=content"
+        QTest::addColumn<QStringList>("remoteBefore"); // "path=content"
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("remoteAfter"); // the whole server tree
+        QTest::addColumn<QStringList>("localAfter");  // among the local files
+        QTest::addColumn<QString>("said");
+        const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"};
+        const QStringList sentTwo{"a.mp3=A", "b.mp3=B"};
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name) << QStringList{}; };
+        row("unknown command") << two << none << "%L\nfrobnicate\nmput temp/*\n" << 1 << sentTwo
+                               << none << "Invalid command.";
+        row("missing remote folder") << two << none << "%L\ncd nowhere\nmput temp/*\n" << 1
+                                     << sentTwo << none << "550 ";
+        row("refused literal, pasv harmless")
+            << two << none << "%L\nliteral XYZZY\nquote pasv\nmput temp/*\n" << 1 << sentTwo
+            << none << "500 ";
+        row("backslash is part of a found name")
+            << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none
+            << "%L\nmput temp\\*.mp3\n" << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"} << none
+            << "ftp> mput temp\\*.mp3";
+        row("control character fails alone")
+            << QStringList{"temp/a\tb.mp3=T", "temp/c\nd.mp3=N", "temp/e.mp3=E"} << none
+            << "%L\nmput temp/*.mp3\n" << 1 << QStringList{"e.mp3=E"} << none
+            << "ftp: temp/a\\tb.mp3 was not sent: the name holds a control character";
+        row("hidden and temporary files stay") << QStringList{"temp/.s.mp3=H", "temp/.x.mp3.partQ1w2e3", "temp/s.mp3=S"}
+                                  << none << "%L\nmput temp/*.mp3\n" << 0
+                                  << QStringList{"s.mp3=S"} << none << "";
+        row("empty staging folder") << none << none << "%L\nmput temp/*.mp3\n" << 0 << none
+                                    << none << "";
+        row("missing folder") << two << none << "%L\nmput nowhere/*.mp3\nmput temp/a.mp3\n" << 1
+                              << QStringList{"a.mp3=A"} << none << "cannot read the folder";
+        row("folder that is a file") << QStringList{"afile=x"} << none
+                                     << "%L\nmput afile/*.mp3\n" << 1 << none << none
+                                     << "cannot read the folder";
+        row("bad port") << two << none << "open 127.0.0.1 99999\n%U\n%P\nmput temp/*\n" << 1
+                        << none << none << "Invalid port";
+        row("no host") << two << none << "open\n\n%U\n%P\nmput temp/*\n" << 1 << none << none
+                       << "Usage: open";
+        row("extra word") << two << none << "open 127.0.0.1 21 x\n%U\n%P\nls\n" << 1 << none
+                          << none << "Usage: open";
+        row("already connected") << two << none << "%L\nopen 127.0.0.1 %1\n%U\n%P\nmput temp/*\n" << 1 << sentTwo
+                                 << none << "Already connected";
+        QTest::newRow("debug masks any case of PASS")
+            << QStringList{"-d"} << two << none << "%L\nquote pAsS %P\nput temp/a.mp3\n" << 1
+            << QStringList{"a.mp3=A"} << none << "---> PASS ****";
+        row("over-long command line") << two << none
+                                      << "%L\nquote " + QString(5000, 'x') + "\nput temp/a.mp3\n"
+                                      << 1 << QStringList{"a.mp3=A"} << none
+                                      << "Command line too long";
+        row("prefixes") << two << none << "%L\nasc\nbin\nha\nquo NOOP\nlit NOOP\nmput temp/*\ndi\ndisc\n" << 1 << sentTwo
+                        << none << "Ambiguous command.";
+        row("arguments on the next lines")
+            << two << none << "%L\nput\ntemp/a.mp3\nx.mp3\nrename\nx.mp3\ny.mp3\nappend\ntemp/b.mp3\ny.mp3\n"
+            << 0 << QStringList{"y.mp3=AB"} << none << "From name x.mp3";
+        row("get, recv and mget") << none << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
+                                  << "%L\nbinary\nget r/1.mp3\nrecv r/2.mp3 temp\\b.mp3\n"
+                                     "mget r/*.mp3\nget nothere.mp3\n"
+                                  << 1 << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
+                                  << QStringList{"1.mp3=1", "2.mp3=2", "temp/b.mp3=2"}
+                                  << "ftp: nothere.mp3 was not received";
+        row("remote housekeeping")
+            << none << QStringList{"d/x=1", "d/y=2", "e/z=3", "f=4"}
+            << "%L\nmdelete d/*\nrmdir d\ndelete f\nmkdir g\nls e e.txt\ndir . all.txt\n"
+               "mls e d x.txt\nremotehelp\nstatus\nbell\ntrace\nglob\n"
+            << 1 << QStringList{"e/z=3"} << QStringList{"e.txt=z\n"} << "Connected to 127.0.0.1.";
+        QTest::newRow("-n with quote USER and PASS")
+            << QStringList{"-n"} << two << none
+            << "open 127.0.0.1 %1\nquote USER %U\nquote PASS %P\nprompt\nmput temp/*\n" << 0 << sentTwo
+            << none << "230 ";
+        QTest::newRow("-g takes wildcards literally")
+            << QStringList{"-g"} << two << none << "%L\nmput temp/*.mp3\n" << 1 << none
+            << none << "temp/*.mp3: File not found";
+        QTest::newRow("tuning switches accepted")
+            << QStringList{"-x:8192", "-r:8192", "-b:4", "-w:65535", "-a"} << two << none
+            << "%L\nmput temp/*\n" << 0 << sentTwo << none << "";
+        row("no local commands") << two << none << "%L\n!rm -r temp\nmput temp/*\n" << 1
+                                 << sentTwo << none << "not run by this client";
     }
-    void failuresDoNotStopTheScript() {
-        QFETCH(QString, failing);
-        QFETCH(QString, report);
+    void scripts() {
+        QFETCH(QStringList, switches);
+        QFETCH(QStringList, staged);
+        QFETCH(QStringList, remoteBefore);
+        QFETCH(QString, script);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, remoteAfter);
+        QFETCH(QStringList, localAfter);
+        QFETCH(QString, said);
         FtpServerFixture server;
-        WriteFile(app_.filePath("temp/song.mp3"), RandomBytes(1000));
-        const ClientRun run = RunScript(LoginLines(server) + "binary\n" + failing +
-                                        "\nquote pasv\nput temp/song.mp3\nbye\n");
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.transcript.contains(report), qPrintable(run.transcript));
-        QCOMPARE(server.remoteFile("song.mp3"), RandomBytes(1000));
-        QVERIFY(run.transcript.contains("221 "));
+        for (const auto& file : staged)
+            WriteFile(app_.filePath(file.section('=', 0, 0)), file.section('=', 1).toUtf8());
+        for (const auto& file : remoteBefore)
+            WriteFile(server.home() + "/" + file.section('=', 0, 0), file.section('=', 1).toUtf8());
+        script.replace("%L", "open 127.0.0.1 %1\n%U\n%P\nprompt").replace("%1", QString::number(server.port()));
+        script.replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
+
+        const ClientRun run = RunScript(script + "bye\n", switches);
+
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.transcript));
+        QVERIFY2(run.transcript.contains(said), qPrintable(run.transcript));
+        QVERIFY(!run.transcript.contains(FtpServerFixture::kPassword));
+        QCOMPARE(server.tree(), remoteAfter);
+        const QStringList local = FileTree(app_.path());
+        for (const auto& file : localAfter)
+            QVERIFY2(local.contains(file), qPrintable(local.join(", ")));
+        QVERIFY(local.filter(".part").size() == staged.filter(".part").size());
     }
 
     // The server cuts the connection in the middle of a file: that file is
@@ -227,10 +315,45 @@ private Q_SLOTS:
         QCOMPARE(server.remoteFile("z.mp3"), RandomBytes(3000));
     }
 
-    void missingScriptFails() {
-        const ClientRun run = RunClient(app_.path(), {"-s:nothere.ftps"});
+    // Two clients sending from one staging folder take turns: the second
+    // waits, and says so, while the first is still at its mput question.
+    void clientsOfOneFolderTakeTurns() {
+        FtpServerFixture server;
+        WriteFile(app_.filePath("temp/a.mp3"), "A");
+        QProcess first;
+        first.setWorkingDirectory(app_.path());
+        first.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe",
+                    {"127.0.0.1", QString::number(server.port())});
+        first.write(QString("%1\n%2\nmput temp/*.mp3\n")
+                        .arg(FtpServerFixture::kUser, FtpServerFixture::kPassword)
+                        .toUtf8());
+        QString asked;
+        QTRY_VERIFY_WITH_TIMEOUT((asked += first.readAll()).contains("mput temp/a.mp3?"), 30000);
+        QProcess second;
+        second.setWorkingDirectory(app_.path());
+        second.setProcessChannelMode(QProcess::MergedChannels);
+        WriteFile(app_.filePath("second.ftps"), InstalledScriptFor(server).toUtf8());
+        second.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe", {"-s:second.ftps"});
+        QString said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += second.readAll()).contains("Waiting for another"), 30000);
+        QVERIFY(!server.hasRemoteFile("a.mp3"));
+        first.write("n\nbye\n");
+        first.closeWriteChannel();
+        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(server.remoteFile("a.mp3"), QByteArray("A"));
+    }
+
+    void scriptThatCannotBeReadFails_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing") << "nothere.ftps";
+        QTest::newRow("a folder") << "temp";
+    }
+    void scriptThatCannotBeReadFails() {
+        QFETCH(QString, path);
+        const ClientRun run = RunClient(app_.path(), {"-s:" + path});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.transcript.contains("Error opening script file nothere.ftps."));
+        QVERIFY(run.transcript.contains("Error opening script file " + path + "."));
     }
 
     // Commands from standard input, and the host given on the command line.
