@@ -51,6 +51,11 @@ std::string RemoteBaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A line break inside would end the command early and start another.
+bool HoldsLineBreak(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
 std::optional<int> ParsePort(const std::string& text) {
     char* end = nullptr;
     const long port = std::strtol(text.c_str(), &end, 10);
@@ -345,6 +350,10 @@ bool Interpreter::User(const Words& words, const std::string&) {
 bool Interpreter::Login(const std::string& user, const std::string& password) {
     std::string error;
     remoteFolders_.clear();
+    if (HoldsLineBreak(user) || HoldsLineBreak(password)) {
+        transcript_.Line("Login failed: the name or password holds a line break.");
+        return false;
+    }
     if (connection_.Open(host_, port_, user, password, error)) {
         user_ = user;
         password_ = password;
@@ -373,6 +382,10 @@ bool Interpreter::Reconnect() {
 }
 
 bool Interpreter::SendCommand(const std::string& command) {
+    if (HoldsLineBreak(command)) {
+        transcript_.Line("ftp: a command cannot hold a line break; not sent.");
+        return false;
+    }
     std::string error;
     const int reply = connection_.Send(command, error);
     if (reply == 0)

@@ -266,6 +266,10 @@ private Q_SLOTS:
         QTest::newRow("tuning switches accepted")
             << QStringList{"-x:8192", "-r:8192", "-b:4", "-w:65535", "-a"} << two << none
             << "%L\nmput temp/*\n" << 0 << sentTwo << none << "";
+        row("passive refused: active mode") << two << QStringList{"r.mp3=R"}
+                                            << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n" << 0
+                                            << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"}
+                                            << QStringList{"temp/r.mp3=R"} << "using active mode";
         row("no local commands") << two << none << "%L\n!rm -r temp\nmput temp/*\n" << 1
                                  << sentTwo << none << "not run by this client";
     }
@@ -278,7 +282,8 @@ private Q_SLOTS:
         QFETCH(QStringList, remoteAfter);
         QFETCH(QStringList, localAfter);
         QFETCH(QString, said);
-        FtpServerFixture server;
+        const bool refusePassive = QString(QTest::currentDataTag()).startsWith("passive refused");
+        FtpServerFixture server(refusePassive ? "-refuse-passive" : "");
         for (const auto& file : staged)
             WriteFile(app_.filePath(file.section('=', 0, 0)), file.section('=', 1).toUtf8());
         for (const auto& file : remoteBefore)
