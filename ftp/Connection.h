@@ -32,6 +32,10 @@ public:
 
     virtual ~Connection() = default;
     virtual void SetListeners(Listeners listeners) = 0;
+    // From the next Open on: explicit TLS (AUTH TLS) before the login and
+    // on every data connection, the server's certificate checked against
+    // `caFile`, or the system's store when empty. No TLS, no session.
+    virtual void RequireTls(const std::string& caFile) = 0;
     // Connects to host:port and logs in; false with a reason on failure.
     virtual bool Open(const std::string& host, int port, const std::string& user,
                       const std::string& password, std::string& error) = 0;

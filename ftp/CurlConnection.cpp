@@ -232,6 +232,11 @@ void CurlConnection::SetListeners(Listeners listeners) {
     listeners_ = std::move(listeners);
 }
 
+void CurlConnection::RequireTls(const std::string& caFile) {
+    tls_ = true;
+    caFile_ = caFile;
+}
+
 void CurlConnection::ResetHandle() {
     if (handle_) {
         curl_easy_setopt(handle_, CURLOPT_VERBOSE, 0L);
@@ -251,6 +256,14 @@ void CurlConnection::ResetHandle() {
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize);
+    if (active_)
+        curl_easy_setopt(handle_, CURLOPT_FTPPORT, "-");
+    if (tls_) {
+        curl_easy_setopt(handle_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(handle_, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        if (!caFile_.empty())
+            curl_easy_setopt(handle_, CURLOPT_CAINFO, caFile_.c_str());
+    }
 }
 
 std::string CurlConnection::Url(const std::string& remotePath) const {
@@ -298,7 +311,9 @@ bool CurlConnection::Perform(std::string& error) {
     open_ = socket != CURL_SOCKET_BAD;
     if (wasOpen && !open_ && listeners_.replies)
         listeners_.replies("Connection closed by remote host.");
-    if (result != CURLE_OK)
+    if (result == CURLE_USE_SSL_FAILED)
+        error = "the server does not offer TLS; nothing was sent in the clear";
+    else if (result != CURLE_OK)
         error = curl_easy_strerror(result);
     return result == CURLE_OK;
 }

@@ -18,6 +18,7 @@ public:
     CurlConnection& operator=(const CurlConnection&) = delete;
 
     void SetListeners(Listeners listeners) override;
+    void RequireTls(const std::string& caFile) override;
     bool Open(const std::string& host, int port, const std::string& user,
               const std::string& password, std::string& error) override;
     bool IsOpen() const override { return open_; }
@@ -48,6 +49,8 @@ private:
     std::string awaitedCommand_;
     std::string lastCommand_; // its first four letters
     int lastReply_ = 0;
+    bool tls_ = false;
+    std::string caFile_;
     bool active_ = false;      // the server refused passive mode once
     bool pasvRefused_ = false; // its last PASV or EPSV had a failure reply
     double seconds_ = 0;       // of the last transfer

@@ -147,6 +147,7 @@ const std::vector<Interpreter::Command>& Interpreter::CommandTable() {
     {"rmdir", &I::RemoveFolder, {"Directory name "}, 1},
     {"send", &I::PutOne, {"Local file ", "Remote file "}, 1},
     {"status", &I::Status, {}, 0},
+    {"tls", &I::RequireTls, {}, 0}, // ours: no Windows client has it
     {"trace", &I::ToggleTrace, {}, 0},
     {"type", &I::Type, {}, 0},
     {"user", &I::User, {"Username "}, 1},
@@ -227,10 +228,8 @@ std::optional<std::string> Interpreter::Ask(const std::string& prompt) {
 // The command as the user would have typed it, the password left out.
 void Interpreter::Echo(const std::string& line) {
     const Words words = SplitWords(line);
-    const Command* command = nullptr;
-    for (const auto& candidate : CommandTable())
-        if (!words.empty() && Lowered(words.front()) == candidate.name)
-            command = &candidate;
+    int candidates = 0;
+    const Command* command = words.empty() ? nullptr : Resolve(words.front(), candidates);
     const std::string name = command ? command->name : "";
     std::string shown = line;
     if (name == "user" && words.size() > 2)
@@ -242,12 +241,12 @@ void Interpreter::Echo(const std::string& line) {
 }
 
 // The command a name stands for: itself or the one command it begins.
-const Interpreter::Command* Interpreter::Find(const std::string& typed) {
+const Interpreter::Command* Interpreter::Resolve(const std::string& typed, int& candidates) {
     const std::string name = Lowered(typed);
     if (!name.empty() && name.front() == '!')
         return &CommandTable().front();
     const Command* found = nullptr;
-    int candidates = 0;
+    candidates = 0;
     for (const auto& command : CommandTable()) {
         if (name == command.name)
             return &command;
@@ -256,10 +255,15 @@ const Interpreter::Command* Interpreter::Find(const std::string& typed) {
             ++candidates;
         }
     }
-    if (candidates == 1)
-        return found;
-    transcript_.Line(candidates > 1 ? "Ambiguous command." : "Invalid command.");
-    return nullptr;
+    return candidates == 1 ? found : nullptr;
+}
+
+const Interpreter::Command* Interpreter::Find(const std::string& typed) {
+    int candidates = 0;
+    const Command* command = Resolve(typed, candidates);
+    if (!command)
+        transcript_.Line(candidates > 1 ? "Ambiguous command." : "Invalid command.");
+    return command;
 }
 
 // Missing arguments are asked for, as the client's prompts would: all of
@@ -773,6 +777,16 @@ bool Interpreter::Literal(const Words& words, const std::string& rest) {
         return Login(pendingUser_, Joined(words, 2));
     }
     return SendCommand(rest);
+}
+
+// Encryption a build asked for: every later session speaks TLS or not at all.
+bool Interpreter::RequireTls(const Words& words, const std::string&) {
+    if (words.size() > 2)
+        return Usage("tls [certificate-file]");
+    connection_.RequireTls(words.size() == 2 ? LocalPath(words[1]) : "");
+    transcript_.Line("TLS required; certificates checked against " +
+                     (words.size() == 2 ? words[1] : std::string("the system's store")) + ".");
+    return true;
 }
 
 bool Interpreter::Disconnect(const Words&, const std::string&) {

@@ -39,6 +39,7 @@ public:
 private:
     static const std::vector<Command>& CommandTable();
     bool Execute(const std::string& line);
+    static const Command* Resolve(const std::string& name, int& candidates);
     const Command* Find(const std::string& name);
     bool CompleteArguments(const Command& command, Words& words);
     std::optional<std::string> NextLine();
@@ -78,6 +79,7 @@ private:
     bool RemoteHelp(const Words& words, const std::string& rest);
     bool Literal(const Words& words, const std::string& rest);
     bool Shell(const Words& words, const std::string& rest);
+    bool RequireTls(const Words& words, const std::string& rest);
     bool Disconnect(const Words& words, const std::string& rest);
     bool Quit(const Words& words, const std::string& rest);
     bool Help(const Words& words, const std::string& rest);

@@ -29,7 +29,7 @@ public:
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
     // `dropName`: a STOR of a file whose name holds it is cut off half-way;
-    // "-refuse-passive": PASV and EPSV are refused.
+    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
     explicit FtpServerFixture(const QString& dropName = {}) {
         const QString script =
             qEnvironmentVariable("WAVECREST_TEST_SOURCE") + "/tests/ftp/ftp_server.py";
@@ -37,6 +37,8 @@ public:
                               "--password", kPassword, "--lifetime", "240"};
         if (dropName == "-refuse-passive")
             arguments << "--refuse-passive";
+        else if (dropName == "-tls")
+            arguments << "--tls-cert" << certificate();
         else if (!dropName.isEmpty())
             arguments << "--drop-name" << dropName;
         server_.setStandardErrorFile(QProcess::nullDevice());
@@ -57,6 +59,7 @@ public:
 
     int port() const { return port_; }
     QString home() const { return home_.path(); }
+    QString certificate() const { return certificateFolder_.filePath("server.pem"); }
     QByteArray remoteFile(const QString& name) const {
         QFile file(home_.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -66,7 +69,7 @@ public:
     QStringList tree() const { return FileTree(home_.path()); }
 
 private:
-    QTemporaryDir home_;
+    QTemporaryDir home_, certificateFolder_;
     QProcess server_;
     int port_ = 0;
 };

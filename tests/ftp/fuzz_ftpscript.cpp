@@ -20,6 +20,7 @@ void Require(bool condition) {
 class RecordingConnection : public ftp::Connection {
 public:
     void SetListeners(Listeners listeners) override { listeners_ = std::move(listeners); }
+    void RequireTls(const std::string&) override {}
     bool Open(const std::string&, int, const std::string& user, const std::string&,
               std::string& error) override {
         open_ = !user.empty() && user.front() != 'x';

@@ -234,7 +234,7 @@ private Q_SLOTS:
         row("already connected") << two << none << "%L\nopen 127.0.0.1 %1\n%U\n%P\nmput temp/*\n" << 1 << sentTwo
                                  << none << "Already connected";
         QTest::newRow("debug masks any case of PASS")
-            << QStringList{"-d"} << two << none << "%L\nquote pAsS %P\nput temp/a.mp3\n" << 1
+            << QStringList{"-d"} << two << none << "%L\nquo pAsS %P\nput temp/a.mp3\n" << 1
             << QStringList{"a.mp3=A"} << none << "---> PASS ****";
         row("over-long command line") << two << none
                                       << "%L\nquote " + QString(5000, 'x') + "\nput temp/a.mp3\n"
@@ -270,6 +270,14 @@ private Q_SLOTS:
                                             << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n" << 0
                                             << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"}
                                             << QStringList{"temp/r.mp3=R"} << "using active mode";
+        row("TLS asked, plain server") << two << none << "tls\n%L\nmput temp/*\n" << 1 << none
+                                       << none << "does not offer TLS; nothing was sent";
+        row("TLS server: login and commands") << none << QStringList{"f=1"}
+                                              << "tls %C\n%L\nrename f g\n" << 0
+                                              << QStringList{"g=1"} << none << "230 ";
+        row("TLS server: unknown certificate") << none << QStringList{"f=1"}
+                                               << "tls\n%L\nrename f g\n" << 1
+                                               << QStringList{"f=1"} << none << "ftp: connect:";
         row("no local commands") << two << none << "%L\n!rm -r temp\nmput temp/*\n" << 1
                                  << sentTwo << none << "not run by this client";
     }
@@ -282,14 +290,16 @@ private Q_SLOTS:
         QFETCH(QStringList, remoteAfter);
         QFETCH(QStringList, localAfter);
         QFETCH(QString, said);
-        const bool refusePassive = QString(QTest::currentDataTag()).startsWith("passive refused");
-        FtpServerFixture server(refusePassive ? "-refuse-passive" : "");
+        const QString tag = QTest::currentDataTag();
+        FtpServerFixture server(tag.startsWith("passive refused") ? "-refuse-passive"
+                                : tag.startsWith("TLS server")    ? "-tls"
+                                                                  : "");
         for (const auto& file : staged)
             WriteFile(app_.filePath(file.section('=', 0, 0)), file.section('=', 1).toUtf8());
         for (const auto& file : remoteBefore)
             WriteFile(server.home() + "/" + file.section('=', 0, 0), file.section('=', 1).toUtf8());
         script.replace("%L", "open 127.0.0.1 %1\n%U\n%P\nprompt").replace("%1", QString::number(server.port()));
-        script.replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
+        script.replace("%C", server.certificate()).replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
 
         const ClientRun run = RunScript(script + "bye\n", switches);
 
