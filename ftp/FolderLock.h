@@ -1,7 +1,8 @@
 #pragma once
 // Lets the clients that send from one local folder take turns: a lock file
 // beside the files, held from the first mput from that folder until the
-// session ends, so two clients never write the same song at once.
+// session ends (then removed), so two clients never write the same song at
+// once.
 #include <functional>
 #include <map>
 #include <string>
@@ -24,7 +25,7 @@ public:
     bool Hold(const std::string& folder, const WaitNotice& waiting, std::string& error);
 
 private:
-    std::map<std::string, int> held_; // real folder path -> open lock file
+    std::map<std::string, int> held_; // lock file path -> its open descriptor
 };
 
 } // namespace ftp

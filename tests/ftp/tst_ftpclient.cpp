@@ -359,6 +359,42 @@ private Q_SLOTS:
         QCOMPARE(server.remoteFile("a.mp3"), QByteArray("A"));
     }
 
+    // Debian's tnftp comes from the same family of clients: a script using
+    // only commands both know leaves the same files on the server and here.
+    void sameResultAsTnftp_data() {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("put, rename, delete")
+            << "binary\nput a.mp3\nput b.mp3 c.mp3\nrename c.mp3 d.mp3\ndelete a.mp3\n";
+        QTest::newRow("mkdir, cd, mput skips hidden") << "binary\nmkdir up\ncd up\nmput *.mp3\n";
+        QTest::newRow("get and mget by name") << "binary\ncd r\nget 1.mp3\nmget 1.mp3 2.mp3\n";
+        QTest::newRow("ascii put and append") << "ascii\nput t.txt\nappend t.txt\nlcd sub\nput s.txt\n";
+        QTest::newRow("rmdir, mdelete by name") << "cd r\nmdelete 1.mp3 2.mp3\ncd ..\nrmdir r\n";
+    }
+    void sameResultAsTnftp() {
+        QFETCH(QString, script);
+        QStringList results;
+        for (const QString& client : {QString("/usr/bin/tnftp"), QString()}) {
+            FtpServerFixture server;
+            QTemporaryDir local;
+            for (const char* file : {"a.mp3=A", "b.mp3=B", ".h.mp3=H", "t.txt=x\ny\n", "sub/s.txt=s\n"})
+                WriteFile(local.filePath(QString(file).section('=', 0, 0)), QString(file).section('=', 1).toUtf8());
+            WriteFile(server.home() + "/r/1.mp3", "1");
+            WriteFile(server.home() + "/r/2.mp3", "2");
+            const QString full = QString("open 127.0.0.1 %1\nuser %2 %3\n%4bye\n")
+                                     .arg(server.port())
+                                     .arg(FtpServerFixture::kUser, FtpServerFixture::kPassword, script);
+            QProcess run;
+            run.setWorkingDirectory(local.path());
+            run.start(client.isEmpty() ? qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe" : client,
+                      {"-n", "-i"});
+            run.write(full.toUtf8());
+            run.closeWriteChannel();
+            QVERIFY(run.waitForFinished(60000));
+            results << (server.tree() + QStringList{"--"} + FileTree(local.path())).join(" | ");
+        }
+        QCOMPARE(results[1], results[0]);
+    }
+
     void scriptThatCannotBeReadFails_data() {
         QTest::addColumn<QString>("path");
         QTest::newRow("missing") << "nothere.ftps";
