@@ -3,7 +3,8 @@
 
 Ends by itself after --lifetime seconds, so no test leaves it behind.
 With --drop-name, a STOR of a file whose name holds that text has its
-control and data connections cut after the first block of data. With
+control and data connections cut after the first block of data, and the
+partial file discarded. With
 --refuse-passive, PASV and EPSV are refused, as behind some firewalls.
 With --tls-cert FILE, explicit TLS is required on control and data
 connections, with a self-signed certificate for 127.0.0.1 made into FILE.
@@ -30,6 +31,7 @@ def make_dropping_dtp(drop_name):
                 control = self.cmd_channel
                 self.close()
                 control.close()
+                os.remove(target)
 
     return DroppingDTPHandler
 

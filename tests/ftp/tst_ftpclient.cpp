@@ -42,12 +42,6 @@ QString InstalledScriptFor(const FtpServerFixture& server, const QString& folder
     return lines.join('\n');
 }
 
-QString LoginLines(const FtpServerFixture& server) {
-    return QString("open 127.0.0.1 %1\n%2\n%3\n")
-        .arg(server.port())
-        .arg(FtpServerFixture::kUser, FtpServerFixture::kPassword);
-}
-
 } // namespace
 
 class FtpClientTest : public QObject {
@@ -104,84 +98,6 @@ private Q_SLOTS:
         QVERIFY(!server.hasRemoteFile(prefix + "notes.txt"));
         QVERIFY(run.transcript.contains("ftp> mput temp/*.mp3"));
         QVERIFY(!run.transcript.contains(FtpServerFixture::kPassword));
-    }
-
-    void logins_data() {
-        QTest::addColumn<QStringList>("switches");
-        QTest::addColumn<QString>("login"); // %1 port, %2 user, %3 password
-        QTest::addColumn<bool>("loggedIn");
-        QTest::newRow("answers after open") << QStringList{} << "open 127.0.0.1 %1\n%2\n%3\n"
-                                            << true;
-        QTest::newRow("user command") << QStringList{"-n"} << "open 127.0.0.1 %1\nuser %2 %3\n"
-                                      << true;
-        QTest::newRow("user asks for password")
-            << QStringList{"-n"} << "open 127.0.0.1 %1\nuser %2\n%3\n"
-            << true;
-        QTest::newRow("debug shows commands") << QStringList{"-d"} << "open 127.0.0.1 %1\n%2\n%3\n"
-                                              << true;
-        QTest::newRow("refused password") << QStringList{} << "open 127.0.0.1 %1\n%2\nwrong%3\n"
-                                          << false;
-        QTest::newRow("refused user command")
-            << QStringList{"-n", "-d"} << "open 127.0.0.1 %1\nuser %2 x%3\n"
-            << false;
-    }
-    void logins() {
-        QFETCH(QStringList, switches);
-        QFETCH(QString, login);
-        QFETCH(bool, loggedIn);
-        FtpServerFixture server;
-        WriteFile(app_.filePath("temp/song.mp3"), RandomBytes(5000));
-        const QString script =
-            login.arg(server.port()).arg(FtpServerFixture::kUser, FtpServerFixture::kPassword) +
-            "binary\nput temp/song.mp3\nquote PASS " + FtpServerFixture::kPassword + "\nbye\n";
-
-        const ClientRun run = RunScript(script, switches);
-
-        QCOMPARE(server.remoteFile("song.mp3") == RandomBytes(5000), loggedIn);
-        QCOMPARE(run.exitCode, 1); // the PASS after login is refused
-        QCOMPARE(run.transcript.contains("Login failed."), !loggedIn);
-        QVERIFY(!run.transcript.contains(FtpServerFixture::kPassword));
-        if (switches.contains("-d"))
-            QVERIFY(run.transcript.contains("---> PASS ****"));
-    }
-
-    // With prompting on, mput takes each answer from the next script line.
-    void promptAnswersComeFromTheScript() {
-        FtpServerFixture server;
-        for (const auto* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"})
-            WriteFile(app_.filePath(QString("temp/") + name), name);
-        const ClientRun run = RunScript(LoginLines(server) + "mput temp/*.mp3\ny\nn\n\nno\nbye\n");
-        QVERIFY2(run.exitCode == 0, qPrintable(run.transcript));
-        QVERIFY(server.hasRemoteFile("a.mp3") && server.hasRemoteFile("c.mp3"));
-        QVERIFY(!server.hasRemoteFile("b.mp3") && !server.hasRemoteFile("d.mp3"));
-        QVERIFY(run.transcript.contains("mput temp/b.mp3? n"));
-        QVERIFY(!run.transcript.contains("Invalid command."));
-    }
-
-    // ASCII sends every line end as CR LF (the server stores its own line
-    // ends); binary sends the bytes as they are.
-    void asciiAndBinaryTypes_data() {
-        QTest::addColumn<QString>("typeCommand");
-        QTest::addColumn<int>("bytesSent");
-        QTest::addColumn<QByteArrayList>("acceptedOnServer");
-        QTest::newRow("ascii by default") << "" << 7 << QByteArrayList{"a\nb\nc"};
-        QTest::newRow("ascii") << "ascii" << 7 << QByteArrayList{"a\nb\nc"};
-        QTest::newRow("binary") << "binary" << 6 << QByteArrayList{"a\nb\r\nc"};
-        QTest::newRow("type image") << "type image" << 6 << QByteArrayList{"a\nb\r\nc"};
-    }
-    void asciiAndBinaryTypes() {
-        QFETCH(QString, typeCommand);
-        QFETCH(int, bytesSent);
-        QFETCH(QByteArrayList, acceptedOnServer);
-        FtpServerFixture server;
-        WriteFile(app_.filePath("temp/lines.txt"), "a\nb\r\nc");
-        const ClientRun run =
-            RunScript(LoginLines(server) + typeCommand + "\nput temp\\lines.txt\nbye\n");
-        QVERIFY2(run.exitCode == 0, qPrintable(run.transcript));
-        QVERIFY2(run.transcript.contains(QString("ftp: %1 bytes sent").arg(bytesSent)),
-                 qPrintable(run.transcript));
-        const QByteArray arrived = server.remoteFile("lines.txt");
-        QVERIFY2(acceptedOnServer.contains(arrived), arrived.constData());
     }
 
     // Scripts as a user's road: files staged and on the server before, what
@@ -278,6 +194,26 @@ private Q_SLOTS:
         row("TLS server: unknown certificate") << none << QStringList{"f=1"}
                                                << "tls\n%L\nrename f g\n" << 1
                                                << QStringList{"f=1"} << none << "ftp: connect:";
+        QTest::newRow("login by user command, -n") << QStringList{"-n"} << two << none
+            << "open 127.0.0.1 %1\nuser %U %P\nprompt\nmput temp/*\n" << 0 << sentTwo << none << "";
+        QTest::newRow("user asks for the password, -n -d")
+            << QStringList{"-n", "-d"} << two << none << "open 127.0.0.1 %1\nuser %U\n%P\nput temp/a.mp3\n"
+            << 0 << QStringList{"a.mp3=A"} << none << "---> PASS ****";
+        row("refused password") << two << none << "open 127.0.0.1 %1\n%U\nx%P\nput temp/a.mp3\n"
+                                << 1 << none << none << "Login failed.";
+        row("prompt answers from the script")
+            << two << none << "%L\nprompt\nmput temp/*\nn\ny\n" << 0 << QStringList{"b.mp3=B"}
+            << none << "mput temp/a.mp3? n";
+        row("ascii by default") << QStringList{"temp/l.txt=a\nb\r\nc"} << none
+                                << "%L\nput temp\\l.txt\n" << 0 << QStringList{"l.txt=a\nb\nc"}
+                                << none << "ftp: 7 bytes sent";
+        row("type image") << QStringList{"temp/l.txt=a\nb\r\nc"} << none
+                          << "%L\ntype image\nput temp\\l.txt\n" << 0
+                          << QStringList{"l.txt=a\nb\r\nc"} << none << "ftp: 6 bytes sent";
+        row("cut: reconnects for the rest")
+            << QStringList{"temp/a.mp3=A", "temp/cut.mp3=" + QString(4 << 20, 'c'), "temp/z.mp3=Z"}
+            << none << "%L\ncd .\nmput temp/*\n" << 1 << QStringList{"a.mp3=A", "z.mp3=Z"} << none
+            << "ftp: temp/cut.mp3 was not sent";
         row("no local commands") << two << none << "%L\n!rm -r temp\nmput temp/*\n" << 1
                                  << sentTwo << none << "not run by this client";
     }
@@ -293,6 +229,7 @@ private Q_SLOTS:
         const QString tag = QTest::currentDataTag();
         FtpServerFixture server(tag.startsWith("passive refused") ? "-refuse-passive"
                                 : tag.startsWith("TLS server")    ? "-tls"
+                                : tag.startsWith("cut")           ? "cut"
                                                                   : "");
         for (const auto& file : staged)
             WriteFile(app_.filePath(file.section('=', 0, 0)), file.section('=', 1).toUtf8());
@@ -311,23 +248,6 @@ private Q_SLOTS:
         for (const auto& file : localAfter)
             QVERIFY2(local.contains(file), qPrintable(local.join(", ")));
         QVERIFY(local.filter(".part").size() == staged.filter(".part").size());
-    }
-
-    // The server cuts the connection in the middle of a file: that file is
-    // reported as not sent, the client logs in again for the files after it.
-    void transferCutOffIsAFailure() {
-        FtpServerFixture server("cut");
-        WriteFile(app_.filePath("temp/a.mp3"), RandomBytes(2000));
-        WriteFile(app_.filePath("temp/cut.mp3"), RandomBytes(4 * 1024 * 1024));
-        WriteFile(app_.filePath("temp/z.mp3"), RandomBytes(3000));
-        const ClientRun run =
-            RunScript(LoginLines(server) + "binary\nprompt\nmput temp/*.mp3\nbye\n");
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(server.remoteFile("a.mp3"), RandomBytes(2000));
-        QVERIFY(run.transcript.contains("ftp: temp/cut.mp3 was not sent"));
-        QVERIFY(!run.transcript.contains(QString("ftp: %1 bytes sent").arg(4 * 1024 * 1024)));
-        QVERIFY(run.transcript.contains("Reconnecting to 127.0.0.1."));
-        QCOMPARE(server.remoteFile("z.mp3"), RandomBytes(3000));
     }
 
     // Two clients sending from one staging folder take turns: the second
@@ -425,24 +345,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("platform");
         QTest::addColumn<int>("mode");
         using ftp::WindowMode;
-        QTest::newRow("minimized") << "2"
-                                   << ":1"
-                                   << "" << int(WindowMode::Minimized);
-        QTest::newRow("normal") << "1"
-                                << ":1"
-                                << "xcb" << int(WindowMode::Normal);
-        QTest::newRow("no state") << ""
-                                  << ":1"
-                                  << "" << int(WindowMode::None);
-        QTest::newRow("hidden") << "0"
-                                << ":1"
-                                << "" << int(WindowMode::None);
-        QTest::newRow("no display") << "2"
-                                    << ""
-                                    << "" << int(WindowMode::None);
-        QTest::newRow("offscreen") << "2"
-                                   << ":1"
-                                   << "offscreen" << int(WindowMode::None);
+        QTest::newRow("minimized") << "2" << ":1" << "" << int(WindowMode::Minimized);
+        QTest::newRow("normal") << "1" << ":1" << "xcb" << int(WindowMode::Normal);
+        QTest::newRow("no state") << "" << ":1" << "" << int(WindowMode::None);
+        QTest::newRow("hidden") << "0" << ":1" << "" << int(WindowMode::None);
+        QTest::newRow("no display") << "2" << "" << "" << int(WindowMode::None);
+        QTest::newRow("offscreen") << "2" << ":1" << "offscreen" << int(WindowMode::None);
     }
     void windowOnlyWithStateAndDisplay() {
         QFETCH(QString, state);
