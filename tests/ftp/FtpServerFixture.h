@@ -64,7 +64,6 @@ public:
         QFile file(home_.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    bool hasRemoteFile(const QString& name) const { return QFile::exists(home_.filePath(name)); }
     // Every file under the home as "path=content", sorted.
     QStringList tree() const { return FileTree(home_.path()); }
 

@@ -4,8 +4,7 @@
 Ends by itself after --lifetime seconds, so no test leaves it behind.
 With --drop-name, a STOR of a file whose name holds that text has its
 control and data connections cut after the first block of data, and the
-partial file discarded. With
---refuse-passive, PASV and EPSV are refused, as behind some firewalls.
+partial file discarded. With --refuse-passive, PASV and EPSV are refused.
 With --tls-cert FILE, explicit TLS is required on control and data
 connections, with a self-signed certificate for 127.0.0.1 made into FILE.
 """

@@ -12,11 +12,6 @@
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 class RecordingConnection : public ftp::Connection {
 public:
     void SetListeners(Listeners listeners) override { listeners_ = std::move(listeners); }
@@ -29,7 +24,8 @@ public:
     }
     bool IsOpen() const override { return open_; }
     int Send(const std::string& command, std::string&) override {
-        Require(command.find_first_of("\r\n") == std::string::npos);
+        if (command.find_first_of("\r\n") != std::string::npos)
+            std::abort();
         listeners_.commands(command);
         listeners_.replies(command.size() % 2 ? "250 Ok." : "550 No.");
         if (command == "QUIT")
