@@ -9,7 +9,8 @@ set(flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-re
           -D_GLIBCXX_ASSERTIONS)
 set(fuzzer ${CMAKE_BINARY_DIR}/tests/fuzz_ftpscript)
 set(sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_ftpscript.cpp
-            ${PROJECT_SOURCE_DIR}/ftp/Interpreter.cpp ${PROJECT_SOURCE_DIR}/ftp/LocalFiles.cpp
+            ${PROJECT_SOURCE_DIR}/ftp/Interpreter.cpp ${PROJECT_SOURCE_DIR}/ftp/Transfers.cpp
+            ${PROJECT_SOURCE_DIR}/ftp/LocalFiles.cpp
             ${PROJECT_SOURCE_DIR}/ftp/Options.cpp ${PROJECT_SOURCE_DIR}/ftp/Transcript.cpp
             ${PROJECT_SOURCE_DIR}/platform/Wildcard.cpp)
 file(GLOB headers ${PROJECT_SOURCE_DIR}/ftp/*.h)
