@@ -4,6 +4,7 @@
 // to questions (login, missing arguments, mput prompts) are the next input
 // lines, as they would be typed at the client's prompts.
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -94,6 +95,10 @@ private:
     bool Receive(const std::string& remoteName, const std::string& localPath);
     bool Report(const TransferResult& result, const std::string& name, const char* verb);
     std::vector<std::string> RemoteMatches(const std::string& pattern);
+    bool EachRemoteMatch(const Words& words, const std::string& command,
+                         const std::function<bool(const std::string&)>& action);
+    bool ListOne(ListKind kind, const Words& words);
+    bool ListMany(ListKind kind, const Words& words);
     bool ShowListing(ListKind kind, const Words& remotePaths, const std::string& localFile);
     bool Toggle(bool& flag, const std::string& what);
     bool Usage(const std::string& text);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "LocalFiles.h"
 
@@ -34,17 +35,25 @@ std::string RemoteBaseName(const std::string& path) {
 
 } // namespace
 
-bool Interpreter::DeleteMany(const Words& words, const std::string&) {
+// mdelete and mget: every remote name the patterns stand for, each
+// confirmed when prompting is on.
+bool Interpreter::EachRemoteMatch(const Words& words, const std::string& command,
+                                  const std::function<bool(const std::string&)>& action) {
     if (words.size() < 2)
-        return Usage("mdelete remote-files");
+        return Usage(command + " remote-files");
     if (!Connected())
         return false;
-    bool allDeleted = true;
+    bool allDone = true;
     for (std::size_t i = 1; i < words.size(); ++i)
         for (const auto& name : RemoteMatches(words[i]))
-            if (Confirm("mdelete", name))
-                allDeleted = SendCommand("DELE " + name) && allDeleted;
-    return allDeleted;
+            if (Confirm(command, name))
+                allDone = action(name) && allDone;
+    return allDone;
+}
+
+bool Interpreter::DeleteMany(const Words& words, const std::string&) {
+    return EachRemoteMatch(words, "mdelete",
+                           [this](const std::string& name) { return SendCommand("DELE " + name); });
 }
 
 bool Interpreter::PutOne(const Words& words, const std::string&) {
@@ -167,16 +176,9 @@ bool Interpreter::GetOne(const Words& words, const std::string&) {
 }
 
 bool Interpreter::GetMany(const Words& words, const std::string&) {
-    if (words.size() < 2)
-        return Usage("mget remote-files");
-    if (!Connected())
-        return false;
-    bool allReceived = true;
-    for (std::size_t i = 1; i < words.size(); ++i)
-        for (const auto& name : RemoteMatches(words[i]))
-            if (Confirm("mget", name))
-                allReceived = Receive(name, RemoteBaseName(name)) && allReceived;
-    return allReceived;
+    return EachRemoteMatch(words, "mget", [this](const std::string& name) {
+        return Receive(name, RemoteBaseName(name));
+    });
 }
 
 // The remote names a pattern stands for, matched here on the server's
@@ -235,30 +237,34 @@ bool Interpreter::ShowListing(ListKind kind, const Words& remotePaths,
 }
 
 // ls/dir [remote-directory [local-file]]
-bool Interpreter::ListNames(const Words& words, const std::string&) {
+bool Interpreter::ListOne(ListKind kind, const Words& words) {
     if (words.size() > 3)
-        return Usage("ls [remote-directory] [local-file]");
-    return ShowListing(ListKind::Names, words.size() > 1 ? Words{words[1]} : Words{},
+        return Usage(words[0] + " [remote-directory] [local-file]");
+    return ShowListing(kind, words.size() > 1 ? Words{words[1]} : Words{},
                        words.size() == 3 ? words[2] : "");
+}
+
+// mls/mdir remote-files local-file
+bool Interpreter::ListMany(ListKind kind, const Words& words) {
+    if (words.size() < 3)
+        return Usage(words[0] + " remote-files local-file");
+    return ShowListing(kind, Words(words.begin() + 1, words.end() - 1), words.back());
+}
+
+bool Interpreter::ListNames(const Words& words, const std::string&) {
+    return ListOne(ListKind::Names, words);
 }
 
 bool Interpreter::ListLong(const Words& words, const std::string&) {
-    if (words.size() > 3)
-        return Usage("dir [remote-directory] [local-file]");
-    return ShowListing(ListKind::Long, words.size() > 1 ? Words{words[1]} : Words{},
-                       words.size() == 3 ? words[2] : "");
+    return ListOne(ListKind::Long, words);
 }
 
 bool Interpreter::ListManyNames(const Words& words, const std::string&) {
-    if (words.size() < 3)
-        return Usage("mls remote-files local-file");
-    return ShowListing(ListKind::Names, Words(words.begin() + 1, words.end() - 1), words.back());
+    return ListMany(ListKind::Names, words);
 }
 
 bool Interpreter::ListManyLong(const Words& words, const std::string&) {
-    if (words.size() < 3)
-        return Usage("mdir remote-files local-file");
-    return ShowListing(ListKind::Long, Words(words.begin() + 1, words.end() - 1), words.back());
+    return ListMany(ListKind::Long, words);
 }
 
 } // namespace ftp
