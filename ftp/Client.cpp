@@ -1,5 +1,6 @@
 #include "Client.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string_view>
@@ -15,19 +16,23 @@ int RunClient(const std::vector<std::string>& arguments, Transcript& transcript)
     const auto options = ParseArguments(arguments, error);
     if (!options) {
         transcript.Line(error);
-        transcript.Line("Usage: ftp [-v] [-d] [-i] [-n] [-g] [-s:filename] [host [port]]");
+        transcript.Line("Usage: ftp [-v] [-d] [-i] [-n] [-g] [-s:filename] [-a] [-A] [-x:sendbuffer] "
+                        "[-r:recvbuffer] [-b:asyncbuffers] [-w:windowsize] [host [port]]");
         return 2;
     }
     std::ifstream script;
     if (!options->scriptFile.empty()) {
-        script.open(options->scriptFile, std::ios::binary);
-        if (!script) {
+        std::error_code ignored; // a folder opens as a stream but reads as nothing
+        if (!std::filesystem::is_directory(options->scriptFile, ignored))
+            script.open(options->scriptFile, std::ios::binary);
+        if (!script.is_open()) {
             transcript.Line("Error opening script file " + options->scriptFile + ".");
             return 1;
         }
     }
     CurlConnection connection;
-    Interpreter interpreter(*options, connection, transcript);
+    DiskLocalSide local;
+    Interpreter interpreter(*options, connection, local, transcript);
     const bool succeeded = interpreter.Run(script.is_open() ? script : std::cin);
     return succeeded ? 0 : 1;
 }

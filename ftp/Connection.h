@@ -1,36 +1,56 @@
 #pragma once
 // One FTP control connection as the command interpreter sees it. The real
-// one is CurlConnection; tests may put a scripted one in its place.
+// one is CurlConnection; the fuzz target puts a recording one in its place.
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace ftp {
 
-struct PutResult {
-    bool sent = false;       // the whole file went and the server confirmed it
-    std::uint64_t bytes = 0; // bytes sent on the data connection
+struct TransferResult {
+    bool done = false;       // the whole file went and the server confirmed it
+    std::uint64_t bytes = 0; // bytes on the data connection
     double seconds = 0;
-    std::string error; // why not, when not sent
+    std::string error; // why not, when not done
 };
+
+enum class ListKind { Names, Long }; // NLST, LIST
 
 class Connection {
 public:
-    // Server reply lines, and commands as sent (the password masked).
+    // Server reply lines, commands as sent (the password masked), and notes
+    // of the client itself that always show.
     using LineListener = std::function<void(const std::string& line)>;
-    // Called with each block of bytes sent during a transfer.
+    // Called with each block of bytes moved during a transfer.
     using ProgressListener = std::function<void(std::uint64_t bytes)>;
 
+    struct Listeners {
+        LineListener replies;
+        LineListener commands;
+        LineListener notes;
+    };
+
     virtual ~Connection() = default;
-    virtual void SetListeners(LineListener replies, LineListener commands) = 0;
+    virtual void SetListeners(Listeners listeners) = 0;
+    // From the next Open on: explicit TLS (AUTH TLS) before the login and
+    // on every data connection, the server's certificate checked against
+    // `caFile`, or the system's store when empty. No TLS, no session.
+    virtual void RequireTls(const std::string& caFile) = 0;
     // Connects to host:port and logs in; false with a reason on failure.
     virtual bool Open(const std::string& host, int port, const std::string& user,
                       const std::string& password, std::string& error) = 0;
     virtual bool IsOpen() const = 0;
     // Sends one command; the code of the server's final reply (0: none).
     virtual int Send(const std::string& command, std::string& error) = 0;
-    virtual PutResult Put(const std::string& localPath, const std::string& remoteName, bool ascii,
-                          ProgressListener progress) = 0;
+    virtual TransferResult Put(const std::string& localPath, const std::string& remoteName,
+                               bool ascii, bool append, ProgressListener progress) = 0;
+    // Receives into a temporary file beside `localPath`, renamed to it only
+    // when the whole file arrived.
+    virtual TransferResult Get(const std::string& remoteName, const std::string& localPath,
+                               bool ascii, ProgressListener progress) = 0;
+    // The listing of a remote folder or pattern (empty: the current folder).
+    virtual bool List(ListKind kind, const std::string& remotePath, std::string& listing,
+                      std::string& error) = 0;
     // Says goodbye to the server and closes; nothing when not open.
     virtual void Close() = 0;
 };

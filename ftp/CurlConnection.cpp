@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <strings.h>
 #include <curl/curl.h>
 #include <vector>
 
@@ -96,6 +98,66 @@ std::size_t ReadHook(char* buffer, std::size_t size, std::size_t count, void* us
     return source->readError ? CURL_READFUNC_ABORT : produced;
 }
 
+// The listing as text.
+std::size_t AppendHook(char* data, std::size_t size, std::size_t count, void* user) {
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
+}
+
+struct DownloadSink {
+    std::FILE* file;
+    Connection::ProgressListener progress;
+};
+
+std::size_t WriteHook(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* sink = static_cast<DownloadSink*>(user);
+    const std::size_t written = std::fwrite(data, 1, size * count, sink->file);
+    if (sink->progress && written > 0)
+        sink->progress(written);
+    return written;
+}
+
+// A received file is written under a hidden temporary name beside its
+// target and renamed only once complete, so a cut-off download never
+// leaves a half file under the real name.
+class PartFile {
+public:
+    explicit PartFile(const std::string& target) : target_(target) {
+        const auto slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+        std::string pattern = folder + "." + name.substr(0, 200) + ".partXXXXXX";
+        const int descriptor = ::mkstemp(pattern.data());
+        if (descriptor >= 0) {
+            path_ = pattern;
+            file = ::fdopen(descriptor, "wb");
+        }
+    }
+    ~PartFile() {
+        if (file)
+            std::fclose(file);
+        if (!placed_ && !path_.empty())
+            std::remove(path_.c_str());
+    }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    bool Place(std::string& error) {
+        const bool closed = std::fclose(file) == 0;
+        file = nullptr;
+        placed_ = closed && std::rename(path_.c_str(), target_.c_str()) == 0;
+        if (!placed_)
+            error = target_ + ": " + std::strerror(errno);
+        return placed_;
+    }
+
+    std::FILE* file = nullptr;
+
+private:
+    std::string target_, path_;
+    bool placed_ = false;
+};
+
 int DebugHook(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
     if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT)
         static_cast<CurlConnection*>(user)->OnControlText(type == CURLINFO_HEADER_IN,
@@ -117,6 +179,22 @@ std::string PercentEncoded(const std::string& text) {
     }
     return out;
 }
+
+bool IsPassword(const std::string& command) {
+    return command.size() >= 4 && strncasecmp(command.c_str(), "PASS", 4) == 0 &&
+           (command.size() == 4 || command[4] == ' ');
+}
+
+// CR and LF would end the command early, and libcurl refuses every control
+// character in a path: such a name cannot reach the server at all.
+bool HasControlCharacter(const std::string& name) {
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7f)
+            return true;
+    return false;
+}
+
+constexpr const char* kUnsendableName = "the name holds a control character, which FTP cannot carry";
 
 bool IsFinalReply(const std::string& line) {
     return line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
@@ -150,9 +228,13 @@ CurlConnection::~CurlConnection() {
     curl_global_cleanup();
 }
 
-void CurlConnection::SetListeners(LineListener replies, LineListener commands) {
-    replies_ = std::move(replies);
-    commands_ = std::move(commands);
+void CurlConnection::SetListeners(Listeners listeners) {
+    listeners_ = std::move(listeners);
+}
+
+void CurlConnection::RequireTls(const std::string& caFile) {
+    tls_ = true;
+    caFile_ = caFile;
 }
 
 void CurlConnection::ResetHandle() {
@@ -174,6 +256,14 @@ void CurlConnection::ResetHandle() {
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle_, CURLOPT_LOW_SPEED_TIME, 60L);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferSize);
+    if (active_)
+        curl_easy_setopt(handle_, CURLOPT_FTPPORT, "-");
+    if (tls_) {
+        curl_easy_setopt(handle_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(handle_, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        if (!caFile_.empty())
+            curl_easy_setopt(handle_, CURLOPT_CAINFO, caFile_.c_str());
+    }
 }
 
 std::string CurlConnection::Url(const std::string& remotePath) const {
@@ -191,20 +281,24 @@ void CurlConnection::OnControlText(bool incoming, const std::string& text) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (incoming) {
-            if (!greeting_.empty() && replies_)
-                replies_(greeting_); // the server answered: we are connected
+            if (!greeting_.empty() && listeners_.replies)
+                listeners_.replies(greeting_); // the server answered: we are connected
             greeting_.clear();
-            if (IsFinalReply(line))
+            if (IsFinalReply(line)) {
                 lastReply_ = std::stoi(line.substr(0, 3));
-            if (!hidingReplies_ && replies_)
-                replies_(line);
+                if (lastCommand_ == "PASV" || lastCommand_ == "EPSV")
+                    pasvRefused_ = lastReply_ >= 500;
+            }
+            if (!hidingReplies_ && listeners_.replies)
+                listeners_.replies(line);
         } else {
+            lastCommand_ = line.substr(0, 4);
             if (line == awaitedCommand_)
                 lastReply_ = 0;
             // libcurl asks for the folder after login for itself alone.
             hidingReplies_ = line == "PWD" && awaitedCommand_ != "PWD";
-            if (commands_)
-                commands_(line.rfind("PASS ", 0) == 0 ? std::string("PASS ****") : line);
+            if (listeners_.commands)
+                listeners_.commands(IsPassword(line) ? std::string("PASS ****") : line);
         }
     }
 }
@@ -215,9 +309,11 @@ bool CurlConnection::Perform(std::string& error) {
     curl_easy_getinfo(handle_, CURLINFO_ACTIVESOCKET, &socket);
     const bool wasOpen = open_;
     open_ = socket != CURL_SOCKET_BAD;
-    if (wasOpen && !open_ && replies_)
-        replies_("Connection closed by remote host.");
-    if (result != CURLE_OK)
+    if (wasOpen && !open_ && listeners_.replies)
+        listeners_.replies("Connection closed by remote host.");
+    if (result == CURLE_USE_SSL_FAILED)
+        error = "the server does not offer TLS; nothing was sent in the clear";
+    else if (result != CURLE_OK)
         error = curl_easy_strerror(result);
     return result == CURLE_OK;
 }
@@ -261,11 +357,31 @@ int CurlConnection::Send(const std::string& command, std::string& error) {
     return lastReply_;
 }
 
-PutResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
-                              bool ascii, ProgressListener progress) {
-    PutResult result;
-    if (!open_) {
-        result.error = "Not connected.";
+// A transfer whose data connection the server would not open passively is
+// tried once more in active mode, for this and every later transfer.
+bool CurlConnection::PerformTransfer(std::string& error) {
+    const auto started = std::chrono::steady_clock::now();
+    lastReply_ = 0;
+    pasvRefused_ = false;
+    bool performed = Perform(error);
+    if (!performed && !active_ && pasvRefused_) {
+        active_ = true;
+        curl_easy_setopt(handle_, CURLOPT_FTPPORT, "-");
+        if (listeners_.notes)
+            listeners_.notes("The server refused passive mode; using active mode.");
+        error.clear();
+        lastReply_ = 0;
+        performed = Perform(error);
+    }
+    seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return performed;
+}
+
+TransferResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
+                                   bool ascii, bool append, ProgressListener progress) {
+    TransferResult result;
+    if (!open_ || HasControlCharacter(remoteName)) {
+        result.error = open_ ? kUnsendableName : "Not connected.";
         return result;
     }
     UploadSource source;
@@ -281,28 +397,80 @@ PutResult CurlConnection::Put(const std::string& localPath, const std::string& r
     curl_easy_setopt(handle_, CURLOPT_URL, Url(remoteName).c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(handle_, CURLOPT_APPEND, append ? 1L : 0L);
     curl_easy_setopt(handle_, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
     curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, source.size);
     curl_easy_setopt(handle_, CURLOPT_READFUNCTION, ReadHook);
     curl_easy_setopt(handle_, CURLOPT_READDATA, &source);
-    lastReply_ = 0;
-    const auto started = std::chrono::steady_clock::now();
-    const bool performed = Perform(result.error);
-    result.seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const bool performed = PerformTransfer(result.error);
+    result.seconds = seconds_;
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(handle_, CURLOPT_APPEND, 0L);
     std::fclose(source.file);
     curl_off_t onTheWire = 0; // after libcurl's line-end conversion
     curl_easy_getinfo(handle_, CURLINFO_SIZE_UPLOAD_T, &onTheWire);
     result.bytes = static_cast<std::uint64_t>(onTheWire);
     // Sent means: libcurl saw no error, the whole file was read and the
     // server confirmed the transfer. Anything else is a transfer cut off.
-    const bool confirmed = lastReply_ == 226 || lastReply_ == 250;
-    result.sent = performed && source.Complete() && confirmed;
-    if (performed && !result.sent)
+    result.done = performed && source.Complete() && Confirmed();
+    if (performed && !result.done)
         result.error =
             source.readError ? "read error on " + localPath : "the transfer was not completed";
     return result;
+}
+
+bool CurlConnection::Confirmed() const {
+    return lastReply_ == 226 || lastReply_ == 250;
+}
+
+TransferResult CurlConnection::Get(const std::string& remoteName, const std::string& localPath,
+                                   bool ascii, ProgressListener progress) {
+    TransferResult result;
+    if (!open_ || HasControlCharacter(remoteName)) {
+        result.error = open_ ? kUnsendableName : "Not connected.";
+        return result;
+    }
+    PartFile part(localPath);
+    if (!part.file) {
+        result.error = localPath + ": " + std::strerror(errno);
+        return result;
+    }
+    DownloadSink sink{part.file, std::move(progress)};
+    curl_easy_setopt(handle_, CURLOPT_URL, Url(remoteName).c_str());
+    curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(handle_, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, WriteHook);
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &sink);
+    const bool performed = PerformTransfer(result.error);
+    result.seconds = seconds_;
+    curl_off_t received = 0;
+    curl_easy_getinfo(handle_, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    result.bytes = static_cast<std::uint64_t>(received);
+    result.done = performed && Confirmed() && part.Place(result.error);
+    if (performed && !result.done && result.error.empty())
+        result.error = "the transfer was not completed";
+    return result;
+}
+
+bool CurlConnection::List(ListKind kind, const std::string& remotePath, std::string& listing,
+                          std::string& error) {
+    if (!open_ || HasControlCharacter(remotePath)) {
+        error = open_ ? kUnsendableName : "Not connected.";
+        return false;
+    }
+    const std::string command =
+        std::string(kind == ListKind::Names ? "NLST" : "LIST") +
+        (remotePath.empty() ? "" : " " + remotePath);
+    curl_easy_setopt(handle_, CURLOPT_URL, Url("").c_str());
+    curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, command.c_str());
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, AppendHook);
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &listing);
+    const bool performed = PerformTransfer(error);
+    curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, nullptr);
+    if (performed && !Confirmed())
+        error = "the listing was not completed";
+    return performed && Confirmed();
 }
 
 void CurlConnection::Close() {

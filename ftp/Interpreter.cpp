@@ -1,8 +1,6 @@
 #include "Interpreter.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 
@@ -12,7 +10,6 @@ namespace ftp {
 
 namespace {
 
-constexpr std::uint64_t kBytesPerHashMark = 2048;
 
 std::string Lowered(std::string text) {
     for (auto& c : text)
@@ -29,15 +26,24 @@ std::string TextAfterFirstWord(const std::string& line) {
     return rest == std::string::npos ? std::string() : line.substr(rest);
 }
 
-std::string Fixed2(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
+std::string Joined(const std::vector<std::string>& words, std::size_t from) {
+    std::string text;
+    for (std::size_t i = from; i < words.size(); ++i)
+        text += (i > from ? " " : "") + words[i];
     return text;
 }
 
-bool IsRegularFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+// A line break inside would end the command early and start another.
+bool HoldsLineBreak(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+std::optional<int> ParsePort(const std::string& text) {
+    char* end = nullptr;
+    const long port = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || port < 1 || port > 65535)
+        return std::nullopt;
+    return static_cast<int>(port);
 }
 
 } // namespace
@@ -65,37 +71,78 @@ std::vector<std::string> SplitWords(const std::string& line) {
     return words;
 }
 
-Interpreter::Interpreter(const Options& options, Connection& connection, Transcript& transcript)
-    : options_(options), connection_(connection), transcript_(transcript) {
-    commands_ = {
-        {"open", &Interpreter::Open},
-        {"user", &Interpreter::User},
-        {"binary", &Interpreter::Binary},
-        {"bin", &Interpreter::Binary},
-        {"image", &Interpreter::Binary},
-        {"ascii", &Interpreter::Ascii},
-        {"type", &Interpreter::Type},
-        {"cd", &Interpreter::ChangeFolder},
-        {"lcd", &Interpreter::LocalFolder},
-        {"pwd", &Interpreter::PrintFolder},
-        {"mkdir", &Interpreter::MakeFolder},
-        {"put", &Interpreter::PutOne},
-        {"send", &Interpreter::PutOne},
-        {"mput", &Interpreter::PutMany},
-        {"prompt", &Interpreter::TogglePrompt},
-        {"hash", &Interpreter::ToggleHash},
-        {"verbose", &Interpreter::ToggleVerbose},
-        {"debug", &Interpreter::ToggleDebug},
-        {"literal", &Interpreter::Literal},
-        {"quote", &Interpreter::Literal},
-        {"close", &Interpreter::Disconnect},
-        {"disconnect", &Interpreter::Disconnect},
-        {"bye", &Interpreter::Quit},
-        {"quit", &Interpreter::Quit},
-        {"help", &Interpreter::Help},
-        {"?", &Interpreter::Help},
-    };
-    connection_.SetListeners(
+std::string Printable(const std::string& name) {
+    std::string shown;
+    for (unsigned char c : name) {
+        if (c >= 0x20 && c != 0x7f) {
+            shown += static_cast<char>(c);
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02X", c);
+        shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : escape;
+    }
+    return shown;
+}
+
+// Every command of the Windows client, with the prompts that ask for its
+// missing arguments.
+const std::vector<Interpreter::Command>& Interpreter::CommandTable() {
+    using I = Interpreter;
+    static const std::vector<Command> commands = {
+    {"!", &I::Shell, {}, 0},
+    {"?", &I::Help, {}, 0},
+    {"append", &I::Append, {"Local file ", "Remote file "}, 1},
+    {"ascii", &I::Ascii, {}, 0},
+    {"bell", &I::ToggleBell, {}, 0},
+    {"binary", &I::Binary, {}, 0},
+    {"bye", &I::Quit, {}, 0},
+    {"cd", &I::ChangeFolder, {"Remote directory "}, 1},
+    {"close", &I::Disconnect, {}, 0},
+    {"debug", &I::ToggleDebug, {}, 0},
+    {"delete", &I::Delete, {"Remote file "}, 1},
+    {"dir", &I::ListLong, {}, 0},
+    {"disconnect", &I::Disconnect, {}, 0},
+    {"get", &I::GetOne, {"Remote file ", "Local file "}, 1},
+    {"glob", &I::ToggleGlob, {}, 0},
+    {"hash", &I::ToggleHash, {}, 0},
+    {"help", &I::Help, {}, 0},
+    {"image", &I::Binary, {}, 0},
+    {"lcd", &I::LocalFolder, {}, 0},
+    {"literal", &I::Literal, {"Command line to send "}, 1},
+    {"ls", &I::ListNames, {}, 0},
+    {"mdelete", &I::DeleteMany, {"Remote files "}, 1},
+    {"mdir", &I::ListManyLong, {"Remote files ", "Local file "}, 2},
+    {"mget", &I::GetMany, {"Remote files "}, 1},
+    {"mkdir", &I::MakeFolder, {"Directory name "}, 1},
+    {"mls", &I::ListManyNames, {"Remote files ", "Local file "}, 2},
+    {"mput", &I::PutMany, {"Local files "}, 1},
+    {"open", &I::Open, {"To "}, 1},
+    {"prompt", &I::TogglePrompt, {}, 0},
+    {"put", &I::PutOne, {"Local file ", "Remote file "}, 1},
+    {"pwd", &I::PrintFolder, {}, 0},
+    {"quit", &I::Quit, {}, 0},
+    {"quote", &I::Literal, {"Command line to send "}, 1},
+    {"recv", &I::GetOne, {"Remote file ", "Local file "}, 1},
+    {"remotehelp", &I::RemoteHelp, {}, 0},
+    {"rename", &I::Rename, {"From name ", "To name "}, 2},
+    {"rmdir", &I::RemoveFolder, {"Directory name "}, 1},
+    {"send", &I::PutOne, {"Local file ", "Remote file "}, 1},
+    {"status", &I::Status, {}, 0},
+    {"tls", &I::RequireTls, {}, 0}, // ours: no Windows client has it
+    {"trace", &I::ToggleTrace, {}, 0},
+    {"type", &I::Type, {}, 0},
+    {"user", &I::User, {"Username "}, 1},
+    {"verbose", &I::ToggleVerbose, {}, 0},
+};
+    return commands;
+}
+
+
+Interpreter::Interpreter(const Options& options, Connection& connection, LocalSide& local,
+                         Transcript& transcript)
+    : options_(options), connection_(connection), local_(local), transcript_(transcript) {
+    connection_.SetListeners({
         [this](const std::string& reply) {
             const bool failure = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
             if (options_.verbose || failure)
@@ -104,7 +151,9 @@ Interpreter::Interpreter(const Options& options, Connection& connection, Transcr
         [this](const std::string& command) {
             if (options_.debug)
                 transcript_.Line("---> " + command);
-        });
+        },
+        [this](const std::string& note) { transcript_.Line(note); },
+    });
 }
 
 bool Interpreter::Run(std::istream& input) {
@@ -125,6 +174,12 @@ bool Interpreter::Run(std::istream& input) {
             break;
         if (line->find_first_not_of(" \t") == std::string::npos)
             continue;
+        if (line->size() > kMaxCommandLine) {
+            transcript_.Line("Command line too long: over " + std::to_string(kMaxCommandLine) +
+                             " characters, not run.");
+            allSucceeded = false;
+            continue;
+        }
         if (fromScript)
             Echo(*line);
         if (!Execute(*line))
@@ -144,10 +199,20 @@ std::optional<std::string> Interpreter::NextLine() {
     return line;
 }
 
+// A question of the client, answered by the next input line.
+std::optional<std::string> Interpreter::Ask(const std::string& prompt) {
+    transcript_.Write(prompt);
+    auto answer = NextLine();
+    transcript_.Line(answer.value_or(""));
+    return answer;
+}
+
 // The command as the user would have typed it, the password left out.
 void Interpreter::Echo(const std::string& line) {
     const Words words = SplitWords(line);
-    const std::string name = Lowered(words.front());
+    int candidates = 0;
+    const Command* command = words.empty() ? nullptr : Resolve(words.front(), candidates);
+    const std::string name = command ? command->name : "";
     std::string shown = line;
     if (name == "user" && words.size() > 2)
         shown = words[0] + " " + words[1];
@@ -157,14 +222,56 @@ void Interpreter::Echo(const std::string& line) {
     transcript_.Line("ftp> " + shown);
 }
 
-bool Interpreter::Execute(const std::string& line) {
-    const Words words = SplitWords(line);
-    const auto command = commands_.find(Lowered(words.front()));
-    if (command == commands_.end()) {
-        transcript_.Line("Invalid command.");
-        return false;
+// The command a name stands for: itself or the one command it begins.
+const Interpreter::Command* Interpreter::Resolve(const std::string& typed, int& candidates) {
+    const std::string name = Lowered(typed);
+    if (!name.empty() && name.front() == '!')
+        return &CommandTable().front();
+    const Command* found = nullptr;
+    candidates = 0;
+    for (const auto& command : CommandTable()) {
+        if (name == command.name)
+            return &command;
+        if (!name.empty() && std::string_view(command.name).substr(0, name.size()) == name) {
+            found = &command;
+            ++candidates;
+        }
     }
-    return (this->*command->second)(words, TextAfterFirstWord(line));
+    return candidates == 1 ? found : nullptr;
+}
+
+const Interpreter::Command* Interpreter::Find(const std::string& typed) {
+    int candidates = 0;
+    const Command* command = Resolve(typed, candidates);
+    if (!command)
+        transcript_.Line(candidates > 1 ? "Ambiguous command." : "Invalid command.");
+    return command;
+}
+
+// Missing arguments are asked for, as the client's prompts would: all of
+// them when none was given, else the required ones still missing.
+bool Interpreter::CompleteArguments(const Command& command, Words& words) {
+    const std::size_t given = words.size() - 1;
+    const std::size_t asked = given == 0 ? command.prompts.size() : command.required;
+    bool added = false;
+    for (std::size_t i = given; i < asked && i < command.prompts.size(); ++i) {
+        const auto answer = Ask(command.prompts[i]);
+        const Words answerWords = SplitWords(answer.value_or(""));
+        if (answerWords.empty())
+            break;
+        words.insert(words.end(), answerWords.begin(), answerWords.end());
+        added = true;
+    }
+    return added;
+}
+
+bool Interpreter::Execute(const std::string& line) {
+    Words words = SplitWords(line);
+    const Command* command = words.empty() ? nullptr : Find(words.front());
+    if (!command)
+        return false;
+    const bool asked = CompleteArguments(*command, words);
+    return (this->*command->handler)(words, asked ? Joined(words, 1) : TextAfterFirstWord(line));
 }
 
 bool Interpreter::Usage(const std::string& text) {
@@ -172,56 +279,99 @@ bool Interpreter::Usage(const std::string& text) {
     return false;
 }
 
+bool Interpreter::Connected() {
+    if (connection_.IsOpen())
+        return true;
+    transcript_.Line("Not connected.");
+    return false;
+}
+
 bool Interpreter::Open(const Words& words, const std::string&) {
+    std::string failure;
+    const auto port = words.size() == 3 ? ParsePort(words[2]) : std::optional<int>(21);
     if (words.size() < 2 || words.size() > 3)
-        return Usage("open host [port]");
-    if (connection_.IsOpen()) {
-        transcript_.Line("Already connected to " + host_ + ", use disconnect first.");
+        failure = "Usage: open host [port]";
+    else if (connection_.IsOpen())
+        failure = "Already connected to " + host_ + ", use disconnect first.";
+    else if (!port)
+        failure = "Invalid port \"" + words[2] + "\".";
+    if (options_.anonymous && failure.empty()) {
+        host_ = words[1];
+        port_ = *port;
+        return Login("anonymous", "anonymous@");
+    }
+    // The answers to "User" and "Password" are the next lines, always taken
+    // when a login follows, so that a failed open never runs the password
+    // as a command.
+    std::optional<std::string> user, password;
+    if (options_.autoLogin) {
+        user = NextLine();
+        password = NextLine();
+    }
+    if (!failure.empty()) {
+        transcript_.Line(failure);
         return false;
     }
     host_ = words[1];
-    port_ = 21;
-    if (words.size() == 3) {
-        char* end = nullptr;
-        const long port = std::strtol(words[2].c_str(), &end, 10);
-        if (*end != '\0' || port < 1 || port > 65535) {
-            transcript_.Line("Invalid port \"" + words[2] + "\".");
-            return false;
-        }
-        port_ = static_cast<int>(port);
-    }
+    port_ = *port;
     if (!options_.autoLogin)
-        return true; // the login follows with `user`
-    // The answers to "User" and "Password" are the next lines, always taken,
-    // so that a failed open never runs the password as a command.
-    const auto user = NextLine();
-    const auto password = NextLine();
+        return true; // the login follows with `user` or `quote USER`/`quote PASS`
     return Login(user.value_or(""), password.value_or(""));
 }
 
 bool Interpreter::User(const Words& words, const std::string&) {
-    if (words.size() < 2 || words.size() > 3)
-        return Usage("user username [password]");
+    if (words.size() < 2 || words.size() > 4)
+        return Usage("user username [password] [account]");
     if (host_.empty()) {
         transcript_.Line("Not connected.");
         return false;
     }
-    const std::string password = words.size() == 3 ? words[2] : NextLine().value_or("");
+    const std::string password = words.size() >= 3 ? words[2] : NextLine().value_or("");
     connection_.Close();
-    return Login(words[1], password);
+    if (!Login(words[1], password))
+        return false;
+    return words.size() < 4 || SendCommand("ACCT " + words[3]);
 }
 
 bool Interpreter::Login(const std::string& user, const std::string& password) {
     std::string error;
-    if (connection_.Open(host_, port_, user, password, error))
+    remoteFolders_.clear();
+    if (HoldsLineBreak(user) || HoldsLineBreak(password)) {
+        transcript_.Line("Login failed: the name or password holds a line break.");
+        return false;
+    }
+    if (connection_.Open(host_, port_, user, password, error)) {
+        user_ = user;
+        password_ = password;
         return true;
+    }
     transcript_.Line(connection_.IsOpen() || error.find("denied") != std::string::npos
                          ? "Login failed."
                          : "ftp: connect: " + error);
     return false;
 }
 
+// After the server dropped the connection: the same login, type and remote
+// folder again, so the files that follow still go where they were meant to.
+bool Interpreter::Reconnect() {
+    if (host_.empty() || user_.empty())
+        return false;
+    transcript_.Line("Reconnecting to " + host_ + ".");
+    const Words folders = remoteFolders_;
+    if (!Login(user_, password_) || !SetType(ascii_))
+        return false;
+    for (const auto& folder : folders)
+        if (!SendCommand("CWD " + folder))
+            return false;
+    remoteFolders_ = folders;
+    return true;
+}
+
 bool Interpreter::SendCommand(const std::string& command) {
+    if (HoldsLineBreak(command)) {
+        transcript_.Line("ftp: a command cannot hold a line break; not sent.");
+        return false;
+    }
     std::string error;
     const int reply = connection_.Send(command, error);
     if (reply == 0)
@@ -260,16 +410,20 @@ bool Interpreter::Type(const Words& words, const std::string&) {
 bool Interpreter::ChangeFolder(const Words& words, const std::string& rest) {
     if (words.size() < 2)
         return Usage("cd remote-directory");
-    return SendCommand("CWD " + (words.size() == 2 ? words[1] : rest));
+    const std::string folder = words.size() == 2 ? words[1] : rest;
+    if (!SendCommand("CWD " + folder))
+        return false;
+    remoteFolders_.push_back(folder);
+    return true;
 }
 
 bool Interpreter::LocalFolder(const Words& words, const std::string&) {
-    if (words.size() > 1 && chdir(LocalPath(words[1]).c_str()) != 0) {
-        transcript_.Line(words[1] + ": " + std::strerror(errno));
+    std::string error;
+    if (words.size() > 1 && !local_.ChangeFolder(LocalPath(words[1]), error)) {
+        transcript_.Line(words[1] + ": " + error);
         return false;
     }
-    std::error_code error;
-    transcript_.Line("Local directory now " + std::filesystem::current_path(error).string() + ".");
+    transcript_.Line("Local directory now " + local_.CurrentFolder() + ".");
     return true;
 }
 
@@ -283,81 +437,32 @@ bool Interpreter::MakeFolder(const Words& words, const std::string&) {
     return SendCommand("MKD " + words[1]);
 }
 
-bool Interpreter::PutOne(const Words& words, const std::string&) {
-    if (words.size() < 2 || words.size() > 3)
-        return Usage("put local-file [remote-file]");
-    const std::string local = LocalPath(words[1]);
-    return Transfer(local, words.size() == 3 ? words[2] : BaseName(local));
+bool Interpreter::RemoveFolder(const Words& words, const std::string&) {
+    if (words.size() != 2)
+        return Usage("rmdir remote-directory");
+    return SendCommand("RMD " + words[1]);
 }
 
-bool Interpreter::PutMany(const Words& words, const std::string&) {
-    if (words.size() < 2)
-        return Usage("mput local-files");
-    if (!connection_.IsOpen()) {
-        transcript_.Line("Not connected.");
-        return false;
-    }
-    bool allSent = true;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        for (const auto& path : ExpandLocalPattern(words[i])) {
-            if (options_.prompt) {
-                transcript_.Write("mput " + path + "? ");
-                const auto answer = NextLine();
-                transcript_.Line(answer.value_or(""));
-                if (!answer)
-                    return allSent;
-                if (!answer->empty() && (answer->front() == 'n' || answer->front() == 'N'))
-                    continue;
-            }
-            allSent = Transfer(path, BaseName(path)) && allSent;
-        }
-    }
-    return allSent;
+bool Interpreter::Delete(const Words& words, const std::string&) {
+    if (words.size() != 2)
+        return Usage("delete remote-file");
+    return SendCommand("DELE " + words[1]);
 }
 
-bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName) {
-    if (!connection_.IsOpen()) {
-        transcript_.Line("Not connected.");
-        return false;
-    }
-    if (!IsRegularFile(localPath)) {
-        transcript_.Line(localPath + ": File not found");
-        return false;
-    }
-    std::uint64_t unmarked = 0;
-    bool marked = false;
-    auto progress = [&](std::uint64_t bytes) {
-        if (!hash_)
-            return;
-        unmarked += bytes;
-        std::string marks(unmarked / kBytesPerHashMark, '#');
-        unmarked %= kBytesPerHashMark;
-        if (!marks.empty()) {
-            transcript_.Write(marks);
-            marked = true;
-        }
-    };
-    const PutResult result = connection_.Put(localPath, remoteName, ascii_, progress);
-    if (marked)
-        transcript_.Line("");
-    if (!result.sent) {
-        transcript_.Line("ftp: " + localPath + " was not sent: " + result.error);
-        return false;
-    }
-    if (options_.verbose) {
-        const double seconds = std::max(result.seconds, 0.001);
-        transcript_.Line("ftp: " + std::to_string(result.bytes) + " bytes sent in " +
-                         Fixed2(result.seconds) + "Seconds " +
-                         Fixed2(static_cast<double>(result.bytes) / 1000.0 / seconds) +
-                         "Kbytes/sec.");
-    }
+bool Interpreter::Rename(const Words& words, const std::string&) {
+    if (words.size() != 3)
+        return Usage("rename from-name to-name");
+    return SendCommand("RNFR " + words[1]) && SendCommand("RNTO " + words[2]);
+}
+
+bool Interpreter::Toggle(bool& flag, const std::string& what) {
+    flag = !flag;
+    transcript_.Line(what + (flag ? " On" : " Off") + " .");
     return true;
 }
 
 bool Interpreter::TogglePrompt(const Words&, const std::string&) {
-    options_.prompt = !options_.prompt;
-    transcript_.Line(std::string("Interactive mode ") + (options_.prompt ? "On" : "Off") + " .");
-    return true;
+    return Toggle(options_.prompt, "Interactive mode");
 }
 
 bool Interpreter::ToggleHash(const Words&, const std::string&) {
@@ -368,25 +473,75 @@ bool Interpreter::ToggleHash(const Words&, const std::string&) {
 }
 
 bool Interpreter::ToggleVerbose(const Words&, const std::string&) {
-    options_.verbose = !options_.verbose;
-    transcript_.Line(std::string("Verbose mode ") + (options_.verbose ? "On" : "Off") + " .");
-    return true;
+    return Toggle(options_.verbose, "Verbose mode");
 }
 
 bool Interpreter::ToggleDebug(const Words&, const std::string&) {
-    options_.debug = !options_.debug;
-    transcript_.Line(std::string("Debugging ") + (options_.debug ? "On" : "Off") + " .");
+    return Toggle(options_.debug, "Debugging");
+}
+
+bool Interpreter::ToggleGlob(const Words&, const std::string&) {
+    return Toggle(options_.glob, "Globbing");
+}
+
+// The bell is a no-op in a transcript; the setting is kept for status.
+bool Interpreter::ToggleBell(const Words&, const std::string&) {
+    return Toggle(bell_, "Bell mode");
+}
+
+bool Interpreter::ToggleTrace(const Words&, const std::string&) {
+    return Toggle(trace_, "Packet tracing");
+}
+
+bool Interpreter::Status(const Words&, const std::string&) {
+    transcript_.Line(connection_.IsOpen() ? "Connected to " + host_ + "." : "Not connected.");
+    auto onOff = [](bool flag) { return flag ? "On" : "Off"; };
+    transcript_.Line(std::string("Type: ") + (ascii_ ? "ascii" : "binary") +
+                     "; Verbose: " + onOff(options_.verbose) + " ; Bell: " + onOff(bell_) +
+                     " ; Prompting: " + onOff(options_.prompt) + " ; Globbing: " +
+                     onOff(options_.glob));
+    transcript_.Line(std::string("Debugging: ") + onOff(options_.debug) +
+                     " ; Hash mark printing: " + onOff(hash_) + " .");
     return true;
+}
+
+bool Interpreter::RemoteHelp(const Words& words, const std::string& rest) {
+    return SendCommand(words.size() > 1 ? "HELP " + rest : "HELP");
+}
+
+// A script from a station must not run local programs: `!` is refused.
+bool Interpreter::Shell(const Words&, const std::string&) {
+    transcript_.Line("Local commands (!) are not run by this client.");
+    return false;
 }
 
 bool Interpreter::Literal(const Words& words, const std::string& rest) {
     if (words.size() < 2)
         return Usage("literal argument [ ... ]");
-    // Passive mode is libcurl's choice per transfer; a PASV of the script
-    // would only open a data port nobody uses.
+    const std::string verb = Lowered(words[1]);
+    // Passive mode is chosen per transfer; a PASV of the script would only
+    // open a data port nobody uses.
     if (Lowered(rest) == "pasv")
         return true;
+    // Without a login (-n) a USER and its PASS are the login itself.
+    if (!connection_.IsOpen() && !host_.empty() && (verb == "user" || verb == "pass")) {
+        if (verb == "user") {
+            pendingUser_ = Joined(words, 2);
+            return true;
+        }
+        return Login(pendingUser_, Joined(words, 2));
+    }
     return SendCommand(rest);
+}
+
+// Encryption a build asked for: every later session speaks TLS or not at all.
+bool Interpreter::RequireTls(const Words& words, const std::string&) {
+    if (words.size() > 2)
+        return Usage("tls [certificate-file]");
+    connection_.RequireTls(words.size() == 2 ? LocalPath(words[1]) : "");
+    transcript_.Line("TLS required; certificates checked against " +
+                     (words.size() == 2 ? words[1] : std::string("the system's store")) + ".");
+    return true;
 }
 
 bool Interpreter::Disconnect(const Words&, const std::string&) {
@@ -402,9 +557,9 @@ bool Interpreter::Quit(const Words&, const std::string&) {
 
 bool Interpreter::Help(const Words&, const std::string&) {
     std::string names;
-    for (const auto& [name, handler] : commands_)
-        names += name + " ";
-    transcript_.Line("Commands are: " + names);
+    for (const auto& command : CommandTable())
+        names += std::string(command.name) + " ";
+    transcript_.Line("Commands may be abbreviated.  Commands are: " + names);
     return true;
 }
 

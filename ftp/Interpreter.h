@@ -1,34 +1,50 @@
 #pragma once
 // Carries out ftp commands as the Windows command-line client does: one a
 // line, a failed or unknown command reported and the next one taken. Answers
-// to questions (login, mput prompts) are the next input lines.
+// to questions (login, missing arguments, mput prompts) are the next input
+// lines, as they would be typed at the client's prompts.
 #include <cstdint>
 #include <functional>
 #include <istream>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Connection.h"
+#include "LocalSide.h"
 #include "Options.h"
 #include "Transcript.h"
 
 namespace ftp {
 
+// The longest command line taken; longer ones are refused whole.
+constexpr std::size_t kMaxCommandLine = 4096;
+
 class Interpreter {
 public:
-    Interpreter(const Options& options, Connection& connection, Transcript& transcript);
+    Interpreter(const Options& options, Connection& connection, LocalSide& local,
+                Transcript& transcript);
 
     // Runs every command of `input` until its end or bye; true when all succeeded.
     bool Run(std::istream& input);
 
-private:
     using Words = std::vector<std::string>;
     using Handler = bool (Interpreter::*)(const Words&, const std::string& rest);
+    struct Command {
+        const char* name;
+        Handler handler;
+        std::vector<const char*> prompts; // asked for missing arguments, in order
+        std::size_t required = 0;         // arguments that must be there
+    };
 
+private:
+    static const std::vector<Command>& CommandTable();
     bool Execute(const std::string& line);
+    static const Command* Resolve(const std::string& name, int& candidates);
+    const Command* Find(const std::string& name);
+    bool CompleteArguments(const Command& command, Words& words);
     std::optional<std::string> NextLine();
+    std::optional<std::string> Ask(const std::string& prompt);
     void Echo(const std::string& line);
 
     bool Open(const Words& words, const std::string& rest);
@@ -40,36 +56,75 @@ private:
     bool LocalFolder(const Words& words, const std::string& rest);
     bool PrintFolder(const Words& words, const std::string& rest);
     bool MakeFolder(const Words& words, const std::string& rest);
+    bool RemoveFolder(const Words& words, const std::string& rest);
+    bool Delete(const Words& words, const std::string& rest);
+    bool DeleteMany(const Words& words, const std::string& rest);
+    bool Rename(const Words& words, const std::string& rest);
     bool PutOne(const Words& words, const std::string& rest);
+    bool Append(const Words& words, const std::string& rest);
     bool PutMany(const Words& words, const std::string& rest);
+    bool GetOne(const Words& words, const std::string& rest);
+    bool GetMany(const Words& words, const std::string& rest);
+    bool ListNames(const Words& words, const std::string& rest);
+    bool ListLong(const Words& words, const std::string& rest);
+    bool ListManyNames(const Words& words, const std::string& rest);
+    bool ListManyLong(const Words& words, const std::string& rest);
     bool TogglePrompt(const Words& words, const std::string& rest);
     bool ToggleHash(const Words& words, const std::string& rest);
     bool ToggleVerbose(const Words& words, const std::string& rest);
     bool ToggleDebug(const Words& words, const std::string& rest);
+    bool ToggleGlob(const Words& words, const std::string& rest);
+    bool ToggleBell(const Words& words, const std::string& rest);
+    bool ToggleTrace(const Words& words, const std::string& rest);
+    bool Status(const Words& words, const std::string& rest);
+    bool RemoteHelp(const Words& words, const std::string& rest);
     bool Literal(const Words& words, const std::string& rest);
+    bool Shell(const Words& words, const std::string& rest);
+    bool RequireTls(const Words& words, const std::string& rest);
     bool Disconnect(const Words& words, const std::string& rest);
     bool Quit(const Words& words, const std::string& rest);
     bool Help(const Words& words, const std::string& rest);
 
     bool Login(const std::string& user, const std::string& password);
+    bool Reconnect();
     bool SetType(bool ascii);
     bool SendCommand(const std::string& command);
-    bool Transfer(const std::string& localPath, const std::string& remoteName);
+    bool Connected();
+    bool Confirm(const std::string& command, const std::string& name);
+    bool Transfer(const std::string& localPath, const std::string& remoteName, bool append);
+    bool Receive(const std::string& remoteName, const std::string& localPath);
+    bool Report(const TransferResult& result, const std::string& name, const char* verb);
+    std::vector<std::string> RemoteMatches(const std::string& pattern);
+    bool EachRemoteMatch(const Words& words, const std::string& command,
+                         const std::function<bool(const std::string&)>& action);
+    bool ListOne(ListKind kind, const Words& words);
+    bool ListMany(ListKind kind, const Words& words);
+    bool ShowListing(ListKind kind, const Words& remotePaths, const std::string& localFile);
+    bool Toggle(bool& flag, const std::string& what);
     bool Usage(const std::string& text);
+    Connection::ProgressListener HashMarks(bool& marked);
 
     Options options_;
     Connection& connection_;
+    LocalSide& local_;
     Transcript& transcript_;
-    std::map<std::string, Handler> commands_;
     std::istream* input_ = nullptr;
     std::string host_; // of the open (or, with -n, the opened-to) server
     int port_ = 21;
+    std::string user_, password_; // of the last login, for a reconnection
+    std::string pendingUser_;     // a `quote USER` waiting for its PASS
+    std::vector<std::string> remoteFolders_; // cd's since the login, replayed on reconnection
     bool ascii_ = true;
     bool hash_ = false;
+    bool bell_ = false;
+    bool trace_ = false;
     bool quitting_ = false;
 };
 
 // Splits a command line into words; double quotes group a name with blanks.
 std::vector<std::string> SplitWords(const std::string& line);
+
+// A name as the transcript shows it: control characters written as escapes.
+std::string Printable(const std::string& name);
 
 } // namespace ftp

@@ -31,29 +31,47 @@ bool NameMatches(const std::string& pattern, const std::string& name) {
     return platform::WildcardMatch(pattern, name);
 }
 
+bool HasWildcards(const std::string& text) {
+    return text.find_first_of("*?") != std::string::npos;
+}
+
 std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
+    const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::vector<std::string> ExpandLocalPattern(const std::string& pattern) {
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards) {
     namespace fs = std::filesystem;
     const std::string path = LocalPath(pattern);
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string namePattern = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::vector<std::string> names;
+    const std::string namePattern = BaseName(path);
+    const std::string folder = path.substr(0, path.size() - namePattern.size());
+    LocalMatches matches;
     std::error_code error;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (it->is_regular_file(error) && NameMatches(namePattern, name))
-            names.push_back(name);
+    fs::directory_iterator it(folder.empty() ? "." : folder, error);
+    if (error) {
+        matches.error = error.message();
+        return matches;
     }
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
-    for (auto& name : names)
-        name = folder + name;
-    return names;
+    if (!wildcards || !HasWildcards(namePattern)) {
+        matches.paths.push_back(path); // sending it tells when it is not there
+        return matches;
+    }
+    for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (name.front() != '.' && it->is_regular_file(typeError) &&
+            NameMatches(namePattern, name))
+            matches.paths.push_back(folder + name);
+    }
+    if (error)
+        matches.error = error.message();
+    std::sort(matches.paths.begin(), matches.paths.end(), LessIgnoringCase);
+    return matches;
 }
 
 } // namespace ftp

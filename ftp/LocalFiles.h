@@ -6,18 +6,32 @@
 
 namespace ftp {
 
-// Turns backslashes into the local separator, so Windows-style scripts work.
+// Turns a script's backslashes into the local separator, so Windows-style
+// scripts work. Only for paths written in a script, never for found names.
 std::string LocalPath(const std::string& scriptPath);
 
 // '*' any run, '?' one character; ASCII letter case ignored.
 bool NameMatches(const std::string& pattern, const std::string& name);
 
-// The ordinary files matching `pattern` (wildcards in its last element only),
-// sorted by name, letter case ignored; a name without wildcards gives itself
-// if it is a file.
-std::vector<std::string> ExpandLocalPattern(const std::string& pattern);
+bool HasWildcards(const std::string& text);
 
-// The last element of a path: the name the file gets on the server.
+struct LocalMatches {
+    std::vector<std::string> paths; // folder as written + name as found
+    std::string error;              // the folder could not be read
+};
+
+// The ordinary files matching `pattern` (wildcards in its last element only),
+// sorted by name, letter case ignored. Wildcards never match a name beginning
+// with "." (hidden files and the staging copy's temporary files), as in a
+// shell. A name without wildcards, or any name when `wildcards` is off, gives
+// itself. A folder that cannot be listed is an error, no match is not.
+LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards = true);
+
+// The last element of a local path: the name the file gets on the server.
+// Only "/" separates: a "\" found in a local name is part of that name.
 std::string BaseName(const std::string& path);
+
+// The folder part of a local path, "." when it has none.
+std::string FolderOf(const std::string& path);
 
 } // namespace ftp

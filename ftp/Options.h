@@ -12,6 +12,8 @@ struct Options {
     bool prompt = true;     // -i turns off mput's questions
     bool verbose = true;    // -v hides the server's replies
     bool debug = false;     // -d shows the commands sent
+    bool glob = true;       // -g turns local and remote wildcards off
+    bool anonymous = false; // -A logs in as anonymous
     std::string host;       // last argument: opened first
     std::string port;       // optional argument after the host
 };

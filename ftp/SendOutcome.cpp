@@ -44,7 +44,7 @@ std::vector<std::string> SongsOf(const std::string& command) {
         return {};
     std::vector<std::string> songs;
     for (std::size_t i = 1; i < words.size(); ++i)
-        for (const auto& path : ExpandLocalPattern(words[i]))
+        for (const auto& path : ExpandLocalPattern(words[i]).paths)
             songs.push_back(path);
     return songs;
 }

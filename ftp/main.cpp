@@ -1,58 +1,35 @@
 // ftp.exe: a command-line FTP script client with the Windows client's
 // switches and commands, so the same "-s:" script works on every system.
-#include <QApplication>
-#include <QMetaObject>
-#include <atomic>
 #include <cstdlib>
+#include <dlfcn.h>
+#include <limits.h>
 #include <string>
-#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "Client.h"
-#include "SendNotice.h"
-#include "TranscriptWindow.h"
+#include "WindowRun.h"
 #include "platform/ProcessStarter.h"
 
 namespace {
 
-std::vector<std::string> Arguments(int argc, char** argv) {
-    return std::vector<std::string>(argv + 1, argv + argc);
+std::string FolderOfThisProgram() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return ".";
+    const std::string program(path, static_cast<std::size_t>(length));
+    return program.substr(0, program.rfind('/'));
 }
 
-// The transfers run on a worker so the window stays live; the window shows
-// the transcript as it grows and decides when the program ends.
-int RunWithWindow(int argc, char** argv, ftp::WindowMode mode) {
-    QApplication application(argc, argv);
-    QString title = "ftp";
-    for (int i = 1; i < argc; ++i)
-        title += QString(" ") + QString::fromLocal8Bit(argv[i]);
-    ftp::TranscriptWindow window(title);
-    ftp::Transcript transcript;
-    transcript.SetListener([&window](const std::string& text) {
-        QMetaObject::invokeMethod(
-            &window, [&window, line = QString::fromStdString(text)] { window.Append(line); },
-            Qt::QueuedConnection);
-    });
-    mode == ftp::WindowMode::Minimized ? window.showMinimized() : window.show();
-
-    std::atomic<bool> finished = false;
-    int status = 1;
-    std::thread worker([&] {
-        status = ftp::RunClient(Arguments(argc, argv), transcript);
-        finished = true;
-        QMetaObject::invokeMethod(
-            &window,
-            [&window, &status, &transcript] {
-                ftp::ShowDesktopNotice(ftp::SendNoticeFor(transcript.Text(), status == 0));
-                window.Finish(status == 0);
-            },
-            Qt::QueuedConnection);
-    });
-    application.exec();
-    if (!finished) // closed by the user while sending: end here, as a console would
-        std::_Exit(1);
-    worker.join();
-    return status;
+// Null when the window module cannot be loaded: the client then runs as
+// in a console, its transcript on standard output.
+ftp::RunWithWindowFunction LoadWindow() {
+    const std::string module = FolderOfThisProgram() + "/" + ftp::kWindowModule;
+    void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return handle ? reinterpret_cast<ftp::RunWithWindowFunction>(
+                        ::dlsym(handle, WAVECREST_FTP_WINDOW_ENTRY))
+                  : nullptr;
 }
 
 } // namespace
@@ -61,9 +38,9 @@ int main(int argc, char** argv) {
     const auto mode =
         ftp::ChooseWindowMode(std::getenv(platform::kShowWindowVariable), std::getenv("DISPLAY"),
                               std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"));
-    if (mode == ftp::WindowMode::None) {
-        ftp::Transcript transcript;
-        return ftp::RunClient(Arguments(argc, argv), transcript);
-    }
-    return RunWithWindow(argc, argv, mode);
+    if (mode != ftp::WindowMode::None)
+        if (const auto runWithWindow = LoadWindow())
+            return runWithWindow(argc, argv, static_cast<int>(mode));
+    ftp::Transcript transcript;
+    return ftp::RunClient(std::vector<std::string>(argv + 1, argv + argc), transcript);
 }

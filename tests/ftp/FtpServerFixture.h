@@ -3,6 +3,7 @@
 // one user with a temporary home. Stopped when the fixture goes; the server
 // also ends by itself after a few minutes, so none is ever left behind.
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -10,18 +11,35 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+inline QStringList FileTree(const QString& root) {
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        file.open(QIODevice::ReadOnly);
+        files << QDir(root).relativeFilePath(file.fileName()) + "=" + file.readAll();
+    }
+    files.sort();
+    return files;
+}
+
 class FtpServerFixture {
 public:
     static constexpr const char* kUser = "tester";
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
-    // `dropName`: a STOR of a file whose name holds it is cut off half-way.
+    // `dropName`: a STOR of a file whose name holds it is cut off half-way;
+    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
     explicit FtpServerFixture(const QString& dropName = {}) {
         const QString script =
             qEnvironmentVariable("WAVECREST_TEST_SOURCE") + "/tests/ftp/ftp_server.py";
         QStringList arguments{script,       "--home",  home_.path(), "--user", kUser,
                               "--password", kPassword, "--lifetime", "240"};
-        if (!dropName.isEmpty())
+        if (dropName == "-refuse-passive")
+            arguments << "--refuse-passive";
+        else if (dropName == "-tls")
+            arguments << "--tls-cert" << certificate();
+        else if (!dropName.isEmpty())
             arguments << "--drop-name" << dropName;
         server_.setStandardErrorFile(QProcess::nullDevice());
         server_.start("/usr/bin/python3", arguments);
@@ -41,14 +59,16 @@ public:
 
     int port() const { return port_; }
     QString home() const { return home_.path(); }
+    QString certificate() const { return certificateFolder_.filePath("server.pem"); }
     QByteArray remoteFile(const QString& name) const {
         QFile file(home_.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    bool hasRemoteFile(const QString& name) const { return QFile::exists(home_.filePath(name)); }
+    // Every file under the home as "path=content", sorted.
+    QStringList tree() const { return FileTree(home_.path()); }
 
 private:
-    QTemporaryDir home_;
+    QTemporaryDir home_, certificateFolder_;
     QProcess server_;
     int port_ = 0;
 };

@@ -3,7 +3,10 @@
 
 Ends by itself after --lifetime seconds, so no test leaves it behind.
 With --drop-name, a STOR of a file whose name holds that text has its
-control and data connections cut after the first block of data.
+control and data connections cut after the first block of data, and the
+partial file discarded. With --refuse-passive, PASV and EPSV are refused.
+With --tls-cert FILE, explicit TLS is required on control and data
+connections, with a self-signed certificate for 127.0.0.1 made into FILE.
 """
 import argparse
 import logging
@@ -27,8 +30,30 @@ def make_dropping_dtp(drop_name):
                 control = self.cmd_channel
                 self.close()
                 control.close()
+                os.remove(target)
 
     return DroppingDTPHandler
+
+
+def make_certificate(path):
+    from OpenSSL import crypto
+    key = crypto.PKey()
+    key.generate_key(crypto.TYPE_RSA, 2048)
+    cert = crypto.X509()
+    cert.get_subject().CN = "127.0.0.1"
+    cert.set_serial_number(1)
+    cert.gmtime_adj_notBefore(-60)
+    cert.gmtime_adj_notAfter(3600)
+    cert.set_issuer(cert.get_subject())
+    cert.set_pubkey(key)
+    cert.add_extensions([
+        crypto.X509Extension(b"subjectAltName", False, b"IP:127.0.0.1"),
+        crypto.X509Extension(b"basicConstraints", True, b"CA:TRUE"),
+    ])
+    cert.sign(key, "sha256")
+    with open(path, "wb") as out:
+        out.write(crypto.dump_certificate(crypto.FILETYPE_PEM, cert))
+        out.write(crypto.dump_privatekey(crypto.FILETYPE_PEM, key))
 
 
 def main():
@@ -37,16 +62,28 @@ def main():
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
     parser.add_argument("--drop-name", default="")
+    parser.add_argument("--refuse-passive", action="store_true")
+    parser.add_argument("--tls-cert", default="")
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.home, perm="elradfmwMT")
-    handler = type("Handler", (FTPHandler,), {})
+    base = FTPHandler
+    if args.tls_cert:
+        from pyftpdlib.handlers import TLS_FTPHandler
+        make_certificate(args.tls_cert)
+        base = TLS_FTPHandler
+        base.certfile = args.tls_cert
+        base.tls_control_required = base.tls_data_required = True
+    handler = type("Handler", (base,), {})
     handler.authorizer = authorizer
     handler.banner = "Test server ready."
     handler.dtp_handler = make_dropping_dtp(args.drop_name)
     handler.passive_ports = None
+    if args.refuse_passive:
+        refuse = lambda self, line: self.respond("502 Passive mode not allowed.")
+        handler.ftp_PASV = handler.ftp_EPSV = refuse
 
     quiet = logging.getLogger("pyftpdlib")
     quiet.setLevel(logging.WARNING)

@@ -1,0 +1,38 @@
+#pragma once
+// What the interpreter changes on the local side besides received files: the
+// current folder, listings saved to files and the locks of folders it sends
+// from. Behind an interface so a run without effects (the fuzz target) can
+// stand in.
+#include <functional>
+#include <string>
+
+#include "FolderLock.h"
+
+namespace ftp {
+
+class LocalSide {
+public:
+    virtual ~LocalSide() = default;
+    virtual bool ChangeFolder(const std::string& path, std::string& error) = 0;
+    virtual std::string CurrentFolder() const = 0;
+    virtual bool WriteFile(const std::string& path, const std::string& text,
+                           std::string& error) = 0;
+    virtual bool HoldFolder(const std::string& folder, const FolderLocks::WaitNotice& waiting,
+                            std::string& error) = 0;
+};
+
+class DiskLocalSide : public LocalSide {
+public:
+    bool ChangeFolder(const std::string& path, std::string& error) override;
+    std::string CurrentFolder() const override;
+    bool WriteFile(const std::string& path, const std::string& text, std::string& error) override;
+    bool HoldFolder(const std::string& folder, const FolderLocks::WaitNotice& waiting,
+                    std::string& error) override {
+        return locks_.Hold(folder, waiting, error);
+    }
+
+private:
+    FolderLocks locks_;
+};
+
+} // namespace ftp

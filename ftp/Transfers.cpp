@@ -1,0 +1,270 @@
+// The commands that move files and listings between the two sides: put,
+// append, mput, get, mget, the listings and mdelete, with their prompts,
+// hash marks, figures and the reconnection after a dropped transfer.
+#include "Interpreter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "LocalFiles.h"
+
+namespace ftp {
+
+namespace {
+
+constexpr std::uint64_t kBytesPerHashMark = 2048;
+
+std::string Fixed2(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+bool IsRegularFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// The last element of a remote path; the server's separator is "/".
+std::string RemoteBaseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+// mdelete and mget: every remote name the patterns stand for, each
+// confirmed when prompting is on.
+bool Interpreter::EachRemoteMatch(const Words& words, const std::string& command,
+                                  const std::function<bool(const std::string&)>& action) {
+    if (words.size() < 2)
+        return Usage(command + " remote-files");
+    if (!Connected())
+        return false;
+    bool allDone = true;
+    for (std::size_t i = 1; i < words.size(); ++i)
+        for (const auto& name : RemoteMatches(words[i]))
+            if (Confirm(command, name))
+                allDone = action(name) && allDone;
+    return allDone;
+}
+
+bool Interpreter::DeleteMany(const Words& words, const std::string&) {
+    return EachRemoteMatch(words, "mdelete",
+                           [this](const std::string& name) { return SendCommand("DELE " + name); });
+}
+
+bool Interpreter::PutOne(const Words& words, const std::string&) {
+    if (words.size() < 2 || words.size() > 3)
+        return Usage("put local-file [remote-file]");
+    const std::string local = LocalPath(words[1]);
+    return Transfer(local, words.size() == 3 ? words[2] : BaseName(local), false);
+}
+
+bool Interpreter::Append(const Words& words, const std::string&) {
+    if (words.size() < 2 || words.size() > 3)
+        return Usage("append local-file [remote-file]");
+    const std::string local = LocalPath(words[1]);
+    return Transfer(local, words.size() == 3 ? words[2] : BaseName(local), true);
+}
+
+// Answered by the next input line when prompting is on; "n..." declines.
+bool Interpreter::Confirm(const std::string& command, const std::string& name) {
+    if (!options_.prompt)
+        return true;
+    const auto answer = Ask(command + " " + Printable(name) + "? ");
+    return answer && !(answer->size() > 0 && (answer->front() == 'n' || answer->front() == 'N'));
+}
+
+bool Interpreter::PutMany(const Words& words, const std::string&) {
+    if (words.size() < 2)
+        return Usage("mput local-files");
+    if (!Connected())
+        return false;
+    bool allSent = true;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const LocalMatches matches = ExpandLocalPattern(words[i], options_.glob);
+        if (!matches.error.empty()) {
+            transcript_.Line("ftp: " + words[i] + ": cannot read the folder: " + matches.error);
+            allSent = false;
+            continue;
+        }
+        std::string lockError; // a folder that cannot be written goes unlocked
+        if (!matches.paths.empty())
+            local_.HoldFolder(FolderOf(matches.paths.front()),
+                              [this](const std::string& folder) {
+                                  transcript_.Line("Waiting for another ftp client sending from " +
+                                                   folder + " ...");
+                              },
+                              lockError);
+        for (const auto& path : matches.paths)
+            if (Confirm("mput", path))
+                allSent = Transfer(path, BaseName(path), false) && allSent;
+    }
+    return allSent;
+}
+
+Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
+    return [this, &marked, unmarked = std::uint64_t{0}](std::uint64_t bytes) mutable {
+        if (!hash_)
+            return;
+        unmarked += bytes;
+        std::string marks(unmarked / kBytesPerHashMark, '#');
+        unmarked %= kBytesPerHashMark;
+        if (!marks.empty()) {
+            transcript_.Write(marks);
+            marked = true;
+        }
+    };
+}
+
+// One file out. A failure names the file; when it cost the connection, the
+// session is set up again for the files that follow.
+bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
+                           bool append) {
+    if (!connection_.IsOpen())
+        return Report({false, 0, 0, "Not connected."}, localPath, "sent");
+    if (!IsRegularFile(localPath)) {
+        transcript_.Line(Printable(localPath) + ": File not found");
+        return false;
+    }
+    bool marked = false;
+    const TransferResult result =
+        connection_.Put(localPath, remoteName, ascii_, append, HashMarks(marked));
+    if (marked)
+        transcript_.Line("");
+    const bool done = Report(result, localPath, "sent");
+    if (!done && !connection_.IsOpen())
+        Reconnect();
+    return done;
+}
+
+bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {
+    if (!connection_.IsOpen())
+        return Report({false, 0, 0, "Not connected."}, remoteName, "received");
+    bool marked = false;
+    const TransferResult result = connection_.Get(remoteName, localPath, ascii_, HashMarks(marked));
+    if (marked)
+        transcript_.Line("");
+    const bool done = Report(result, remoteName, "received");
+    if (!done && !connection_.IsOpen())
+        Reconnect();
+    return done;
+}
+
+bool Interpreter::Report(const TransferResult& result, const std::string& name, const char* verb) {
+    if (!result.done) {
+        transcript_.Line("ftp: " + Printable(name) + " was not " + verb + ": " + result.error);
+        return false;
+    }
+    if (options_.verbose) {
+        const double seconds = std::max(result.seconds, 0.001);
+        transcript_.Line("ftp: " + std::to_string(result.bytes) + " bytes " + verb + " in " +
+                         Fixed2(result.seconds) + "Seconds " +
+                         Fixed2(static_cast<double>(result.bytes) / 1000.0 / seconds) +
+                         "Kbytes/sec.");
+    }
+    return true;
+}
+
+bool Interpreter::GetOne(const Words& words, const std::string&) {
+    if (words.size() < 2 || words.size() > 3)
+        return Usage("get remote-file [local-file]");
+    return Receive(words[1], words.size() == 3 ? LocalPath(words[2]) : RemoteBaseName(words[1]));
+}
+
+bool Interpreter::GetMany(const Words& words, const std::string&) {
+    return EachRemoteMatch(words, "mget", [this](const std::string& name) {
+        return Receive(name, RemoteBaseName(name));
+    });
+}
+
+// The remote names a pattern stands for, matched here on the server's
+// listing of its folder; a name without wildcards stands for itself.
+std::vector<std::string> Interpreter::RemoteMatches(const std::string& pattern) {
+    const std::string namePattern = RemoteBaseName(pattern);
+    if (!options_.glob || !HasWildcards(namePattern))
+        return {pattern};
+    const std::string folder = pattern.substr(0, pattern.size() - namePattern.size());
+    std::string listing, error;
+    if (!connection_.List(ListKind::Names, folder, listing, error)) {
+        transcript_.Line("ftp: " + pattern + ": " + error);
+        return {};
+    }
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < listing.size()) {
+        auto end = listing.find('\n', start);
+        if (end == std::string::npos)
+            end = listing.size();
+        std::string name = RemoteBaseName(listing.substr(start, end - start));
+        start = end + 1;
+        if (!name.empty() && name.back() == '\r')
+            name.pop_back();
+        if (!name.empty() && NameMatches(namePattern, name))
+            names.push_back(folder + name);
+    }
+    return names;
+}
+
+bool Interpreter::ShowListing(ListKind kind, const Words& remotePaths,
+                              const std::string& localFile) {
+    if (!Connected())
+        return false;
+    std::string all;
+    bool listed = true;
+    for (const auto& path : remotePaths.empty() ? Words{""} : remotePaths) {
+        std::string listing, error;
+        if (connection_.List(kind, path, listing, error)) {
+            all += listing;
+        } else {
+            transcript_.Line("ftp: " + (path.empty() ? std::string(".") : path) + ": " + error);
+            listed = false;
+        }
+    }
+    if (localFile.empty() || localFile == "-") {
+        transcript_.Write(all);
+        return listed;
+    }
+    std::string error;
+    if (!local_.WriteFile(LocalPath(localFile), all, error)) {
+        transcript_.Line(localFile + ": " + error);
+        return false;
+    }
+    return listed;
+}
+
+// ls/dir [remote-directory [local-file]]
+bool Interpreter::ListOne(ListKind kind, const Words& words) {
+    if (words.size() > 3)
+        return Usage(words[0] + " [remote-directory] [local-file]");
+    return ShowListing(kind, words.size() > 1 ? Words{words[1]} : Words{},
+                       words.size() == 3 ? words[2] : "");
+}
+
+// mls/mdir remote-files local-file
+bool Interpreter::ListMany(ListKind kind, const Words& words) {
+    if (words.size() < 3)
+        return Usage(words[0] + " remote-files local-file");
+    return ShowListing(kind, Words(words.begin() + 1, words.end() - 1), words.back());
+}
+
+bool Interpreter::ListNames(const Words& words, const std::string&) {
+    return ListOne(ListKind::Names, words);
+}
+
+bool Interpreter::ListLong(const Words& words, const std::string&) {
+    return ListOne(ListKind::Long, words);
+}
+
+bool Interpreter::ListManyNames(const Words& words, const std::string&) {
+    return ListMany(ListKind::Names, words);
+}
+
+bool Interpreter::ListManyLong(const Words& words, const std::string&) {
+    return ListMany(ListKind::Long, words);
+}
+
+} // namespace ftp
