@@ -58,8 +58,8 @@ constexpr const char* kTestKey = "SOFTWARE\\WavecrestUnit";
 TEST_CASE("registry: the root key as a 32-bit value or a sign-extended handle") {
     Win32Registry registry;
     HKEY created = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &created, nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
+                    nullptr);
     RegCloseKey(created);
     for (RegKey root : {kHKeyLocalMachine, reinterpret_cast<RegKey>(HKEY_LOCAL_MACHINE)}) {
         RegKey key = 0;
