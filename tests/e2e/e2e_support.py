@@ -43,13 +43,9 @@ def cache_value(build, name):
 
 
 def port_is_free(port):
-    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as probe:
+    with socket.socket() as probe:
         probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        try:
-            probe.bind(("127.0.0.1", port))
-        except OSError:
-            return False
-    return True
+        return probe.connect_ex(("127.0.0.1", port)) != 0
 
 
 def install_release(build, prefix):
@@ -104,12 +100,6 @@ class XServer:
     """The X server CTest gives the test through scripts/with-xvfb.sh (as
     DISPLAY); xdotool drives the windows there."""
 
-    def environment(self, base=None):
-        env = dict(os.environ if base is None else base)
-        env.pop("WAYLAND_DISPLAY", None)
-        env["QT_QPA_PLATFORM"] = "xcb"
-        return env
-
     def xdotool(self, *arguments, timeout=10):
         try:
             return subprocess.run(["xdotool", *map(str, arguments)], stdout=subprocess.PIPE,
@@ -127,15 +117,12 @@ class XServer:
         visible = lambda: window in self.xdotool("search", "--onlyvisible", "--name", ".").split()
         return wait_until(lambda: not visible(), timeout, 0.2) is not None
 
-    def title(self, window):
-        return self.xdotool("getwindowname", window)
-
-    def geometry(self, window):
-        """(x, y, width, height) of a window on the screen."""
+    def origin(self, window):
+        """(x, y) of a window on the screen."""
         shell = dict(line.split("=", 1) for line in
                      self.xdotool("getwindowgeometry", "--shell", window).splitlines()
                      if "=" in line)
-        return tuple(int(shell[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+        return int(shell["X"]), int(shell["Y"])
 
     def click(self, x, y):
         # mousemove --sync waits until the pointer is there; it would wait
@@ -143,15 +130,6 @@ class XServer:
         self.xdotool("mousemove", "--sync", round(x) + 1, round(y) + 1)
         self.xdotool("mousemove", "--sync", round(x), round(y))
         self.xdotool("click", 1)
-
-    def focus(self, window):
-        self.xdotool("windowfocus", "--sync", window)
-
-    def type_text(self, text):
-        self.xdotool("type", "--delay", 8, text, timeout=60)
-
-    def key(self, *names):
-        self.xdotool("key", *names)
 
 
 class LocalStation:

@@ -3,15 +3,9 @@
 #   cmake -DWINDRES=... -DRC=wavecrest.rc -DOUT=dir -P CheckResource.cmake
 file(MAKE_DIRECTORY ${OUT})
 execute_process(COMMAND ${WINDRES} -i ${RC} -O res -o ${OUT}/wavecrest.res
-                RESULT_VARIABLE result ERROR_VARIABLE errors)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "windres rejects ${RC}:\n${errors}")
-endif()
-execute_process(COMMAND ${WINDRES} -i ${OUT}/wavecrest.res -O rc
-                OUTPUT_VARIABLE script RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "windres cannot read back ${OUT}/wavecrest.res")
-endif()
+                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${WINDRES} -i ${OUT}/wavecrest.res -O rc OUTPUT_VARIABLE script
+                COMMAND_ERROR_IS_FATAL ANY)
 
 set(missing "")
 foreach(expected

@@ -28,30 +28,15 @@ using namespace platform;
 
 namespace {
 
-std::string Hex(const unsigned char* data, std::uint32_t size) {
-    static const char kDigits[] = "0123456789abcdef";
+// Bytes as hexadecimal pairs, so both sides print any text alike.
+std::string Hex(const unsigned char* data, std::size_t size) {
     std::string text;
-    for (std::uint32_t i = 0; i < size; ++i) {
-        if (i)
-            text += ' ';
-        text += kDigits[data[i] >> 4];
-        text += kDigits[data[i] & 0xF];
+    for (std::size_t i = 0; i < size; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, i ? " %02x" : "%02x", data[i]);
+        text += pair;
     }
     return text;
-}
-
-std::string Escaped(const std::string& text) {
-    std::string shown;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c >= 0x7F || c == '\\') {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            shown += hex;
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
 }
 
 // One query call: its status, and type, size and data where the call gives them.
@@ -85,7 +70,7 @@ void DumpValue(Registry& registry, const std::string& keyPath, const std::string
         std::string text = before;
         const bool read = dialogs::GetKeyValue(registry, kHKeyLocalMachine, keyPath, name, text);
         std::printf("  GetKeyValue from [%s]: %s [%s]\n", before, read ? "True" : "False",
-                    Escaped(text).c_str());
+                    Hex(reinterpret_cast<const unsigned char*>(text.data()), text.size()).c_str());
     }
 }
 
@@ -102,21 +87,13 @@ void DumpKey(Registry& registry, const std::string& keyPath) {
 int main(int argc, char** argv) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY); // the same line ends on both sides
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: regdump QUERIES\n");
-        return 2;
-    }
     std::unique_ptr<Registry> registry = MakeSystemRegistry();
 #else
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: regdump QUERIES REGFILE\n");
-        return 2;
-    }
-    std::unique_ptr<Registry> registry = std::make_unique<RegFileRegistry>(argv[2]);
+    std::unique_ptr<Registry> registry = std::make_unique<RegFileRegistry>(argc > 2 ? argv[2] : "");
 #endif
-    std::ifstream queries(argv[1], std::ios::binary);
+    std::ifstream queries(argc > 1 ? argv[1] : "", std::ios::binary);
     if (!queries) {
-        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "usage: regdump QUERIES [REGFILE]\n");
         return 2;
     }
     for (std::string line; std::getline(queries, line);) {
