@@ -28,10 +28,10 @@ class TestWebPane : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(server.isListening());
-        server.addPage("/player", "Player", 0);
-        server.addPage("/chat", "Slow chat room", 1500);
-        server.addPage("/other", "Other room", 0);
-        server.addPage("/never", "Never shown", 60000);
+        server.addPage("/player", {"Player"});
+        server.addPage("/chat", {"Slow chat room", 1500});
+        server.addPage("/other", {"Other room"});
+        server.addPage("/never", {"Never shown", 60000});
         server.addPage("/link", {"Link", 0, "<a target=_blank href=/other>x</a>"
                                             "<script>document.links[0].focus()</script>"});
         server.addPage("/popup", {"Popup", 0, "<script>window.open('/other')</script>"});
