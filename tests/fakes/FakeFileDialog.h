@@ -13,16 +13,12 @@ public:
     Result ShowOpen(const platform::FileDialogSettings& settings) override {
         shownWith.push_back(settings);
         if (results.empty())
-            cancelNext();
+            return {Result::Cancelled, {}, platform::kDialogCancelled, "Cancel was selected."};
         const Result next = results.front();
         results.pop_front();
         return next;
     }
     void chooseNext(const std::string& path) { results.push_back({Result::Chosen, path, 0, {}}); }
-    void cancelNext() {
-        results.push_back(
-            {Result::Cancelled, {}, platform::kDialogCancelled, "Cancel was selected."});
-    }
     void failNext(int number, const std::string& description) {
         results.push_back({Result::Failed, {}, number, description});
     }

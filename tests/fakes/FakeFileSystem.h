@@ -1,5 +1,5 @@
 #pragma once
-// A file system of named files and folders held in memory. It records the
+// A file system of named files held in memory. It records the
 // file existence tests, and fails every step while `failing` is set.
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -10,20 +10,15 @@
 
 class FakeFileSystem : public platform::FileSystem {
 public:
-    std::string ApplicationFolder() const override { return applicationFolder; }
-    bool FolderExists(const std::string& path) const override {
-        failIfAsked();
-        return folders.count(path) > 0;
-    }
+    std::string ApplicationFolder() const override { return "app"; }
+    bool FolderExists(const std::string&) const override { return false; }
     bool FileExists(const std::string& path) const override {
         existenceTests.push_back(path);
         failIfAsked();
         return files.count(path) > 0;
     }
 
-    std::string applicationFolder = "app";
     std::set<std::string> files;
-    std::set<std::string> folders;
     bool failing = false;
     mutable std::vector<std::string> existenceTests;
 

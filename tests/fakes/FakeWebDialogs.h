@@ -20,11 +20,10 @@ public:
     void ShowDownloadProgress(const QString&, qint64 received, qint64) override {
         shownProgress = received;
     }
-    void EndDownloadProgress(const QString&) override { progressEnded = true; }
+    void EndDownloadProgress(const QString&) override {}
 
     QString saveAs;       // empty: the dialog is cancelled
     QString login;        // "user:password"; empty: the login is cancelled
     QStringList asked;    // save dialogs' starting paths, login sites and realms
     qint64 shownProgress = -1;
-    bool progressEnded = false;
 };

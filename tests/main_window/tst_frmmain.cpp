@@ -72,38 +72,31 @@ private Q_SLOTS:
     }
     void cleanup() { window.reset(); }
 
-    void shownAsLaidOut_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QRect>("pixels"); // 15 twips a pixel, from the window's container
-        QTest::newRow("StopPlay") << "StopPlay" << "Stop" << QRect(4, 9, 33, 17);
-        QTest::newRow("RefreshPlay") << "RefreshPlay" << "Refresh" << QRect(43, 9, 49, 17);
-        QTest::newRow("GoPlayer") << "GoPlayer" << "Go" << QRect(760, 9, 25, 17);
-        QTest::newRow("StopChat") << "StopChat" << "Stop" << QRect(4, 9, 33, 17);
-        QTest::newRow("RefreshChat") << "RefreshChat" << "Refresh" << QRect(43, 9, 57, 17);
-        QTest::newRow("Command1") << "Command1" << "Go" << QRect(760, 162, 25, 17);
-        QTest::newRow("Default") << "Default" << "Default Button" << QRect(800, 112, 57, 33);
-    }
-
-    void shownAsLaidOut() {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QRect, pixels);
-        QCOMPARE(button(name)->text(), caption);
-        QCOMPARE(button(name)->geometry(), pixels);
-    }
-
     void windowAsLaidOut() {
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(title(), QString("Form1"));
         QCOMPARE(window->Frame1->parentWidget()->size(), QSize(795, 674));
         QCOMPARE(window->minimumSize(), window->maximumSize());
-        QVERIFY(!(window->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
-        QCOMPARE(window->cboAddressPlay->geometry(), QRect(96, 8, 661, 21));
-        QCOMPARE(window->cboAddressChat->geometry(), QRect(104, 8, 653, 21));
-        QCOMPARE(window->brwWebBrowserPlay->widget()->geometry(), QRect(0, 32, 792, 120));
-        QCOMPARE(window->brwWebBrowserChat->widget()->geometry(), QRect(0, 184, 792, 489));
+        QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        // In pixels, 15 twips a pixel, from each control's container.
+        const struct { QWidget* control; QString caption; QRect pixels; } laidOut[] = {
+            {window->StopPlay, "Stop", {4, 9, 33, 17}},
+            {window->RefreshPlay, "Refresh", {43, 9, 49, 17}},
+            {window->GoPlayer, "Go", {760, 9, 25, 17}},
+            {window->StopChat, "Stop", {4, 9, 33, 17}},
+            {window->RefreshChat, "Refresh", {43, 9, 57, 17}},
+            {window->Command1, "Go", {760, 162, 25, 17}},
+            {window->Default, "Default Button", {800, 112, 57, 33}},
+            {window->cboAddressPlay, "", {96, 8, 661, 21}},
+            {window->cboAddressChat, "", {104, 8, 653, 21}},
+            {window->brwWebBrowserPlay->widget(), "", {0, 32, 792, 120}},
+            {window->brwWebBrowserChat->widget(), "", {0, 184, 792, 489}}};
+        for (const auto& [control, caption, pixels] : laidOut) {
+            QCOMPARE(control->geometry(), pixels);
+            if (auto* button = qobject_cast<QPushButton*>(control))
+                QCOMPARE(button->text(), caption);
+        }
         QCOMPARE(window->menu->title() + "|" + window->co1->text(),
                  QString("Menu|go to ") + settings::kStationHost);
         const QList<QAction*> items = window->menu->actions();
@@ -210,9 +203,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("navigates");
         QTest::newRow("chat Enter") << true << int(Qt::Key_Return) << 0 << "example.org/page" << true;
         QTest::newRow("player keypad Enter") << false << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "x" << true;
-        QTest::newRow("empty text") << true << int(Qt::Key_Return) << 0 << "" << true;
         QTest::newRow("Ctrl+Enter") << true << int(Qt::Key_Return) << int(Qt::ControlModifier) << "x" << false;
-        QTest::newRow("a letter") << false << int(Qt::Key_A) << 0 << "x" << false;
     }
 
     void addressKeys() {
@@ -257,8 +248,8 @@ private Q_SLOTS:
         platform::WebEngineBrowserFactory engine{dialogs};
         SlowHttpServer server;
         if (webEngine) {
-            server.addPage("/player", "Player", 0);
-            server.addPage("/chat", "Chat", 0);
+            server.addPage("/player", {"Player"});
+            server.addPage("/chat", {"Chat"});
             install(engine);
             window = std::make_unique<FrmMain>();
             window->cboAddressPlay->setEditText(server.address("/player"));

@@ -25,9 +25,6 @@ public:
         connect(this, &QTcpServer::newConnection, this, &SlowHttpServer::answerNew);
         listen(QHostAddress::LocalHost, 0);
     }
-    void addPage(const QString& path, const QString& title, int delayMs = 0) {
-        pages_.insert(path, Page(title, delayMs));
-    }
     void addPage(const QString& path, const Page& page) { pages_.insert(path, page); }
     QString address(const QString& path) const {
         return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
