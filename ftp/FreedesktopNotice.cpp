@@ -6,7 +6,7 @@
 #include <QVariantMap>
 
 #include "DesktopNotice.h"
-#include "platform/MsgBox.h"
+#include "ProjectSettings.h"
 
 namespace ftp {
 
@@ -39,7 +39,7 @@ bool ShowDesktopNotice(const DesktopNotice& notice) {
     const QVariantMap hints{
         {"urgency", QVariant::fromValue(notice.failure ? kCriticalUrgency : kNormalUrgency)}};
     const QDBusMessage reply = CallService(
-        "Notify", {QString(platform::kApplicationTitle), 0u,
+        "Notify", {QString(settings::kTitle), 0u,
                    QString(notice.failure ? "dialog-error" : "document-send"),
                    QString::fromStdString(notice.title), body, QStringList(), hints, -1});
     return reply.type() == QDBusMessage::ReplyMessage;

@@ -1,5 +1,6 @@
 // ftp.exe: a command-line FTP script client with the Windows client's
 // switches and commands, so the same "-s:" script works on every system.
+#include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <limits.h>
@@ -27,9 +28,10 @@ std::string FolderOfThisProgram() {
 ftp::RunWithWindowFunction LoadWindow() {
     const std::string module = FolderOfThisProgram() + "/" + ftp::kWindowModule;
     void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
-    return handle ? reinterpret_cast<ftp::RunWithWindowFunction>(
-                        ::dlsym(handle, WAVECREST_FTP_WINDOW_ENTRY))
-                  : nullptr;
+    void* entry = handle ? ::dlsym(handle, WAVECREST_FTP_WINDOW_ENTRY) : nullptr;
+    if (!entry) // say why, so a broken install is not mistaken for a console run
+        std::fprintf(stderr, "ftp: no transcript window: %s\n", ::dlerror());
+    return reinterpret_cast<ftp::RunWithWindowFunction>(entry);
 }
 
 } // namespace
