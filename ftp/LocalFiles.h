@@ -10,7 +10,8 @@ namespace ftp {
 // scripts work. Only for paths written in a script, never for found names.
 std::string LocalPath(const std::string& scriptPath);
 
-// '*' any run, '?' one character; ASCII letter case ignored.
+// '*' any run, '?' one character; letter case ignored, as on the Windows
+// file system (the shared wildcard match).
 bool NameMatches(const std::string& pattern, const std::string& name);
 
 bool HasWildcards(const std::string& text);

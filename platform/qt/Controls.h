@@ -1,5 +1,5 @@
 #pragma once
-// Controls placed as the windows' layout tables give them, in twips.
+// Controls placed by their positions and sizes in twips.
 #include "Twips.h"
 
 #include <QLabel>

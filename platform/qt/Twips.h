@@ -16,7 +16,7 @@ inline QRect TwipsRect(int left, int top, int width, int height) {
 }
 inline QSize TwipsSize(int width, int height) { return QSize(Twips(width), Twips(height)); }
 
-// Places a control in its container as the layout table gives it.
+// Places a control in its container by its twips position and size.
 inline void PlaceTwips(QWidget* control, int left, int top, int width, int height) {
     control->setGeometry(TwipsRect(left, top, width, height));
 }
