@@ -1,11 +1,8 @@
-// Process start under Windows: "ftp.exe -s:sendfiles.ftps" started with
-// window state 2 by a program in a temporary application folder finds the
-// ftp.exe beside that program before the one in the current folder and the
-// one on PATH, and the started program sees the window state and its folder.
-//
-// This one program plays all three parts, told apart by how it is started:
-// copied as Wavecrest.exe and given "launch" it sends as the uploader does;
-// copied as ftp.exe it records what it was given, into WAVECREST_STUB_RECORD.
+// "ftp.exe -s:sendfiles.ftps" started minimized finds the ftp.exe beside the
+// starting program before the current folder's and PATH's, and sees its
+// window state and folder. This one program plays every part: copied as
+// Wavecrest.exe and given "launch" it sends as the uploader does; copied as
+// ftp.exe it records what it was given into WAVECREST_STUB_RECORD.
 #include <windows.h>
 
 #include <cstdlib>
