@@ -5,9 +5,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,10 +29,10 @@ public:
     // `dropName`: a STOR of a file whose name holds it is cut off half-way;
     // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
     explicit FtpServerFixture(const QString& dropName = {}) {
-        const QString script =
-            qEnvironmentVariable("WAVECREST_TEST_SOURCE") + "/tests/ftp/ftp_server.py";
-        QStringList arguments{script,       "--home",  home_.path(), "--user", kUser,
-                              "--password", kPassword, "--lifetime", "240"};
+        const QString source = qEnvironmentVariable("WAVECREST_TEST_SOURCE");
+        QStringList arguments{source + "/tests/ftp/ftp_server.py",
+                              "--home", home_.path(), "--user", kUser, "--password", kPassword,
+                              "--lifetime", "240"};
         if (dropName == "-refuse-passive")
             arguments << "--refuse-passive";
         else if (dropName == "-tls")
@@ -79,8 +77,7 @@ struct ClientRun {
     QString transcript;
 };
 
-inline ClientRun RunClient(const QString& folder, const QStringList& arguments,
-                           const QByteArray& standardInput = {}) {
+inline ClientRun RunClient(const QString& folder, const QStringList& arguments) {
     QProcess client;
     client.setWorkingDirectory(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -88,8 +85,6 @@ inline ClientRun RunClient(const QString& folder, const QStringList& arguments,
     client.setProcessEnvironment(environment);
     client.setProcessChannelMode(QProcess::MergedChannels);
     client.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe", arguments);
-    client.waitForStarted(5000);
-    client.write(standardInput);
     client.closeWriteChannel();
     ClientRun run;
     if (client.waitForFinished(60000) && client.exitStatus() == QProcess::NormalExit)

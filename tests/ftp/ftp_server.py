@@ -1,12 +1,8 @@
-"""FTP server for the client's tests: one user with a home folder, on
-127.0.0.1 and a free port, printed as "PORT <n>" once it listens.
-
-Ends by itself after --lifetime seconds, so no test leaves it behind.
-With --drop-name, a STOR of a file whose name holds that text has its
-control and data connections cut after the first block of data, and the
-partial file discarded. With --refuse-passive, PASV and EPSV are refused.
-With --tls-cert FILE, explicit TLS is required on control and data
-connections, with a self-signed certificate for 127.0.0.1 made into FILE.
+"""FTP server for the client's tests: one user on 127.0.0.1 and a free port,
+printed as "PORT <n>"; ends by itself after --lifetime seconds. --drop-name:
+a STOR of a name holding that text is cut after its first block and its file
+discarded. --refuse-passive: PASV and EPSV refused. --tls-cert FILE: explicit
+TLS required, with a self-signed certificate for 127.0.0.1 made into FILE.
 """
 import argparse
 import logging
@@ -58,12 +54,9 @@ def make_certificate(path):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--home", required=True)
-    parser.add_argument("--user", required=True)
-    parser.add_argument("--password", required=True)
-    parser.add_argument("--drop-name", default="")
+    for option in ("--home", "--user", "--password", "--drop-name", "--tls-cert"):
+        parser.add_argument(option, default="")
     parser.add_argument("--refuse-passive", action="store_true")
-    parser.add_argument("--tls-cert", default="")
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
 
@@ -85,9 +78,7 @@ def main():
         refuse = lambda self, line: self.respond("502 Passive mode not allowed.")
         handler.ftp_PASV = handler.ftp_EPSV = refuse
 
-    quiet = logging.getLogger("pyftpdlib")
-    quiet.setLevel(logging.WARNING)
-    quiet.addHandler(logging.StreamHandler(sys.stderr))
+    logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
     server = FTPServer(("127.0.0.1", 0), handler)
     print("PORT %d" % server.socket.getsockname()[1], flush=True)
     timer = threading.Timer(args.lifetime, lambda: os._exit(0))

@@ -1,12 +1,7 @@
 // Our command-line FTP client against a real FTP server on 127.0.0.1: the
 // installed script, logins, prompts, transfer types, failures and the
 // transcript. Each test runs the built ftp.exe as a user's script would.
-#include <QDir>
-#include <QProcess>
-#include <QFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "Client.h"
 #include "FtpServerFixture.h"
@@ -24,8 +19,13 @@ QByteArray RandomBytes(int size) {
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+// Writes each "path=content" below `root`.
+void WriteFiles(const QString& root, const QStringList& files) {
+    for (const auto& file : files)
+        WriteFile(root + "/" + file.section('=', 0, 0), file.section('=', 1).toUtf8());
 }
 
 // The script as installed beside the program, pointed at the test server.
@@ -113,102 +113,82 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("remoteAfter"); // the whole server tree
         QTest::addColumn<QStringList>("localAfter");  // among the local files
         QTest::addColumn<QString>("said");
-        const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"};
-        const QStringList sentTwo{"a.mp3=A", "b.mp3=B"};
-        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name) << QStringList{}; };
+        const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"}, sentTwo{"a.mp3=A", "b.mp3=B"};
+        const QStringList sentA{"a.mp3=A"}, lines{"temp/l.txt=a\nb\r\nc"};
+        auto row = [](const char* name) -> QTestData& {
+            return QTest::newRow(name) << QStringList{};
+        };
         row("unknown command") << two << none << "%L\nfrobnicate\nmput temp/*\n" << 1 << sentTwo
                                << none << "Invalid command.";
         row("missing remote folder") << two << none << "%L\ncd nowhere\nmput temp/*\n" << 1
                                      << sentTwo << none << "550 ";
-        row("refused literal, pasv harmless")
-            << two << none << "%L\nliteral XYZZY\nquote pasv\nmput temp/*\n" << 1 << sentTwo
-            << none << "500 ";
+        row("refused literal, pasv harmless") << two << none
+            << "%L\nliteral XYZZY\nquote pasv\nmput temp/*\n" << 1 << sentTwo << none << "500 ";
         row("backslash is part of a found name")
-            << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none
-            << "%L\nmput temp\\*.mp3\n" << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"} << none
-            << "ftp> mput temp\\*.mp3";
+            << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none << "%L\nmput temp\\*.mp3\n" << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"}
+            << none << "ftp> mput temp\\*.mp3";
         row("control character fails alone")
             << QStringList{"temp/a\tb.mp3=T", "temp/c\nd.mp3=N", "temp/e.mp3=E"} << none
             << "%L\nmput temp/*.mp3\n" << 1 << QStringList{"e.mp3=E"} << none
             << "ftp: temp/a\\tb.mp3 was not sent: the name holds a control character";
-        row("hidden and temporary files stay") << QStringList{"temp/.s.mp3=H", "temp/.x.mp3.partQ1w2e3", "temp/s.mp3=S"}
-                                  << none << "%L\nmput temp/*.mp3\n" << 0
-                                  << QStringList{"s.mp3=S"} << none << "";
-        row("empty staging folder") << none << none << "%L\nmput temp/*.mp3\n" << 0 << none
-                                    << none << "";
+        row("hidden and temporary files stay")
+            << QStringList{"temp/.s.mp3=H", "temp/.x.mp3.partQ1w2e3", "temp/s.mp3=S"} << none
+            << "%L\nmput temp/*.mp3\n" << 0 << QStringList{"s.mp3=S"} << none << "";
+        row("empty staging folder") << none << none << "%L\nmput temp/*.mp3\n" << 0 << none << none
+                                    << "";
         row("missing folder") << two << none << "%L\nmput nowhere/*.mp3\nmput temp/a.mp3\n" << 1
-                              << QStringList{"a.mp3=A"} << none << "cannot read the folder";
-        row("folder that is a file") << QStringList{"afile=x"} << none
-                                     << "%L\nmput afile/*.mp3\n" << 1 << none << none
-                                     << "cannot read the folder";
+                              << sentA << none << "cannot read the folder";
         row("bad port") << two << none << "open 127.0.0.1 99999\n%U\n%P\nmput temp/*\n" << 1
                         << none << none << "Invalid port";
         row("no host") << two << none << "open\n\n%U\n%P\nmput temp/*\n" << 1 << none << none
                        << "Usage: open";
-        row("extra word") << two << none << "open 127.0.0.1 21 x\n%U\n%P\nls\n" << 1 << none
-                          << none << "Usage: open";
-        row("already connected") << two << none << "%L\nopen 127.0.0.1 %1\n%U\n%P\nmput temp/*\n" << 1 << sentTwo
-                                 << none << "Already connected";
-        QTest::newRow("debug masks any case of PASS")
-            << QStringList{"-d"} << two << none << "%L\nquo pAsS %P\nput temp/a.mp3\n" << 1
-            << QStringList{"a.mp3=A"} << none << "---> PASS ****";
+        row("already connected") << two << none << "%L\nopen 127.0.0.1 %1\n%U\n%P\nmput temp/*\n"
+                                 << 1 << sentTwo << none << "Already connected";
+        QTest::newRow("debug masks any case of PASS") << QStringList{"-d"} << two << none
+            << "%L\nquo pAsS %P\nput temp/a.mp3\n" << 1 << sentA << none << "---> PASS ****";
         row("over-long command line") << two << none
-                                      << "%L\nquote " + QString(5000, 'x') + "\nput temp/a.mp3\n"
-                                      << 1 << QStringList{"a.mp3=A"} << none
-                                      << "Command line too long";
-        row("prefixes") << two << none << "%L\nasc\nbin\nha\nquo NOOP\nlit NOOP\nmput temp/*\ndi\ndisc\n" << 1 << sentTwo
-                        << none << "Ambiguous command.";
-        row("arguments on the next lines")
-            << two << none << "%L\nput\ntemp/a.mp3\nx.mp3\nrename\nx.mp3\ny.mp3\nappend\ntemp/b.mp3\ny.mp3\n"
-            << 0 << QStringList{"y.mp3=AB"} << none << "From name x.mp3";
+            << "%L\nquote " + QString(5000, 'x') + "\nput temp/a.mp3\n" << 1 << sentA << none
+            << "Command line too long";
+        row("prefixes") << two << none
+                        << "%L\nasc\nbin\nha\nquo NOOP\nlit NOOP\nmput temp/*\ndi\ndisc\n" << 1
+                        << sentTwo << none << "Ambiguous command.";
+        row("arguments on the next lines") << two << none
+            << "%L\nput\ntemp/a.mp3\nx.mp3\nrename\nx.mp3\ny.mp3\nappend\ntemp/b.mp3\ny.mp3\n" << 0
+            << QStringList{"y.mp3=AB"} << none << "From name x.mp3";
         row("get, recv and mget") << none << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
-                                  << "%L\nbinary\nget r/1.mp3\nrecv r/2.mp3 temp\\b.mp3\n"
-                                     "mget r/*.mp3\nget nothere.mp3\n"
-                                  << 1 << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
-                                  << QStringList{"1.mp3=1", "2.mp3=2", "temp/b.mp3=2"}
-                                  << "ftp: nothere.mp3 was not received";
-        row("remote housekeeping")
-            << none << QStringList{"d/x=1", "d/y=2", "e/z=3", "f=4"}
+            << "%L\nbinary\nget r/1.mp3\nrecv r/2.mp3 temp\\b.mp3\nmget r/*.mp3\nget nothere.mp3\n"
+            << 1 << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
+            << QStringList{"1.mp3=1", "2.mp3=2", "temp/b.mp3=2"}
+            << "ftp: nothere.mp3 was not received";
+        row("remote housekeeping") << none << QStringList{"d/x=1", "d/y=2", "e/z=3", "f=4"}
             << "%L\nmdelete d/*\nrmdir d\ndelete f\nmkdir g\nls e e.txt\ndir . all.txt\n"
                "mls e d x.txt\nremotehelp\nstatus\nbell\ntrace\nglob\n"
             << 1 << QStringList{"e/z=3"} << QStringList{"e.txt=z\n"} << "Connected to 127.0.0.1.";
-        QTest::newRow("-n with quote USER and PASS")
-            << QStringList{"-n"} << two << none
-            << "open 127.0.0.1 %1\nquote USER %U\nquote PASS %P\nprompt\nmput temp/*\n" << 0 << sentTwo
-            << none << "230 ";
-        QTest::newRow("-g takes wildcards literally")
-            << QStringList{"-g"} << two << none << "%L\nmput temp/*.mp3\n" << 1 << none
-            << none << "temp/*.mp3: File not found";
-        QTest::newRow("tuning switches accepted")
-            << QStringList{"-x:8192", "-r:8192", "-b:4", "-w:65535", "-a"} << two << none
-            << "%L\nmput temp/*\n" << 0 << sentTwo << none << "";
+        QTest::newRow("-n with quote USER and PASS") << QStringList{"-n"} << two << none
+            << "open 127.0.0.1 %1\nquote USER %U\nquote PASS %P\nprompt\nmput temp/*\n" << 0
+            << sentTwo << none << "230 ";
+        QTest::newRow("-g takes wildcards literally") << QStringList{"-g"} << two << none
+            << "%L\nmput temp/*.mp3\n" << 1 << none << none << "temp/*.mp3: File not found";
         row("passive refused: active mode") << two << QStringList{"r.mp3=R"}
-                                            << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n" << 0
-                                            << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"}
-                                            << QStringList{"temp/r.mp3=R"} << "using active mode";
+            << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n" << 0
+            << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"} << QStringList{"temp/r.mp3=R"}
+            << "using active mode";
         row("TLS asked, plain server") << two << none << "tls\n%L\nmput temp/*\n" << 1 << none
                                        << none << "does not offer TLS; nothing was sent";
         row("TLS server: login and commands") << none << QStringList{"f=1"}
-                                              << "tls %C\n%L\nrename f g\n" << 0
-                                              << QStringList{"g=1"} << none << "230 ";
+            << "tls %C\n%L\nrename f g\n" << 0 << QStringList{"g=1"} << none << "230 ";
         row("TLS server: unknown certificate") << none << QStringList{"f=1"}
-                                               << "tls\n%L\nrename f g\n" << 1
-                                               << QStringList{"f=1"} << none << "ftp: connect:";
-        QTest::newRow("login by user command, -n") << QStringList{"-n"} << two << none
-            << "open 127.0.0.1 %1\nuser %U %P\nprompt\nmput temp/*\n" << 0 << sentTwo << none << "";
-        QTest::newRow("user asks for the password, -n -d")
-            << QStringList{"-n", "-d"} << two << none << "open 127.0.0.1 %1\nuser %U\n%P\nput temp/a.mp3\n"
-            << 0 << QStringList{"a.mp3=A"} << none << "---> PASS ****";
+            << "tls\n%L\nrename f g\n" << 1 << QStringList{"f=1"} << none << "ftp: connect:";
+        QTest::newRow("user asks for the password, -n -d") << QStringList{"-n", "-d"} << two << none
+            << "open 127.0.0.1 %1\nuser %U\n%P\nput temp/a.mp3\n" << 0 << sentA << none
+            << "---> PASS ****";
         row("refused password") << two << none << "open 127.0.0.1 %1\n%U\nx%P\nput temp/a.mp3\n"
                                 << 1 << none << none << "Login failed.";
-        row("prompt answers from the script")
-            << two << none << "%L\nprompt\nmput temp/*\nn\ny\n" << 0 << QStringList{"b.mp3=B"}
-            << none << "mput temp/a.mp3? n";
-        row("ascii by default") << QStringList{"temp/l.txt=a\nb\r\nc"} << none
-                                << "%L\nput temp\\l.txt\n" << 0 << QStringList{"l.txt=a\nb\nc"}
-                                << none << "ftp: 7 bytes sent";
-        row("type image") << QStringList{"temp/l.txt=a\nb\r\nc"} << none
-                          << "%L\ntype image\nput temp\\l.txt\n" << 0
+        row("prompt answers from the script") << two << none << "%L\nprompt\nmput temp/*\nn\ny\n"
+            << 0 << QStringList{"b.mp3=B"} << none << "mput temp/a.mp3? n";
+        row("ascii by default") << lines << none << "%L\nput temp\\l.txt\n" << 0
+                                << QStringList{"l.txt=a\nb\nc"} << none << "ftp: 7 bytes sent";
+        row("type image") << lines << none << "%L\ntype image\nput temp\\l.txt\n" << 0
                           << QStringList{"l.txt=a\nb\r\nc"} << none << "ftp: 6 bytes sent";
         row("cut: reconnects for the rest")
             << QStringList{"temp/a.mp3=A", "temp/cut.mp3=" + QString(4 << 20, 'c'), "temp/z.mp3=Z"}
@@ -231,12 +211,11 @@ private Q_SLOTS:
                                 : tag.startsWith("TLS server")    ? "-tls"
                                 : tag.startsWith("cut")           ? "cut"
                                                                   : "");
-        for (const auto& file : staged)
-            WriteFile(app_.filePath(file.section('=', 0, 0)), file.section('=', 1).toUtf8());
-        for (const auto& file : remoteBefore)
-            WriteFile(server.home() + "/" + file.section('=', 0, 0), file.section('=', 1).toUtf8());
-        script.replace("%L", "open 127.0.0.1 %1\n%U\n%P\nprompt").replace("%1", QString::number(server.port()));
-        script.replace("%C", server.certificate()).replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
+        WriteFiles(app_.path(), staged);
+        WriteFiles(server.home(), remoteBefore);
+        script.replace("%L", "open 127.0.0.1 %1\n%U\n%P\nprompt")
+            .replace("%1", QString::number(server.port())).replace("%C", server.certificate())
+            .replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
 
         const ClientRun run = RunScript(script + "bye\n", switches);
 
@@ -288,7 +267,8 @@ private Q_SLOTS:
             << "binary\nput a.mp3\nput b.mp3 c.mp3\nrename c.mp3 d.mp3\ndelete a.mp3\n";
         QTest::newRow("mkdir, cd, mput skips hidden") << "binary\nmkdir up\ncd up\nmput *.mp3\n";
         QTest::newRow("get and mget by name") << "binary\ncd r\nget 1.mp3\nmget 1.mp3 2.mp3\n";
-        QTest::newRow("ascii put and append") << "ascii\nput t.txt\nappend t.txt\nlcd sub\nput s.txt\n";
+        QTest::newRow("ascii put and append")
+            << "ascii\nput t.txt\nappend t.txt\nlcd sub\nput s.txt\n";
         QTest::newRow("rmdir, mdelete by name") << "cd r\nmdelete 1.mp3 2.mp3\ncd ..\nrmdir r\n";
     }
     void sameResultAsTnftp() {
@@ -297,17 +277,16 @@ private Q_SLOTS:
         for (const QString& client : {QString("/usr/bin/tnftp"), QString()}) {
             FtpServerFixture server;
             QTemporaryDir local;
-            for (const char* file : {"a.mp3=A", "b.mp3=B", ".h.mp3=H", "t.txt=x\ny\n", "sub/s.txt=s\n"})
-                WriteFile(local.filePath(QString(file).section('=', 0, 0)), QString(file).section('=', 1).toUtf8());
-            WriteFile(server.home() + "/r/1.mp3", "1");
-            WriteFile(server.home() + "/r/2.mp3", "2");
+            WriteFiles(local.path(),
+                       {"a.mp3=A", "b.mp3=B", ".h.mp3=H", "t.txt=x\ny\n", "sub/s.txt=s\n"});
+            WriteFiles(server.home(), {"r/1.mp3=1", "r/2.mp3=2"});
             const QString full = QString("open 127.0.0.1 %1\nuser %2 %3\n%4bye\n")
-                                     .arg(server.port())
-                                     .arg(FtpServerFixture::kUser, FtpServerFixture::kPassword, script);
+                                     .arg(QString::number(server.port()), FtpServerFixture::kUser,
+                                          FtpServerFixture::kPassword, script);
             QProcess run;
             run.setWorkingDirectory(local.path());
-            run.start(client.isEmpty() ? qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe" : client,
-                      {"-n", "-i"});
+            run.start(client.isEmpty() ? qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe"
+                                       : client, {"-n", "-i"});
             run.write(full.toUtf8());
             run.closeWriteChannel();
             QVERIFY(run.waitForFinished(60000));
@@ -316,39 +295,27 @@ private Q_SLOTS:
         QCOMPARE(results[1], results[0]);
     }
 
-    void scriptThatCannotBeReadFails_data() {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("missing") << "nothere.ftps";
-        QTest::newRow("a folder") << "temp";
-    }
     void scriptThatCannotBeReadFails() {
-        QFETCH(QString, path);
-        const ClientRun run = RunClient(app_.path(), {"-s:" + path});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.transcript.contains("Error opening script file " + path + "."));
+        for (const QString path : {"nothere.ftps", "temp"}) {
+            const ClientRun run = RunClient(app_.path(), {"-s:" + path});
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY(run.transcript.contains("Error opening script file " + path + "."));
+        }
     }
 
-    void windowOnlyWithStateAndDisplay_data() {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("display");
-        QTest::addColumn<QString>("platform");
-        QTest::addColumn<int>("mode");
-        using ftp::WindowMode;
-        QTest::newRow("minimized") << "2" << ":1" << "" << int(WindowMode::Minimized);
-        QTest::newRow("normal") << "1" << ":1" << "xcb" << int(WindowMode::Normal);
-        QTest::newRow("no state") << "" << ":1" << "" << int(WindowMode::None);
-        QTest::newRow("hidden") << "0" << ":1" << "" << int(WindowMode::None);
-        QTest::newRow("no display") << "2" << "" << "" << int(WindowMode::None);
-        QTest::newRow("offscreen") << "2" << ":1" << "offscreen" << int(WindowMode::None);
-    }
     void windowOnlyWithStateAndDisplay() {
-        QFETCH(QString, state);
-        QFETCH(QString, display);
-        QFETCH(QString, platform);
-        QFETCH(int, mode);
-        const QByteArray s = state.toUtf8(), d = display.toUtf8(), p = platform.toUtf8();
-        QCOMPARE(int(ftp::ChooseWindowMode(s.constData(), d.constData(), nullptr, p.constData())),
-                 mode);
+        using ftp::WindowMode;
+        const struct {
+            const char *state, *display, *platform;
+            WindowMode mode;
+        } cases[] = {
+            {"2", ":1", "", WindowMode::Minimized}, {"1", ":1", "xcb", WindowMode::Normal},
+            {"", ":1", "", WindowMode::None},        {"0", ":1", "", WindowMode::None},
+            {"2", "", "", WindowMode::None},         {"2", ":1", "offscreen", WindowMode::None},
+        };
+        for (const auto& c : cases)
+            QVERIFY2(ftp::ChooseWindowMode(c.state, c.display, nullptr, c.platform) == c.mode,
+                     c.state);
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 // Real temporary folders and files for the staging tests.
+#include "FileSystemRoad.h"
 #include "platform/Untrapped.h"
 #include "platform/posix/PosixFileSystem.h"
 
@@ -8,8 +9,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -33,14 +32,8 @@ struct FileSizeLimit {
     void (*previous)(int);
 };
 
-inline void WriteFile(const std::string& path, const std::string& contents) {
-    std::ofstream(path, std::ios::binary) << contents;
-}
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using fsroad::ReadFile;
+using fsroad::WriteFile;
 
 // Every name in `folder`, hidden ones included, sorted.
 inline QStringList AllNames(const std::string& folder) {

@@ -21,7 +21,7 @@ foreach(expected
     endif()
 endforeach()
 
-# The icon group (its images are the checked-in wavecrest.ico).
+# The icon group, its images from the checked-in wavecrest.ico.
 if(NOT script MATCHES "GROUP_ICON|ICON")
     list(APPEND missing "the icon group")
 endif()
@@ -30,4 +30,4 @@ if(missing)
     string(REPLACE ";" "\n  " missing "${missing}")
     message(FATAL_ERROR "The compiled resource lacks:\n  ${missing}\nIt reads:\n${script}")
 endif()
-message(STATUS "Resource well-formed: version 1.0.0.0 (\"1.00\"), icon images ${sizes}")
+message(STATUS "Resource well-formed: version 1.0.0.0 (\"1.00\") and the icon group")

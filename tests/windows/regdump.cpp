@@ -1,13 +1,9 @@
-// Dumps what a registry gives for a list of keys and values, as text: the
-// same code built twice, for Linux on our registry-file stand-in and for
-// Windows on advapi32, so the two dumps of one registry file can be diffed.
-//
+// Dumps what a registry gives for keys and values, built for Linux on our
+// registry-file stand-in and for Windows on advapi32, so the dumps can be diffed.
 //   regdump QUERIES [REGFILE]
-//
-// QUERIES holds one query a line below HKEY_LOCAL_MACHINE: "KEY" asks
-// whether the key opens, "KEY|NAME" reads the value NAME ("KEY|" the
-// default value); "#" starts a comment. REGFILE is the registry file the
-// stand-in reads (Linux only; on Windows the file was imported beforehand).
+// QUERIES: one a line below HKEY_LOCAL_MACHINE, "KEY" (does it open) or
+// "KEY|NAME" (the value; "KEY|" the default); "#" starts a comment. REGFILE
+// is what the stand-in reads (on Windows the file was imported beforehand).
 #include <cstdio>
 #include <fstream>
 #include <memory>

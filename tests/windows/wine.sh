@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# Runs the Windows test programs under Wine, in one prefix per test run.
-#
-#   wine.sh setup PREFIX          make the prefix (exit 77 when Wine cannot start)
-#   wine.sh cleanup PREFIX        stop its wine server and remove it
-#   wine.sh run PREFIX PROGRAM [ARG...]          run a Windows program there
+# Runs the Windows test programs under Wine (named by WINE and WINESERVER), in
+# one prefix per test run. Exit 77 means skipped.
+#   wine.sh setup|cleanup PREFIX           make the prefix / stop its server and remove it
+#   wine.sh run PREFIX PROGRAM [ARG...]    run a Windows program there
 #   wine.sh regdiff PREFIX REGFILE QUERIES NATIVE_DUMPER WINDOWS_DUMPER
-#       import REGFILE with Wine's regedit and compare the Windows dumper's
-#       output with the native dumper's output for the same file
-#
-# WINE and WINESERVER name the programs; unix paths given as arguments to
-# Windows programs are passed as Z: paths. Exit 77 means skipped.
+#       import REGFILE with Wine's regedit; the two dumpers' outputs must be equal
 set -u
 action=$1
 prefix=$2
@@ -28,6 +23,10 @@ windows_path() {
     local path
     path=$(realpath -m "$1")
     echo "Z:${path//\//\\}"
+}
+
+need_prefix() {
+    [ -f "$ready" ] || skip "no Wine prefix (Wine could not start)"
 }
 
 case "$action" in
@@ -50,13 +49,11 @@ cleanup)
     rm -rf "$prefix" "$prefix.log"
     ;;
 run)
-    [ -f "$ready" ] || skip "no Wine prefix (Wine could not start)"
-    program=$1
-    shift
-    exec timeout 150 "$WINE" "$program" "$@" </dev/null
+    need_prefix
+    exec timeout 150 "$WINE" "$@" </dev/null
     ;;
 regdiff)
-    [ -f "$ready" ] || skip "no Wine prefix (Wine could not start)"
+    need_prefix
     regfile=$1 queries=$2 native=$3 windows=$4
     expected=$("$native" "$queries" "$regfile") || exit 1
     timeout 100 "$WINE" regedit /s "$(windows_path "$regfile")" </dev/null || {
@@ -64,12 +61,9 @@ regdiff)
         exit 1
     }
     actual=$(timeout 100 "$WINE" "$windows" "$(windows_path "$queries")" </dev/null) || exit 1
-    if diff -u --label "stand-in (Linux)" <(echo "$expected") --label "advapi32 (Wine)" \
-        <(echo "$actual"); then
-        echo "identical: $(grep -c '^value' <<<"$expected") values, $(grep -c '^key' <<<"$expected") keys"
-    else
-        exit 1
-    fi
+    diff -u --label "stand-in (Linux)" <(echo "$expected") --label "advapi32 (Wine)" \
+        <(echo "$actual") || exit 1
+    echo "identical: $(grep -c '^value' <<<"$expected") values, $(grep -c '^key' <<<"$expected") keys"
     ;;
 *)
     echo "unknown action $action"
