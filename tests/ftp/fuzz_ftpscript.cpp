@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "Interpreter.h"
+#include "ftp/Interpreter.h"
 
 namespace {
 
