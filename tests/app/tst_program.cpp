@@ -69,26 +69,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title"); // "" when no window may appear
         QTest::addColumn<QString>("ending");
         const QString joke = "^Wavecrest$", usage = "^Command Line Arguments$";
-        QTest::newRow("help as the usage text writes it") << QStringList{"-Help"} << ""
-                                                          << "";
-        QTest::newRow("switch and a second argument") << QStringList{"-poop", "x"} << ""
-                                                      << "";
-        QTest::newRow("Qt style option") << QStringList{"-style", "fusion"} << ""
-                                         << "";
-        QTest::newRow("a bare word") << QStringList{"hello"} << ""
-                                     << "";
+        QTest::newRow("help as the usage text writes it") << QStringList{"-Help"} << "" << "";
+        QTest::newRow("switch and a second argument") << QStringList{"-poop", "x"} << "" << "";
+        QTest::newRow("Qt style option") << QStringList{"-style", "fusion"} << "" << "";
+        QTest::newRow("a bare word") << QStringList{"hello"} << "" << "";
         QTest::newRow("joke box, OK") << QStringList{"-poop"} << joke << "Return";
         QTest::newRow("joke box, SIGHUP") << QStringList{"-poop"} << joke << "SIGHUP";
         QTest::newRow("usage box, OK") << QStringList{"/?"} << usage << "Return";
         QTest::newRow("usage box, SIGINT") << QStringList{"/?"} << usage << "SIGINT";
-        QTest::newRow("main window, SIGTERM") << QStringList{} << "."
-                                              << "SIGTERM";
-        QTest::newRow("uploader, close box") << QStringList{"-MusicUploader"} << "^Music Uploader$"
-                                             << "close";
-        QTest::newRow("-help, click on OK") << QStringList{"-help"} << "^Help$"
-                                            << "click OK";
-        QTest::newRow("/help, Enter on OK") << QStringList{"/help"} << "^Help$"
-                                            << "Return";
+        QTest::newRow("main window, SIGTERM") << QStringList{} << "." << "SIGTERM";
+        QTest::newRow("uploader, close box") << QStringList{"-MusicUploader"}
+                                             << "^Music Uploader$" << "close";
+        QTest::newRow("-help, click on OK") << QStringList{"-help"} << "^Help$" << "click OK";
+        QTest::newRow("/help, Enter on OK") << QStringList{"/help"} << "^Help$" << "Return";
     }
 
     void endsAsTheUserExpects() {
