@@ -13,6 +13,9 @@
 #include "support/SlowHttpServer.h"
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
 
