@@ -6,7 +6,6 @@
 #include "platform/Services.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QtTest>
 
 namespace {

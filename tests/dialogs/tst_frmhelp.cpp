@@ -7,7 +7,6 @@
 #include "fakes/FakeShell.h"
 #include "platform/Services.h"
 
-#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 

@@ -51,10 +51,7 @@ private:
 
     ClientRun RunScript(const QString& script, const QStringList& switches = {}) {
         WriteFile(app_.filePath("script.ftps"), script.toUtf8());
-        const ClientRun run = RunClient(app_.path(), switches + QStringList{"-s:script.ftps"});
-        if (run.transcript.contains(FtpServerFixture::kPassword))
-            qWarning("password shown in: %s", qPrintable(run.transcript));
-        return run;
+        return RunClient(app_.path(), switches + QStringList{"-s:script.ftps"});
     }
 
 private Q_SLOTS:
@@ -125,8 +122,8 @@ private Q_SLOTS:
         row("refused literal, pasv harmless") << two << none
             << "%L\nliteral XYZZY\nquote pasv\nmput temp/*\n" << 1 << sentTwo << none << "500 ";
         row("backslash is part of a found name")
-            << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none << "%L\nmput temp\\*.mp3\n" << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"}
-            << none << "ftp> mput temp\\*.mp3";
+            << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none << "%L\nmput temp\\*.mp3\n"
+            << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"} << none << "ftp> mput temp\\*.mp3";
         row("control character fails alone")
             << QStringList{"temp/a\tb.mp3=T", "temp/c\nd.mp3=N", "temp/e.mp3=E"} << none
             << "%L\nmput temp/*.mp3\n" << 1 << QStringList{"e.mp3=E"} << none

@@ -81,11 +81,10 @@ private Q_SLOTS:
         QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
         // In pixels, 15 twips a pixel, from each control's container.
         const struct { QWidget* control; QString caption; QRect pixels; } laidOut[] = {
-            {window->StopPlay, "Stop", {4, 9, 33, 17}},
+            {window->StopPlay, "Stop", {4, 9, 33, 17}}, {window->StopChat, "Stop", {4, 9, 33, 17}},
             {window->RefreshPlay, "Refresh", {43, 9, 49, 17}},
-            {window->GoPlayer, "Go", {760, 9, 25, 17}},
-            {window->StopChat, "Stop", {4, 9, 33, 17}},
             {window->RefreshChat, "Refresh", {43, 9, 57, 17}},
+            {window->GoPlayer, "Go", {760, 9, 25, 17}},
             {window->Command1, "Go", {760, 162, 25, 17}},
             {window->Default, "Default Button", {800, 112, 57, 33}},
             {window->cboAddressPlay, "", {96, 8, 661, 21}},

@@ -9,9 +9,7 @@
 #include "support/SlowHttpServer.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QWebEngineView>
 #include <QtTest>
 
 class TestWebPane : public QObject {

@@ -5,7 +5,6 @@
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
-#include "platform/Failure.h"
 #include "platform/Services.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtFileDialog.h"
@@ -18,7 +17,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
