@@ -1,5 +1,6 @@
-// Process start on POSIX: command-line splitting, the program search, and a
-// real start of a stub program that records what it was given.
+// Process start on POSIX: the program search and a real start of a stub
+// program that records what it was given. (Command-line splitting is held
+// against the system's own splitter under Wine: tests/windows/tst_cmdsplit.)
 #include <QDir>
 #include <QScopeGuard>
 #include <QFile>
@@ -39,32 +40,6 @@ QStringList WaitForRecord(const QString& folder) {
 class ProcessStartTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void splitsByWindowsRules_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QStringList>("words");
-        QTest::newRow("blanks and tabs") << "p  -a\t b   c  " << QStringList{"p", "-a", "b", "c"};
-        QTest::newRow("leading blank: empty program name") << "  a" << QStringList{"", "a"};
-        QTest::newRow("quoted program name ends at its quote")
-            << "\"C:\\My Apps\\ftp.exe\"x y" << QStringList{"C:\\My Apps\\ftp.exe", "x", "y"};
-        QTest::newRow("quote in unquoted program name is literal")
-            << "ab\"c d\" e" << QStringList{"ab\"c", "d e"};
-        QTest::newRow("quotes group") << "p \"a b\" c\"d e\"f" << QStringList{"p", "a b", "cd ef"};
-        QTest::newRow("even backslashes before quote")
-            << "p a\\\\\\\\\"b c\" d" << QStringList{"p", "a\\\\b c", "d"};
-        QTest::newRow("odd backslashes before quote")
-            << "p a\\\"b c\\\\\\\"d" << QStringList{"p", "a\"b", "c\\\"d"};
-        QTest::newRow("empty quoted argument") << "p \"\" x" << QStringList{"p", "", "x"};
-        QTest::newRow("empty line") << "" << QStringList{};
-    }
-    void splitsByWindowsRules() {
-        QFETCH(QString, line);
-        QFETCH(QStringList, words);
-        std::vector<std::string> expected;
-        for (const auto& word : words)
-            expected.push_back(word.toStdString());
-        QCOMPARE(platform::SplitCommandLine(line.toStdString()), expected);
-    }
-
     void findsProgramsInWindowsOrder_data() {
         QTest::addColumn<QStringList>("placed"); // folder/name of executables
         QTest::addColumn<QString>("name");
