@@ -44,13 +44,6 @@ bool KeyExists(const std::string& file, const std::string& key) {
     return ReadValue(file, key, "").opened;
 }
 
-QByteArray Bytes(std::initializer_list<int> bytes) {
-    QByteArray result;
-    for (int b : bytes)
-        result.append(static_cast<char>(b));
-    return result;
-}
-
 QByteArray Sz(const char* text) {
     return QByteArray(text, int(qstrlen(text)) + 1);
 }
@@ -63,50 +56,30 @@ class TestRegFile : public QObject {
 private Q_SLOTS:
     void init() { QVERIFY(dir_.isValid()); }
 
-    // A line under the test key, read from the 8-bit and the UTF-16 file
-    // (the same body reads the same) or from the one format named.
+    // A line under the test key, read from the 8-bit and the UTF-16 file:
+    // what the system's own import turns apart, or unescapes, is checked here.
     void values_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("name");
         QTest::addColumn<uint>("type");
         QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QList<RegFormat>>("formats");
-        const QList<RegFormat> both{RegFormat::Regedit4, RegFormat::Unicode5};
-        const QList<RegFormat> v4{RegFormat::Regedit4}, v5{RegFormat::Unicode5};
         QTest::newRow("text keeps its terminating zero")
             << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\"" << "PATH" << 1u
-            << Sz("C:\\Tools\\msinfo32.exe") << both;
+            << Sz("C:\\Tools\\msinfo32.exe");
         QTest::newRow("escaped quote; other escapes stay as written")
-            << "\"Q\"=\"say \\\"hi\\\" a\\nb\"" << "Q" << 1u << Sz("say \"hi\" a\\nb") << both;
+            << "\"Q\"=\"say \\\"hi\\\" a\\nb\"" << "Q" << 1u << Sz("say \"hi\" a\\nb");
         QTest::newRow("non-ASCII text comes back as UTF-8")
-            << QString::fromUtf8("\"U\"=\"Grüße €\"") << "U" << 1u << Sz("Grüße €") << both;
-        QTest::newRow("default value") << "@=\"\"" << "" << 1u << Sz("") << both;
-        QTest::newRow("escaped value name, blanks around =")
-            << " \"a\\\"b\\\\c\" \t=  \"x\"  ; note" << "a\"b\\c" << 1u << Sz("x") << both;
-        QTest::newRow("dword least significant byte first")
-            << "\"D\"=dword:00010203" << "D" << 4u << Bytes({3, 2, 1, 0}) << both;
-        QTest::newRow("binary over continuation lines")
-            << "\"B\"=hex:de,AD, be,\\\r\n  03,\\\r\n\t05" << "B" << 3u
-            << Bytes({0xde, 0xad, 0xbe, 3, 5}) << both;
-        // Text given as bytes: UTF-16 in version 5 files, ANSI bytes in 8-bit ones.
-        QTest::newRow("UTF-16 text without its zero")
-            << "\"T\"=hex(1):61,00,62,00" << "T" << 1u << Sz("ab") << v5;
-        QTest::newRow("expandable UTF-16 text")
-            << "\"T\"=hex(2):25,00,41,00,25,00,00,00" << "T" << 2u << Sz("%A%") << v5;
-        QTest::newRow("multi text") << "\"T\"=hex(7):61,00,00,00,62,00,00,00,00,00" << "T" << 7u
-                                    << Bytes({'a', 0, 'b', 0, 0}) << v5;
-        QTest::newRow("ANSI expandable text")
-            << "\"T\"=hex(2):25,41,25,00" << "T" << 2u << Sz("%A%") << v4;
-        QTest::newRow("ANSI text without its zero")
-            << "\"T\"=hex(1):c3,a9" << "T" << 1u << Sz("é") << v4;
+            << QString::fromUtf8("\"U\"=\"Grüße €\"") << "U" << 1u << Sz("Grüße €");
+        // The rest of the format (defaults, escaped names, dwords, hex bytes of
+        // every type, continuation lines) is held against the system's own
+        // import of the same files under Wine: tests/windows/regcorpus.
     }
     void values() {
         QFETCH(QString, line);
         QFETCH(QString, name);
         QFETCH(uint, type);
         QFETCH(QByteArray, data);
-        QFETCH(QList<RegFormat>, formats);
-        for (auto format : formats) {
+        for (auto format : {RegFormat::Regedit4, RegFormat::Unicode5}) {
             const auto file = WriteRegFile(dir_, kKeyLine + line + "\r\n", format);
             const Read read = ReadValue(file, kKey, name.toStdString());
             QCOMPARE(read.status, kErrorSuccess);
