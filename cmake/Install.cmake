@@ -13,7 +13,9 @@ configure_file(resources/${desktop_id}.metainfo.xml.in
 
 install(TARGETS Wavecrest RUNTIME DESTINATION .)
 if(TARGET wavecrest_ftp)
+    # The client and its transcript window module, which it loads from beside itself.
     install(TARGETS wavecrest_ftp RUNTIME DESTINATION .)
+    install(TARGETS wavecrest_ftp_window LIBRARY DESTINATION .)
 endif()
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/sendfiles.ftps DESTINATION .)
 if(NOT WIN32)

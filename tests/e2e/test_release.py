@@ -17,7 +17,7 @@ import e2e_support as e2e  # noqa: E402
 BUILD = None
 DESKTOP_ID = "org.wavecrest.Wavecrest"
 PROGRAMS = {"Wavecrest", "ftp.exe", "register-desktop.sh"}
-FILES = {"sendfiles.ftps", "wavecrest.reg", "README.md", f"{DESKTOP_ID}.desktop",
+FILES = {"ftp_window.so", "sendfiles.ftps", "wavecrest.reg", "README.md", f"{DESKTOP_ID}.desktop",
          f"{DESKTOP_ID}.metainfo.xml", "icons/wavecrest.svg", "icons/wavecrest.ico",
          *(f"icons/wavecrest-{size}.png" for size in (16, 32, 48, 256))}
 
