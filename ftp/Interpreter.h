@@ -93,6 +93,8 @@ private:
     bool Confirm(const std::string& command, const std::string& name);
     bool Transfer(const std::string& localPath, const std::string& remoteName, bool append);
     bool Receive(const std::string& remoteName, const std::string& localPath);
+    bool Conclude(const TransferResult& result, bool marked, const std::string& name,
+                  const char* verb);
     bool Report(const TransferResult& result, const std::string& name, const char* verb);
     std::vector<std::string> RemoteMatches(const std::string& pattern);
     bool EachRemoteMatch(const Words& words, const std::string& command,

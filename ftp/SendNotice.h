@@ -12,7 +12,7 @@ namespace ftp {
 DesktopNotice ComposeSendNotice(const SendOutcome& outcome);
 
 // The notice for a session whose transcript and result are given.
-inline DesktopNotice SendNoticeFor(const std::string& transcript, bool succeeded) {
+inline DesktopNotice SendNoticeFor(const Transcript& transcript, bool succeeded) {
     return ComposeSendNotice(ReadSendOutcome(transcript, succeeded));
 }
 

@@ -1,11 +1,10 @@
 #pragma once
-// What a session did with the songs, read from its transcript: the transcript
-// is the one record of a session the client keeps, and this is the one place
-// that reads it back. Without -v a transfer that went writes nothing, so the
-// songs are those the script's put and mput commands named (the staged files
-// stay after sending), less those the transcript reports as not sent.
+// What a session did with the songs: the files it tried to send, as its
+// transcript records them, and the first failure in the client's words.
 #include <string>
 #include <vector>
+
+#include "Transcript.h"
 
 namespace ftp {
 
@@ -16,6 +15,6 @@ struct SendOutcome {
     std::string failure; // the first failure, in the client's words
 };
 
-SendOutcome ReadSendOutcome(const std::string& transcript, bool succeeded);
+SendOutcome ReadSendOutcome(const Transcript& transcript, bool succeeded);
 
 } // namespace ftp

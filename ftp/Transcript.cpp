@@ -23,4 +23,14 @@ std::string Transcript::Text() const {
     return text_;
 }
 
+void Transcript::NoteSend(const std::string& localPath, const std::string& error) {
+    std::lock_guard lock(mutex_);
+    sends_.push_back({localPath, error});
+}
+
+std::vector<Transcript::Send> Transcript::Sends() const {
+    std::lock_guard lock(mutex_);
+    return sends_;
+}
+
 } // namespace ftp

@@ -5,12 +5,18 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace ftp {
 
 class Transcript {
 public:
     using Listener = std::function<void(const std::string& text)>;
+    // A local file the session tried to send; `error` is empty when it went.
+    struct Send {
+        std::string localPath;
+        std::string error;
+    };
 
     void SetListener(Listener listener);
     // Text as it is (no line end added), e.g. a prompt or hash marks.
@@ -19,10 +25,15 @@ public:
     // Everything written so far.
     std::string Text() const;
 
+    void NoteSend(const std::string& localPath, const std::string& error = {});
+    // The files tried so far, in order.
+    std::vector<Send> Sends() const;
+
 private:
     mutable std::mutex mutex_;
     Listener listener_;
     std::string text_;
+    std::vector<Send> sends_;
 };
 
 } // namespace ftp

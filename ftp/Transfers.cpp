@@ -81,8 +81,12 @@ bool Interpreter::Confirm(const std::string& command, const std::string& name) {
 bool Interpreter::PutMany(const Words& words, const std::string&) {
     if (words.size() < 2)
         return Usage("mput local-files");
-    if (!Connected())
+    if (!Connected()) { // its files are noted as not sent, with no question for each
+        for (std::size_t i = 1; i < words.size(); ++i)
+            for (const auto& path : ExpandLocalPattern(words[i], options_.glob).paths)
+                transcript_.NoteSend(path, "Not connected.");
         return false;
+    }
     bool allSent = true;
     for (std::size_t i = 1; i < words.size(); ++i) {
         const LocalMatches matches = ExpandLocalPattern(words[i], options_.glob);
@@ -124,21 +128,20 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
 // session is set up again for the files that follow.
 bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
                            bool append) {
-    if (!connection_.IsOpen())
+    if (!connection_.IsOpen()) {
+        transcript_.NoteSend(localPath, "Not connected.");
         return Report({false, 0, 0, "Not connected."}, localPath, "sent");
+    }
     if (!IsRegularFile(localPath)) {
+        transcript_.NoteSend(localPath, "File not found");
         transcript_.Line(Printable(localPath) + ": File not found");
         return false;
     }
     bool marked = false;
     const TransferResult result =
         connection_.Put(localPath, remoteName, ascii_, append, HashMarks(marked));
-    if (marked)
-        transcript_.Line("");
-    const bool done = Report(result, localPath, "sent");
-    if (!done && !connection_.IsOpen())
-        Reconnect();
-    return done;
+    transcript_.NoteSend(localPath, result.done ? std::string() : result.error);
+    return Conclude(result, marked, localPath, "sent");
 }
 
 bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {
@@ -146,9 +149,16 @@ bool Interpreter::Receive(const std::string& remoteName, const std::string& loca
         return Report({false, 0, 0, "Not connected."}, remoteName, "received");
     bool marked = false;
     const TransferResult result = connection_.Get(remoteName, localPath, ascii_, HashMarks(marked));
+    return Conclude(result, marked, remoteName, "received");
+}
+
+// After a transfer: the line of hash marks ended, the outcome reported, and
+// the session set up again when the failure cost the connection.
+bool Interpreter::Conclude(const TransferResult& result, bool marked, const std::string& name,
+                           const char* verb) {
     if (marked)
         transcript_.Line("");
-    const bool done = Report(result, remoteName, "received");
+    const bool done = Report(result, name, verb);
     if (!done && !connection_.IsOpen())
         Reconnect();
     return done;

@@ -39,7 +39,7 @@ extern "C" __attribute__((visibility("default"))) int wavecrest_ftp_run_with_win
         QMetaObject::invokeMethod(
             &window,
             [&window, &status, &transcript] {
-                ftp::ShowDesktopNotice(ftp::SendNoticeFor(transcript.Text(), status == 0));
+                ftp::ShowDesktopNotice(ftp::SendNoticeFor(transcript, status == 0));
                 window.Finish(status == 0);
             },
             Qt::QueuedConnection);
