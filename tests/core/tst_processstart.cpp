@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cerrno>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -417,8 +417,7 @@ private Q_SLOTS:
             {"track?.mp3", "Track7.mp3", true}, {"*ÉTÉ*", "chanson d'été.mp3", true},
             {"ПЕСНЯ.mp3", "песня.MP3", true},   {"ΆΣΜΑ.mp3", "άσμα.mp3", true},
             {"ԵՐԳ.mp3", "երգ.mp3", true},       {"*a*b*c*.mp3", "xaxbxcx.mp3", true},
-            {"*.mp3", ".song.mp3", false},      {"*", ".song.mp3", false},
-            {".*.mp3", ".song.mp3", true},
+            {"*", ".song.mp3", false},          {".*.mp3", ".song.mp3", true},
         };
         for (const auto& c : cases)
             QVERIFY2(platform::WildcardMatch(c.pattern, c.name) == c.matches, c.name);
