@@ -111,6 +111,10 @@ QWidget* WebEngineBrowser::widget() {
     return view_;
 }
 
+QWebEnginePage* WebEngineBrowser::page() const {
+    return view_->page();
+}
+
 void WebEngineBrowser::onLoadingChanged(const QWebEngineLoadingInfo& info) {
     // A load started after Navigate is the newest navigation's. A navigation
     // that replaces a running load ends that load without a start of its own;
@@ -133,7 +137,7 @@ WebBrowser* WebEngineBrowserFactory::Create(QWidget* parent) {
     if (!answers_)
         answers_ = std::make_unique<WebPageAnswers>(dialogs_, WebEngineBrowser::SharedProfile());
     auto* browser = new WebEngineBrowser(parent);
-    answers_->Serve(static_cast<QWebEngineView*>(browser->widget())->page());
+    answers_->Serve(browser->page());
     return browser;
 }
 

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <memory>
 
+class QWebEnginePage;
 class QWebEngineView;
 class QWebEngineProfile;
 class QWebEngineLoadingInfo;
@@ -24,6 +25,8 @@ public:
     bool Busy() const override;
     QString LocationName() const override;
     QWidget* widget() override;
+    // The page, for what answers its requests (new windows, logins, ...).
+    QWebEnginePage* page() const;
 
     // Turns what a user typed into an address, as a browser's address bar
     // does: a bare host becomes an http address; empty text gives none.
