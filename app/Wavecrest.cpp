@@ -2,7 +2,9 @@
 
 #include "ProjectSettings.h"
 #include "Windows.h"
+#include "platform/DesktopSession.h"
 #include "platform/TerminationSignals.h"
+#include "platform/qt/Diagnostics.h"
 #include "platform/qt/RealServices.h"
 #include "platform/qt/WebEngineBrowser.h"
 
@@ -10,6 +12,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <cstdio>
 
 namespace {
 
@@ -41,8 +44,15 @@ void deleteRemainingWindows() {
 } // namespace
 
 int RunWavecrest(int argc, char** argv) {
+    // Said in one line, where Qt would print several and abort.
+    if (!platform::HasDesktopSession()) {
+        std::fputs("Wavecrest needs a desktop session: neither DISPLAY nor WAYLAND_DISPLAY is set.\n",
+                   stderr);
+        return 1;
+    }
     // The argument text is taken before Qt removes the options it knows.
     platform::InstallRealServices(argc, argv);
+    platform::KeepDiagnosticsQuiet();
     platform::PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(settings::kTitle);

@@ -1,5 +1,6 @@
 target_sources(wavecrest_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/PosixCommandLine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PosixDesktopSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixFileSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixFoldCase.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PosixProcessStarter.cpp

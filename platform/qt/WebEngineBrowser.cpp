@@ -1,5 +1,6 @@
 #include "WebEngineBrowser.h"
 
+#include "Diagnostics.h"
 #include "WebPageAnswers.h"
 
 #include <QCoreApplication>
@@ -159,7 +160,8 @@ void PrepareWebEngine() {
         std::fputs("Wavecrest: running as root, so the web engine's sandbox is off.\n", stderr);
     }
 #endif
-    setUnlessUserDid(kChromiumFlagsVariable, kEngineFlags);
+    setUnlessUserDid(kChromiumFlagsVariable,
+                     (QByteArray(kEngineFlags) + QuietEngineLogSwitch()).constData());
     if (userChoseDrawing()) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return;

@@ -1,5 +1,6 @@
 target_sources(wavecrest_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Win32CommandLine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Win32DesktopSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32FileSystem.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32FoldCase.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Win32ProcessStarter.cpp

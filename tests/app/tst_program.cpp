@@ -1,7 +1,7 @@
 // The real program, started as a user starts it: texts that match no switch
 // end it at once; each window it opens ends the program cleanly when answered,
-// closed or when the system asks it to end, staged files kept; the help window
-// is its only window and carries the application icon.
+// closed or when the system asks it to end, staged files kept, nothing printed;
+// the help window is its only window and carries the application icon.
 #include "support/XvfbDisplay.h"
 
 #include <QtTest>
@@ -89,8 +89,8 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, ending);
         XvfbDisplay display;
-        if (!title.isEmpty() && !display.isRunning())
-            QSKIP("needs Xvfb and xdotool");
+        if (!title.isEmpty())
+            REQUIRE_XVFB(display);
         const QString staged = qEnvironmentVariable("WAVECREST_BIN") + "/temp/staged " +
                                QString::number(QCoreApplication::applicationPid()) + ".mp3";
         QDir().mkpath(QFileInfo(staged).path());
@@ -120,6 +120,24 @@ private Q_SLOTS:
         QCOMPARE(wavecrest.exitStatus(), QProcess::NormalExit);
         QCOMPARE(wavecrest.exitCode(), 0);
         QVERIFY2(QFile::remove(staged), "the staged file is gone");
+        output.seek(0); // the message above read it already
+        const QByteArray printed = output.readAll();
+        QVERIFY2(printed.isEmpty(), "a normal run printed: " + printed);
+    }
+
+    void withoutDesktopSaysSoInOneLine() {
+        QProcess wavecrest;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(variable);
+        wavecrest.setProcessEnvironment(env);
+        wavecrest.setProcessChannelMode(QProcess::MergedChannels);
+        wavecrest.start(qEnvironmentVariable("WAVECREST_BIN") + "/Wavecrest");
+        QVERIFY(wavecrest.waitForFinished(60000));
+        QCOMPARE(wavecrest.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(wavecrest.exitCode(), 1);
+        QCOMPARE(wavecrest.readAll(), "Wavecrest needs a desktop session: neither DISPLAY nor "
+                                      "WAYLAND_DISPLAY is set.\n");
     }
 };
 

@@ -39,8 +39,7 @@ class TestSysInfoClick : public QObject {
 private Q_SLOTS:
     void systemInfoStartsTheRegisteredProgram() {
         XvfbDisplay display;
-        if (!display.isRunning())
-            QSKIP("needs Xvfb and xdotool");
+        REQUIRE_XVFB(display);
         QTemporaryDir folder;
         const QString tool = writeTool(folder.path());
         QProcessEnvironment env = display.environment();

@@ -59,8 +59,7 @@ void SendNoticeTest::notice() {
     QFETCH(QString, desktop);
     QFETCH(QStringList, shown);
     XvfbDisplay display;
-    if (!display.isRunning())
-        QSKIP("Xvfb or xdotool missing");
+    REQUIRE_XVFB(display);
     OwnProcess busDaemon; // a session bus of this case alone
     busDaemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
     QVERIFY(busDaemon.waitForReadyRead(10000));
