@@ -21,7 +21,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 int Copy(const std::string& from, const std::string& to) {
     platform::PosixFileSystem files;
     const auto start = std::chrono::steady_clock::now();
-    files.CopyInto(from, to);
+    files.CopyInto(from, to, {});
     std::printf("%.1f\n", MillisecondsSince(start));
     return 0;
 }

@@ -22,7 +22,9 @@ bool FileSystem::FolderExists(const std::string&) const { return false; }
 void FileSystem::MakeFolder(const std::string&) { unavailable("Folder creation"); }
 void FileSystem::SetCurrentFolder(const std::string&) { unavailable("Changing folders"); }
 std::string FileSystem::CurrentFolder() const { return "."; }
-void FileSystem::CopyInto(const std::string&, const std::string&) { unavailable("File copy"); }
+CopyOutcome FileSystem::CopyInto(const std::string&, const std::string&, const CopyProgress&) {
+    unavailable("File copy");
+}
 void FileSystem::DeleteMatching(const std::string&) { unavailable("File deletion"); }
 void FileSystem::DeleteExactFile(const std::string&) { unavailable("File deletion"); }
 void FileSystem::ClearUnfinishedCopies(const std::string&) {}

@@ -1,10 +1,18 @@
 #pragma once
 // File system seam. Paths are UTF-8 text. Every failing step throws
 // platform::Failure with the system's number and reason.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+// Told how far a copy is, in bytes copied of the source's size, between
+// chunks; answering false stops the copy. Empty: the copy is not watched.
+using CopyProgress = std::function<bool(std::uint64_t copied, std::uint64_t size)>;
+
+enum class CopyOutcome { Copied, Stopped };
 
 class FileSystem {
 public:
@@ -23,8 +31,10 @@ public:
     // temporary name beside it and renamed into place, so a failing copy
     // never leaves a partial file nor harms an earlier file of that name.
     // Anything but a regular file is refused before it is opened, and the copy
-    // gets ordinary read/write permissions whatever the source's were.
-    virtual void CopyInto(const std::string& from, const std::string& to);
+    // gets ordinary read/write permissions whatever the source's were. A copy
+    // that `progress` stops leaves nothing behind and `to` as it was.
+    virtual CopyOutcome CopyInto(const std::string& from, const std::string& to,
+                                 const CopyProgress& progress);
     // Deletes the ordinary files matching the wildcard pattern in the last
     // element of `pattern`, always as a pattern (see WildcardMatch), even when
     // a file bears the pattern as its name. No match is not a failure.

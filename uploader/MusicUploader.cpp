@@ -1,5 +1,6 @@
 #include "MusicUploader.h"
 
+#include "CopyProgressBox.h"
 #include "FileListBox.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 
 using platform::MakeButton;
@@ -167,12 +169,16 @@ void MusicUploader::Browse_Click() {
     File1->Refresh();
 }
 
-void MusicUploader::StageFile(const std::string& path) {
-    fileSystem().CopyInto(path, StagingFolder() + Sep(FileNameOf(path)));
+bool MusicUploader::StageFile(const std::string& path) {
+    const std::string name = FileNameOf(path);
+    CopyProgressBox progress(this, name);
+    const QScopedValueRollback busy(copying_, true);
+    return fileSystem().CopyInto(path, StagingFolder() + Sep(name), progress.Watch()) ==
+           platform::CopyOutcome::Copied;
 }
 
 void MusicUploader::dragEnterEvent(QDragEnterEvent* event) {
-    if (!event->mimeData()->hasUrls())
+    if (copying_ || !event->mimeData()->hasUrls())
         return;
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -192,7 +198,10 @@ void MusicUploader::StageDropped(const QList<QUrl>& urls) {
             if (!url.isLocalFile())
                 throw platform::Failure(0, "\"" + url.toDisplayString().toStdString() +
                                                "\" is not a file");
-            StageFile(QFile::encodeName(QDir::toNativeSeparators(url.toLocalFile())).toStdString());
+            const std::string path =
+                QFile::encodeName(QDir::toNativeSeparators(url.toLocalFile())).toStdString();
+            if (!StageFile(path))
+                break; // Cancel stops the whole drop
         } catch (const platform::Failure& failure) {
             refused += (refused.empty() ? "" : "\r\n") + failure.description();
         }

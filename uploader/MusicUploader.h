@@ -58,7 +58,10 @@ protected:
 
 private:
     bool DirExists(const std::string& path);
-    // Copies the file at `path` into the staging folder under its own name.
-    void StageFile(const std::string& path);
+    // Copies the file at `path` into the staging folder under its own name;
+    // false when the user stopped the copy (nothing is staged then).
+    bool StageFile(const std::string& path);
     void connectHandlers();
+
+    bool copying_ = false; // drops wait while a copy runs
 };

@@ -178,12 +178,18 @@ private:
     bool placed_ = false;
 };
 
-// Copies all of `in` to `out`: in the kernel when the file systems allow
-// it, else through a large buffer. Writing to disk starts behind the copy,
-// a chunk at a time, so that the flush before the rename overlaps the copy
-// instead of following it. Returns the number of bytes copied, -1 on failure.
-off_t CopyContents(int in, int out) {
+constexpr off_t kCopyStopped = -2;
+
+// Copies all of `in` (`size` bytes) to `out`: in the kernel when the file
+// systems allow it, else through a large buffer, telling `progress` after
+// each step. Writing to disk starts behind the copy, a chunk at a time, so
+// that the flush before the rename overlaps the copy instead of following
+// it. Returns the number of bytes copied, -1 on failure, kCopyStopped when
+// `progress` stopped it.
+off_t CopyContents(int in, int out, off_t size, const CopyProgress& progress) {
     constexpr off_t kChunk = 16 << 20;
+    // Steps short enough for a window to stay responsive between them.
+    constexpr size_t kStep = 4 << 20;
     off_t copied = 0;
     off_t writtenBack = 0;
     bool inKernel = true;
@@ -191,14 +197,14 @@ off_t CopyContents(int in, int out) {
     for (;;) {
         ssize_t count;
         if (inKernel) {
-            count = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+            count = ::copy_file_range(in, nullptr, out, nullptr, kStep, 0);
             if (count < 0 &&
                 (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
                 inKernel = false;
                 continue;
             }
         } else {
-            buffer.resize(4 << 20);
+            buffer.resize(kStep);
             count = ::read(in, buffer.data(), buffer.size());
             for (ssize_t written = 0; count > 0 && written < count;) {
                 const ssize_t part = ::write(out, buffer.data() + written, count - written);
@@ -212,6 +218,8 @@ off_t CopyContents(int in, int out) {
         if (count <= 0)
             return count < 0 ? -1 : copied;
         copied += count;
+        if (progress && !progress(std::uint64_t(copied), std::uint64_t(std::max(size, copied))))
+            return kCopyStopped;
         if (copied - writtenBack >= kChunk) {
             // Only a hint: where it is not supported the final flush does it all.
             ::sync_file_range(out, writtenBack, copied - writtenBack, SYNC_FILE_RANGE_WRITE);
@@ -299,7 +307,8 @@ std::string PosixFileSystem::CurrentFolder() const {
     return posix::CurrentFolder();
 }
 
-void PosixFileSystem::CopyInto(const std::string& from, const std::string& to) {
+CopyOutcome PosixFileSystem::CopyInto(const std::string& from, const std::string& to,
+                                      const CopyProgress& progress) {
     // Opening a FIFO or a device could block for ever or act on hardware,
     // so only a regular file is opened at all; non-blocking, in case a FIFO
     // takes the file's place between the test and the opening.
@@ -314,16 +323,19 @@ void PosixFileSystem::CopyInto(const std::string& from, const std::string& to) {
     struct stat targetInfo {};
     if (::stat(to.c_str(), &targetInfo) == 0 && targetInfo.st_dev == sourceInfo.st_dev &&
         targetInfo.st_ino == sourceInfo.st_ino)
-        return; // already in place
+        return CopyOutcome::Copied; // already in place
 
     PartFile part(to);
-    const off_t copied = CopyContents(source.get(), part.fd());
+    const off_t copied = CopyContents(source.get(), part.fd(), sourceInfo.st_size, progress);
     const int error = errno;
+    if (copied == kCopyStopped)
+        return CopyOutcome::Stopped; // the part file goes with `part`
     if (copied < 0)
         Fail(error, "Cannot copy " + Quoted(from) + " into the folder " + Quoted(part.folder()));
     if (copied < sourceInfo.st_size)
         Fail(EIO, Quoted(from) + " became shorter while it was copied");
     part.PlaceAs(to);
+    return CopyOutcome::Copied;
 }
 
 void PosixFileSystem::DeleteMatching(const std::string& pattern) {

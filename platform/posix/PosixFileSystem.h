@@ -21,7 +21,8 @@ public:
     // Copies in the kernel where it can, into a hidden, locked temporary
     // file beside the target; flushed to disk before the rename puts it in
     // place. Copying a file onto itself leaves it as it is.
-    void CopyInto(const std::string& from, const std::string& to) override;
+    CopyOutcome CopyInto(const std::string& from, const std::string& to,
+                         const CopyProgress& progress) override;
     // A missing folder holds no matching file.
     void DeleteMatching(const std::string& pattern) override;
     void DeleteExactFile(const std::string& path) override;

@@ -18,6 +18,7 @@ void leaveEventLoop() {
     QCoreApplication::exit(0);
 }
 std::function<void()> endProgram = leaveEventLoop;
+bool endRequested = false;
 } // namespace
 
 Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
@@ -94,9 +95,15 @@ void RunLoadHandler(Form& window) {
 
 int LoadedWindows::count() { return loadedCount; }
 
-void LoadedWindows::setEndProgram(std::function<void()> end) { endProgram = std::move(end); }
+void LoadedWindows::setEndProgram(std::function<void()> end) {
+    endProgram = std::move(end);
+    endRequested = false;
+}
+
+bool LoadedWindows::EndRequested() { return endRequested; }
 
 void LoadedWindows::EndProgram() {
+    endRequested = true;
     if (endProgram)
         endProgram();
 }

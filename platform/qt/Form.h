@@ -64,6 +64,9 @@ public:
     // What ending the program means: by default leaving the event loop.
     static void setEndProgram(std::function<void()> end);
     static void EndProgram();
+    // True once the program was asked to end: work that handles events as it
+    // goes (a long copy) stops when it sees this.
+    static bool EndRequested();
 
 private:
     friend class Form;

@@ -72,6 +72,15 @@ private:
     bool placed_ = false;
 };
 
+// CopyFileEx's progress routine: asks the caller's CopyProgress whether to go on.
+DWORD CALLBACK TellProgress(LARGE_INTEGER size, LARGE_INTEGER copied, LARGE_INTEGER,
+                            LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+    const auto& progress = *static_cast<const CopyProgress*>(data);
+    return progress(std::uint64_t(copied.QuadPart), std::uint64_t(size.QuadPart))
+               ? PROGRESS_CONTINUE
+               : PROGRESS_CANCEL;
+}
+
 } // namespace
 
 Win32FileSystem::Win32FileSystem(std::string applicationFolder)
@@ -126,7 +135,8 @@ std::string Win32FileSystem::CurrentFolder() const {
     return win32::Utf8(path);
 }
 
-void Win32FileSystem::CopyInto(const std::string& from, const std::string& to) {
+CopyOutcome Win32FileSystem::CopyInto(const std::string& from, const std::string& to,
+                                      const CopyProgress& progress) {
     const std::wstring target = win32::Wide(to);
     std::wstring folder = FolderPart(target);
     if (folder.empty())
@@ -135,12 +145,19 @@ void Win32FileSystem::CopyInto(const std::string& from, const std::string& to) {
     if (!GetTempFileNameW(folder.c_str(), kPartPrefix, 0, temporary))
         win32::Fail(GetLastError(), "Cannot create a file beside " + Quoted(to));
     TemporaryFile part(temporary);
-    if (!CopyFileW(win32::Wide(from).c_str(), part.path().c_str(), FALSE))
-        win32::Fail(GetLastError(), "Cannot copy " + Quoted(from));
+    if (!CopyFileExW(win32::Wide(from).c_str(), part.path().c_str(),
+                     progress ? TellProgress : nullptr, const_cast<CopyProgress*>(&progress),
+                     nullptr, 0)) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_REQUEST_ABORTED)
+            return CopyOutcome::Stopped;
+        win32::Fail(error, "Cannot copy " + Quoted(from));
+    }
     if (!MoveFileExW(part.path().c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         win32::Fail(GetLastError(), "Cannot replace " + Quoted(to));
     part.Placed();
+    return CopyOutcome::Copied;
 }
 
 void Win32FileSystem::DeleteMatching(const std::string& pattern) {

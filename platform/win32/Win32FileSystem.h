@@ -18,7 +18,8 @@ public:
     void SetCurrentFolder(const std::string& path) override;
     std::string CurrentFolder() const override;
     // Copies into a temporary file beside the target, then moves it into place.
-    void CopyInto(const std::string& from, const std::string& to) override;
+    CopyOutcome CopyInto(const std::string& from, const std::string& to,
+                         const CopyProgress& progress) override;
     // Matching by the system's own wildcard rules (FindFirstFile).
     void DeleteMatching(const std::string& pattern) override;
     void DeleteExactFile(const std::string& path) override;

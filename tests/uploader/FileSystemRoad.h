@@ -91,7 +91,7 @@ private:
         else if (step == "hide")
             hide_(path);
         else if (step == "copy")
-            files_.CopyInto(path, Path(more));
+            files_.CopyInto(path, Path(more), {});
         else if (step == "read")
             return ReadFile(path);
         else if (step == "list")

@@ -56,7 +56,7 @@ inline std::string CrashWhileCopying(const std::string& to) {
         setrlimit(RLIMIT_CORE, &noCore);
         setrlimit(RLIMIT_FSIZE, &limit);
         std::signal(SIGXFSZ, SIG_DFL);
-        platform::IgnoreFailures([&] { platform::PosixFileSystem().CopyInto(from, to); });
+        platform::IgnoreFailures([&] { platform::PosixFileSystem().CopyInto(from, to, {}); });
         _exit(0);
     }
     int status = 0;

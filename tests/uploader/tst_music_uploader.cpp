@@ -17,6 +17,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
@@ -117,8 +118,8 @@ void WhenOpen(std::function<void(QFileDialog&)> act) {
 class TestMusicUploader : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() {
-        // Closing the last window must not end the test.
+    void init() {
+        // Closing the last window must not end the test, nor stop a later copy.
         platform::LoadedWindows::setEndProgram([] {});
     }
 
@@ -310,6 +311,48 @@ private Q_SLOTS:
         const QString text = staging.onlyMessage();
         for (const char* refused : {"album\" is not", "gone.mp3", "http://127.0.0.1/x.mp3"})
             QVERIFY2(text.contains(refused), qPrintable(text));
+    }
+
+    void longCopyStaysResponsiveAndStopsClean_data() {
+        QTest::addColumn<QString>("how"); // how the copy starts
+        QTest::addColumn<bool>("ending"); // the program is asked to end, else Cancel
+        QTest::newRow("Browse, Cancel") << "browse" << false;
+        QTest::newRow("Browse, program ends") << "browse" << true;
+        QTest::newRow("drop of two, Cancel on the first") << "drop" << false;
+    }
+
+    void longCopyStaysResponsiveAndStopsClean() {
+        QFETCH(QString, how);
+        QFETCH(bool, ending);
+        Staging staging;
+        TempFolder music;
+        const std::string big(40 << 20, '\x5a'); // several chunks of the copy
+        WriteFile(music / "song.mp3", big);
+        WriteFile(music / "next.mp3", "x");
+        staging.put({});
+        WriteFile(staging.temp("song.mp3"), "earlier copy");
+        MusicUploader& window = staging.show();
+        // Runs between the copy's first chunks: the window handles events.
+        bool answered = false;
+        QTimer::singleShot(0, &window, [&] {
+            auto* box = window.findChild<QProgressDialog*>();
+            answered = box && box->windowModality() == Qt::WindowModal;
+            if (ending)
+                platform::LoadedWindows::EndProgram();
+            else if (box)
+                box->cancel();
+        });
+        if (how == "drop") {
+            QVERIFY(Drop(&window, {music / "song.mp3", music / "next.mp3"}));
+        } else {
+            staging.dialog.chooseNext(music / "song.mp3");
+            window.Browse->click();
+        }
+        QVERIFY2(answered, "no events were handled during the copy");
+        QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
+        QCOMPARE(ReadFile(staging.temp("song.mp3")), std::string("earlier copy"));
+        QCOMPARE(staging.listed(), QStringList{"song.mp3"});
+        QVERIFY(staging.messages.shown.empty());
     }
 
     void deleteSelected_data() {
