@@ -3,7 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/MsgBox.h"
 #include "platform/Services.h"
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 #include "platform/qt/Form.h"
 
 #include <array>

@@ -3,7 +3,7 @@
 #include "TextBox.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/StationSite.h"
 

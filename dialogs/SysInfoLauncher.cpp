@@ -64,7 +64,7 @@ std::optional<std::string> FindTool(platform::Registry& registry,
         return toolPath;
     if (!GetKeyValue(registry, platform::kHKeyLocalMachine, kMsinfoLocationKey, "MSINFO", toolPath))
         return std::nullopt;
-    const std::string program = toolPath + platform::Sep(kMsinfoProgram);
+    const std::string program = platform::JoinPath(toolPath, kMsinfoProgram);
     if (!fileSystem.FileExists(program))
         return std::nullopt;
     return program;

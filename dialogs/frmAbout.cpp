@@ -3,7 +3,7 @@
 #include "ProjectSettings.h"
 #include "SysInfoLauncher.h"
 #include "platform/Services.h"
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 #include "resources/icons/about.xpm"
 

@@ -1,6 +1,6 @@
 #include "LocalFiles.h"
 
-#include "platform/FileSystem.h"
+#include "platform/Wildcard.h"
 
 #include <algorithm>
 #include <cctype>

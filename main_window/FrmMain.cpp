@@ -2,7 +2,7 @@
 
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/StationSite.h"
 

@@ -36,7 +36,7 @@ public:
     virtual CopyOutcome CopyInto(const std::string& from, const std::string& to,
                                  const CopyProgress& progress);
     // Deletes the ordinary files matching the wildcard pattern in the last
-    // element of `pattern`, always as a pattern (see WildcardMatch), even when
+    // element of `pattern`, always as a pattern (see Wildcard.h), even when
     // a file bears the pattern as its name. No match is not a failure.
     virtual void DeleteMatching(const std::string& pattern);
     // Deletes exactly the file at `path`, whatever its name holds. A file
@@ -52,10 +52,5 @@ public:
     // manager sorts them (letter case ignored).
     virtual std::vector<std::string> ListFiles(const std::string& folder) const;
 };
-
-// Wildcard match of one name against one pattern ('*' any run, '?' one
-// character), letter case ignored. As in a shell, a name beginning with "."
-// (a hidden file) matches only a pattern that begins with ".".
-bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 } // namespace platform

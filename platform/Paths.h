@@ -11,7 +11,10 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// "\" + name with the local separator, e.g. Sep("temp") == "/temp" on POSIX.
-inline std::string Sep(const std::string& name) { return std::string(1, kPathSeparator) + name; }
+// `folder` + "\" + `name` with the local separator, e.g. JoinPath("app", "temp")
+// == "app/temp" on POSIX. Nothing is checked or normalised.
+inline std::string JoinPath(const std::string& folder, const std::string& name) {
+    return folder + kPathSeparator + name;
+}
 
 } // namespace platform

@@ -4,7 +4,6 @@
 // Names are UTF-8; a byte that is not valid UTF-8 stands for itself.
 #include "Wildcard.h"
 
-#include "FileSystem.h"
 #include "Utf8.h"
 
 namespace platform {

@@ -1,9 +1,15 @@
 #pragma once
-// Letter-case folding shared by wildcard matching and the sorting of file
-// lists, on UTF-8 text, by the system's own Unicode case mapping.
+// Wildcard matching of file names, and the letter-case folding it shares with
+// the sorting of file lists, on UTF-8 text, by the system's own Unicode case
+// mapping.
 #include <string>
 
 namespace platform {
+
+// Wildcard match of one name against one pattern ('*' any run, '?' one
+// character), letter case ignored. As in a shell, a name beginning with "."
+// (a hidden file) matches only a pattern that begins with ".".
+bool WildcardMatch(const std::string& pattern, const std::string& name);
 
 // The lower-case form of a capital letter; any other code point unchanged.
 // One per system (platform/posix, platform/win32).

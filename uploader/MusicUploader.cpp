@@ -8,7 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/ProcessStarter.h"
 #include "platform/Services.h"
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 
 #include <QDir>
@@ -26,7 +26,7 @@ using platform::MakeLabel;
 using platform::PlaceTwips;
 using platform::Reported;
 using platform::RunReported;
-using platform::Sep;
+using platform::JoinPath;
 
 const char* const MusicUploader::kSendingHint =
     "After you have selected the files you want, press Send The Music, and it you should be "
@@ -123,7 +123,7 @@ void MusicUploader::showEvent(QShowEvent* event) {
 }
 
 std::string MusicUploader::StagingFolder() {
-    return fileSystem().ApplicationFolder() + Sep("temp");
+    return JoinPath(fileSystem().ApplicationFolder(), "temp");
 }
 
 bool MusicUploader::DirExists(const std::string& path) {
@@ -173,7 +173,7 @@ bool MusicUploader::StageFile(const std::string& path) {
     const std::string name = FileNameOf(path);
     CopyProgressBox progress(this, name);
     const QScopedValueRollback busy(copying_, true);
-    return fileSystem().CopyInto(path, StagingFolder() + Sep(name), progress.Watch()) ==
+    return fileSystem().CopyInto(path, JoinPath(StagingFolder(), name), progress.Watch()) ==
            platform::CopyOutcome::Copied;
 }
 
@@ -215,7 +215,7 @@ void MusicUploader::cmdDelete_Click() {
     const int index = File1->ListIndex();
     if (index < 0)
         return;
-    const std::string target = File1->Path() + Sep(File1->List(index));
+    const std::string target = JoinPath(File1->Path(), File1->List(index));
     const int answer = platform::services().messageBox->Show(kDeleteQuestion, kDeleteQuestionStyle);
     // Exactly the listed file. When another instance has deleted it
     // already, the wish is fulfilled: the refresh shows it gone, no message.
@@ -225,12 +225,12 @@ void MusicUploader::cmdDelete_Click() {
 }
 
 void MusicUploader::Delete_Click() {
-    fileSystem().DeleteMatching(StagingFolder() + Sep("*.*"));
+    fileSystem().DeleteMatching(JoinPath(StagingFolder(), "*.*"));
     File1->Refresh();
 }
 
 void MusicUploader::Finish_Click() {
-    fileSystem().DeleteMatching(StagingFolder() + Sep("*.mp3"));
+    fileSystem().DeleteMatching(JoinPath(StagingFolder(), "*.mp3"));
     Unload();
 }
 

@@ -1,6 +1,6 @@
 #include "Form.h"
 
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -77,7 +77,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failing"); // "start" or "files"
         QTest::addColumn<QString>("started");       // empty: the message instead
         QTest::addColumn<QStringList>("fileTests"); // existence tests made
-        const QString tool = "C:\\Tools" + QString::fromStdString(Sep("MSINFO32.EXE"));
+        const QString tool = QString::fromStdString(platform::JoinPath("C:\\Tools", "MSINFO32.EXE"));
         QTest::newRow("PATH used unchanged, no existence test")
             << kMsinfo + "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe -x\"\r\n"
             << QStringList{} << "" << "C:\\Tools\\msinfo32.exe -x" << QStringList{};

@@ -73,8 +73,8 @@ public:
 
 private:
     std::string Path(const std::string& relative) const {
-        std::string path = root_;
-        for (char c : platform::Sep(relative))
+        std::string path = root_ + platform::kPathSeparator;
+        for (char c : relative)
             path += c == '/' ? platform::kPathSeparator : c;
         return path;
     }

@@ -1,7 +1,7 @@
 #pragma once
 // Real temporary folders and files for the staging tests.
 #include "FileSystemRoad.h"
-#include "platform/Untrapped.h"
+#include "platform/FailureHandling.h"
 #include "platform/posix/PosixFileSystem.h"
 
 #include <QTemporaryDir>

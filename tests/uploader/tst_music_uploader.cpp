@@ -6,6 +6,7 @@
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
 #include "platform/Services.h"
+#include "platform/Wildcard.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtFileDialog.h"
 #include "uploader/FileListBox.h"

@@ -1,4 +1,4 @@
-#include "Untrapped.h"
+#include "FailureHandling.h"
 
 #include "Failure.h"
 #include "MsgBox.h"
