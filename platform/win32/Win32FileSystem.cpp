@@ -81,6 +81,13 @@ DWORD CALLBACK TellProgress(LARGE_INTEGER size, LARGE_INTEGER copied, LARGE_INTE
                : PROGRESS_CANCEL;
 }
 
+std::uint64_t CopiedSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 } // namespace
 
 Win32FileSystem::Win32FileSystem(std::string applicationFolder)
@@ -153,6 +160,11 @@ CopyOutcome Win32FileSystem::CopyInto(const std::string& from, const std::string
             return CopyOutcome::Stopped;
         win32::Fail(error, "Cannot copy " + Quoted(from));
     }
+    // The last word before the copy takes its place, also where the system
+    // never calls the routine (a small file, Wine).
+    const std::uint64_t size = CopiedSize(part.path());
+    if (progress && !progress(size, size))
+        return CopyOutcome::Stopped;
     if (!MoveFileExW(part.path().c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         win32::Fail(GetLastError(), "Cannot replace " + Quoted(to));

@@ -23,7 +23,8 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 struct Row {
-    const char* step; // make, cd, cwd, write, hide, copy, read, list, exists, folder, delete
+    const char* step; // make, cd, cwd, write, hide, copy, stop (a copy stopped), read, list,
+                      // exists, folder, delete
     const char* path; // below the test folder, '/' between names
     const char* more; // the text to write or the copy's target
     const char* gives;
@@ -36,6 +37,8 @@ inline const Row kRoad[] = {
     {"cd", "missing", "", "failed"}, {"cwd", "", "", "temp"},
     {"write", "Song.MP3", "new song", "ok"}, {"write", "temp/Song.MP3", "old", "ok"},
     {"copy", "Song.MP3", "temp/Song.MP3", "ok"}, // replaces the earlier copy
+    {"read", "temp/Song.MP3", "", "new song"},
+    {"stop", "Song.MP3", "temp/Song.MP3", "stopped"}, // Cancel: the earlier copy stays
     {"read", "temp/Song.MP3", "", "new song"}, {"copy", "Song.MP3", "temp/Track 10.mp3", "ok"},
     {"copy", "Song.MP3", "temp/track 2.mp3", "ok"}, {"copy", "Song.MP3", "temp/notes.txt", "ok"},
     {"copy", "missing.mp3", "temp/x.mp3", "failed"}, {"copy", "temp", "temp/x.mp3", "failed"},
@@ -92,6 +95,11 @@ private:
             hide_(path);
         else if (step == "copy")
             files_.CopyInto(path, Path(more), {});
+        else if (step == "stop")
+            return files_.CopyInto(path, Path(more), [](auto, auto) { return false; }) ==
+                           platform::CopyOutcome::Stopped
+                       ? "stopped"
+                       : "copied";
         else if (step == "read")
             return ReadFile(path);
         else if (step == "list")
