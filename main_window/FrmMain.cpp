@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 #include "platform/Untrapped.h"
 #include "platform/qt/Controls.h"
+#include "platform/qt/MenuBarKeys.h"
 #include "platform/qt/StationSite.h"
 
 #include <QComboBox>
@@ -118,6 +119,7 @@ void FrmMain::buildMenu() {
     // Captions are shown as written: "&" is no access key here.
     for (QAction* item : {co1, about, help, Exit, request})
         item->setText(item->text().replace('&', QStringLiteral("&&")));
+    platform::ReachFromKeyboard(*menuBar);
 }
 
 void FrmMain::setTabOrder() {
