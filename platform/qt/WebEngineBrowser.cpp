@@ -160,6 +160,12 @@ void PrepareWebEngine() {
     }
 #endif
     setUnlessUserDid(kChromiumFlagsVariable, kEngineFlags);
+    // The pages are read to screen readers: the engine builds their
+    // accessibility trees only while an assistive technology listens (Qt's
+    // accessibility is active). It reads the switch as each pane starts, so
+    // the switch stays set.
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     if (userChoseDrawing()) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return;
