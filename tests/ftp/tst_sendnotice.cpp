@@ -105,13 +105,11 @@ void SendNoticeTest::notice() {
     } else { // the notice comes while the window stays for the user
         QTRY_VERIFY_WITH_TIMEOUT(!recorder.notices.isEmpty(), 30000);
         QCOMPARE(client.state(), QProcess::Running);
-        // Its window class ties it to the program's desktop entry, as a dock sees it.
         const QString window = display.xdotool(
             {"search", "--pid", QString::number(client.processId()), "--name", "^ftp "});
-        QProcess xprop;
+        QProcess xprop; // the window class ties the window to the program's desktop entry
         xprop.start("xprop", {"-id", window.section('\n', 0, 0), "WM_CLASS"});
-        QVERIFY(xprop.waitForFinished(5000));
-        QVERIFY(xprop.readAllStandardOutput().contains("\"Wavecrest\""));
+        QVERIFY(xprop.waitForFinished(5000) && xprop.readAll().contains("\"Wavecrest\""));
     }
     QCOMPARE(recorder.notices.size(), shown.isEmpty() ? 0 : 1);
     QCOMPARE(recorder.desktopEntry, QString(shown.isEmpty() ? "" : settings::kDesktopId));
