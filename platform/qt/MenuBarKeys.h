@@ -1,10 +1,9 @@
 #pragma once
 // Alt pressed and released alone, or F10, takes the keyboard to a window's
-// menu bar, as every window's menu bar is reached on the desktop the program
-// was first made for: the first entry is highlighted, the arrow keys move,
-// Enter or Down opens or chooses, Escape leaves and gives the focus back to
-// the control that had it. The entries keep their captions as they are: no
-// access keys and no shortcuts of their own.
+// menu bar, as desktops that give every window a menu bar do: the first entry
+// is highlighted, the arrow keys move, Enter or Down opens or chooses, Escape
+// leaves and gives the focus back to the control that had it. The entries
+// keep their captions as they are: no access keys and no shortcuts of their own.
 class QMenuBar;
 
 namespace platform {

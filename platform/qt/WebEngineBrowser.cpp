@@ -162,8 +162,9 @@ void PrepareWebEngine() {
     setUnlessUserDid(kChromiumFlagsVariable, kEngineFlags);
     // The pages are read to screen readers: the engine builds their
     // accessibility trees only while an assistive technology listens (Qt's
-    // accessibility is active). It reads the switch as each pane starts, so
-    // the switch stays set.
+    // accessibility is active). The engine reads this switch after start-up,
+    // so unlike the variables above it stays set; without a screen reader it
+    // changes nothing, here or in a program started from here.
     if (qEnvironmentVariableIsEmpty("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
         qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     if (userChoseDrawing()) {
