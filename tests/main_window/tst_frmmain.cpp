@@ -77,7 +77,7 @@ private Q_SLOTS:
         QCOMPARE(window->minimumSize(), window->maximumSize());
         QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
         // In pixels, 15 twips a pixel, from each control's container; and the
-        // name a screen reader says, which tells the panes apart.
+        // name a screen reader says (a combo box's by its text field).
         const struct { QWidget* control; QString caption, heard; QRect pixels; } laidOut[] = {
             {window->StopPlay, "Stop", "Stop player", {4, 9, 33, 17}},
             {window->StopChat, "Stop", "Stop chat", {4, 9, 33, 17}},
@@ -88,7 +88,6 @@ private Q_SLOTS:
             {window->Default, "Default Button", "Default Button", {800, 112, 57, 33}},
             {window->Frame1, "", "Player address bar", {0, 0, 793, 32}},
             {window->Frame2, "", "Chat address bar", {0, 152, 793, 32}},
-            // A combo box is read by its text, and named by its text field.
             {window->cboAddressPlay->lineEdit(), "", "Player address", {96, 8, 661, 21}},
             {window->cboAddressChat->lineEdit(), "", "Chat address", {104, 8, 653, 21}},
             {window->brwWebBrowserPlay->widget(), "", "Player", {0, 32, 792, 120}},
