@@ -61,6 +61,8 @@ int RunWavecrest(int argc, char** argv) {
                                             .arg(settings::kVersionMinor)
                                             .arg(settings::kVersionRevision));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wavecrest.png")));
+    // Docks, task bars and media controls show the desktop entry's name and icon.
+    QGuiApplication::setDesktopFileName(settings::kDesktopId);
     // The program lives while one of its windows is loaded, whether or not
     // that window has a task bar button.
     QApplication::setQuitOnLastWindowClosed(false);

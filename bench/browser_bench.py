@@ -573,6 +573,15 @@ def report(results, args):
     return all(ok for _, ok in verdicts)
 
 
+def announce_screen_reader():
+    """Says on the session bus what a screen reader says as it starts; the
+    accessibility bus (at-spi2-core) starts on the request."""
+    subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                    "/org/a11y/bus", "org.freedesktop.DBus.Properties.Set",
+                    "string:org.a11y.Status", "string:ScreenReaderEnabled",
+                    "variant:boolean:true"], check=True, stdout=subprocess.DEVNULL, timeout=30)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -591,7 +600,12 @@ def main():
     parser.add_argument("--detail", action="store_true",
                         help="list the PSS of each process of the tree")
     parser.add_argument("--only", choices=["Wavecrest", "Chromium"], default=None)
+    parser.add_argument("--screen-reader", action="store_true",
+                        help="a screen reader listens: run under dbus-run-session, where the "
+                             "desktop's accessibility bus is started and told so")
     args = parser.parse_args()
+    if args.screen_reader:
+        announce_screen_reader()
 
     become_subreaper()
     station = Station(args.port, args.chat_delay_ms / 1000)

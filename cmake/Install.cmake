@@ -6,7 +6,7 @@
 # client look for each other and for their files.
 set(CMAKE_INSTALL_BINDIR .)
 set(WAVECREST_DESKTOP_EXEC Wavecrest)
-set(desktop_id org.wavecrest.Wavecrest)
+set(desktop_id ${WAVECREST_DESKTOP_ID})
 configure_file(resources/${desktop_id}.desktop.in ${CMAKE_BINARY_DIR}/${desktop_id}.desktop @ONLY)
 configure_file(resources/${desktop_id}.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/${desktop_id}.metainfo.xml @ONLY)

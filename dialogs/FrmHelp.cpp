@@ -26,6 +26,7 @@ TextBox* makeHelpBox(QWidget* container) {
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WordWrap);
+    box->setAccessibleName(QStringLiteral("Help text"));
     PlaceTwips(box, 240, 600, 4695, 3135);
     return box;
 }

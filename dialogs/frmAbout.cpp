@@ -75,6 +75,7 @@ void frmAbout::buildPicture() {
     picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picIcon->setLineWidth(2);
     picIcon->setPixmap(picture);
+    picIcon->setAccessibleName(QString::fromUtf8(settings::kTitle) + QStringLiteral(" icon"));
     const int border = 2 * picIcon->frameWidth();
     picIcon->setGeometry(Twips(240), Twips(240), picture.width() + border,
                          picture.height() + border);

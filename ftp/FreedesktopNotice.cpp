@@ -37,7 +37,8 @@ bool ShowDesktopNotice(const DesktopNotice& notice) {
     if (capabilities.arguments().first().toStringList().contains("body-markup"))
         body = body.toHtmlEscaped();
     const QVariantMap hints{
-        {"urgency", QVariant::fromValue(notice.failure ? kCriticalUrgency : kNormalUrgency)}};
+        {"urgency", QVariant::fromValue(notice.failure ? kCriticalUrgency : kNormalUrgency)},
+        {"desktop-entry", QString(settings::kDesktopId)}};
     const QDBusMessage reply = CallService(
         "Notify", {QString(settings::kTitle), 0u,
                    QString(notice.failure ? "dialog-error" : "document-send"),

@@ -9,6 +9,7 @@ TranscriptWindow::TranscriptWindow(const QString& title)
     : text_(new QPlainTextEdit), title_(title) {
     setWindowTitle(title_);
     text_->setReadOnly(true);
+    text_->setAccessibleName("Transcript");
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* layout = new QVBoxLayout(this);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Client.h"
+#include "ProjectSettings.h"
 #include "SendNotice.h"
 #include "TranscriptWindow.h"
 
@@ -19,6 +20,9 @@ extern "C" __attribute__((visibility("default"))) int wavecrest_ftp_run_with_win
                                                                                  char** argv,
                                                                                  int mode) {
     QApplication application(argc, argv);
+    // The window belongs to the program's desktop entry, whose window class it carries.
+    QApplication::setApplicationName(settings::kTitle);
+    QGuiApplication::setDesktopFileName(settings::kDesktopId);
     QString title = "ftp";
     for (int i = 1; i < argc; ++i)
         title += QString(" ") + QString::fromLocal8Bit(argv[i]);

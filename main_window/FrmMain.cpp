@@ -4,6 +4,7 @@
 #include "platform/Shell.h"
 #include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
+#include "platform/qt/MenuBarKeys.h"
 #include "platform/qt/StationSite.h"
 
 #include <QComboBox>
@@ -59,6 +60,33 @@ int typedCharacter(const QKeyEvent& key) {
     return key.text().isEmpty() ? 0 : key.text().at(0).unicode();
 }
 
+// The two bars read alike (Stop, Refresh, an address box, Go): a screen
+// reader names the pane each control serves. The captions stay as they are.
+struct PaneControls {
+    QGroupBox* bar;
+    QPushButton* stop;
+    QPushButton* refresh;
+    QComboBox* address;
+    QPushButton* go;
+    QWidget* view;
+};
+
+void nameForScreenReaders(const QString& pane, const QString& shows, const PaneControls& c) {
+    const QString lower = pane.toLower();
+    c.bar->setAccessibleName(pane + QStringLiteral(" address bar"));
+    c.stop->setAccessibleName(QStringLiteral("Stop ") + lower);
+    c.refresh->setAccessibleName(QStringLiteral("Refresh ") + lower);
+    const QString address = pane + QStringLiteral(" address");
+    c.address->setAccessibleName(address);
+    // Where a combo box is read by its text (Linux), its text field says the name.
+    c.address->lineEdit()->setAccessibleName(address);
+    c.address->setAccessibleDescription(QStringLiteral("Enter opens the address in the ") + lower +
+                                        QStringLiteral(" pane"));
+    c.go->setAccessibleName(QStringLiteral("Go to ") + lower + QStringLiteral(" address"));
+    c.view->setAccessibleName(pane);
+    c.view->setAccessibleDescription(shows);
+}
+
 } // namespace
 
 FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
@@ -67,6 +95,12 @@ FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     client->setFixedSize(platform::TwipsSize(11925, 10110));
     buildPlayerBar(client);
     buildChatBar(client);
+    nameForScreenReaders(
+        QStringLiteral("Player"), QStringLiteral("The show's music player"),
+        {Frame1, StopPlay, RefreshPlay, cboAddressPlay, GoPlayer, brwWebBrowserPlay->widget()});
+    nameForScreenReaders(
+        QStringLiteral("Chat"), QStringLiteral("The show's chat room"),
+        {Frame2, StopChat, RefreshChat, cboAddressChat, Command1, brwWebBrowserChat->widget()});
     Default = MakeButton(QStringLiteral("Default Button"), client, 12000, 1680, 855, 495);
     timTimerChat = new platform::UiTimer(kTimerIntervalMs, false, true, this);
     // Nothing handles the player timer's ticks, so it never wakes the process.
@@ -118,6 +152,7 @@ void FrmMain::buildMenu() {
     // Captions are shown as written: "&" is no access key here.
     for (QAction* item : {co1, about, help, Exit, request})
         item->setText(item->text().replace('&', QStringLiteral("&&")));
+    platform::ReachFromKeyboard(*menuBar);
 }
 
 void FrmMain::setTabOrder() {

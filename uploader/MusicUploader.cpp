@@ -91,6 +91,9 @@ MusicUploader::MusicUploader() : Form(platform::FixedFrame(Qt::Window)) {
     cmdDelete = MakeButton("Delete Selected", this, 3240, 2640, 1455, 375);
     // Lies beyond the right edge of the client area, out of sight.
     Label4 = MakeLabel("Label4", this, 6720, 840, 1695, 1095);
+    // A screen reader names the list by its label, as it names a box by its caption.
+    Label1->setBuddy(File1);
+    File1->setAccessibleName(Label1->text());
     for (QLabel* label : {Label1, Label2, Label3})
         FitTextInto(label);
     platform::SetTabOrder({Browse, Send, File1, Delete, Finish, cmdDelete});

@@ -162,6 +162,13 @@ void PrepareWebEngine() {
 #endif
     setUnlessUserDid(kChromiumFlagsVariable,
                      (QByteArray(kEngineFlags) + QuietEngineLogSwitch()).constData());
+    // The pages are read to screen readers: the engine builds their
+    // accessibility trees only while an assistive technology listens (Qt's
+    // accessibility is active). The engine reads this switch after start-up,
+    // so unlike the variables above it stays set; without a screen reader it
+    // changes nothing, here or in a program started from here.
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     if (userChoseDrawing()) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         return;

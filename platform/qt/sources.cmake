@@ -3,6 +3,7 @@ target_sources(wavecrest_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Controls.h
     ${CMAKE_CURRENT_LIST_DIR}/Diagnostics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Form.h
+    ${CMAKE_CURRENT_LIST_DIR}/MenuBarKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtFileDialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtMsgBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtShell.cpp

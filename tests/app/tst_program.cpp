@@ -1,7 +1,9 @@
 // The real program, started as a user starts it: texts that match no switch
 // end it at once; each window it opens ends the program cleanly when answered,
-// closed or when the system asks it to end, staged files kept, nothing printed;
-// the help window is its only window and carries the application icon.
+// closed, left by Exit (the uploader open) or when the system asks it to end,
+// staged files kept, nothing printed; the help window is its only window and
+// carries the application icon; from the keyboard alone, Menu > About and
+// Alt+S start the system information tool the registry names.
 #include "support/XvfbDisplay.h"
 
 #include <QtTest>
@@ -30,8 +32,37 @@ void PressCloseBox(const QString& window) {
     xcb_disconnect(x);
 }
 
+// A registry file naming (unquoted, blanks and all) a tool that notes its start.
+QString WriteRegistryWithTool(const QString& folder) {
+    QFile tool(folder + "/system info tool");
+    tool.open(QIODevice::WriteOnly);
+    tool.write("#!/bin/sh\necho \"started $WAVECREST_SHOW_WINDOW\" > \"$(dirname \"$0\")/note\"\n");
+    tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile file(folder + "/test.reg");
+    file.open(QIODevice::WriteOnly);
+    file.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n"
+               "\"PATH\"=\"" + tool.fileName().toUtf8() + "\"\r\n");
+    return file.fileName();
+}
+
+// Menu > About, then Alt+S on "&System Info...": keys alone, no mouse.
+void StartSystemInfo(const XvfbDisplay& display, const QString& window, const QString& folder) {
+    display.xdotool({"windowfocus", "--sync", window});
+    display.xdotool({"key", "F10", "Down", "Down", "Return"});
+    const QString about = display.waitForWindow("^About Wavecrest$");
+    QVERIFY(!about.isEmpty());
+    display.xdotool({"windowfocus", "--sync", about});
+    display.xdotool({"key", "alt+s"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/note"), 20000);
+    QFile note(folder + "/note");
+    QVERIFY(note.open(QIODevice::ReadOnly));
+    QCOMPARE(note.readAll().trimmed(), QByteArray("started 1")); // shown normally
+    QVERIFY(display.waitForWindow("^Wavecrest$", 500).isEmpty()); // no failure message
+}
+
 // Ends the program through `window` as `ending` says: a key, a click on the
-// help window's OK, the close box, or a signal as a logout or Ctrl+C sends it.
+// help window's OK, the close box, Exit from the keyboard, or a signal as a
+// logout or Ctrl+C sends it.
 void End(const XvfbDisplay& display, const QString& window, const QString& ending, qint64 pid) {
     if (ending == "close") {
         PressCloseBox(window);
@@ -40,6 +71,12 @@ void End(const XvfbDisplay& display, const QString& window, const QString& endin
         // window (--window) made the next program's box on this server close.
         display.xdotool({"windowfocus", "--sync", window});
         display.xdotool({"key", "Return"});
+    } else if (ending == "Exit by keys") { // Request a song!, then Menu > Exit
+        display.xdotool({"windowfocus", "--sync", window});
+        display.xdotool({"key", "F10", "Right", "Return"});
+        QVERIFY(!display.waitForWindow("^Music Uploader$").isEmpty());
+        display.xdotool({"windowfocus", "--sync", window});
+        display.xdotool({"key", "F10", "Down", "Down", "Down", "Down", "Return"});
     } else if (ending == "click OK") { // at 240, 120 twips, 1215 x 375: its middle
         display.xdotool({"mousemove", "--window", window, "56", "20", "click", "1"});
     } else {
@@ -78,6 +115,10 @@ private Q_SLOTS:
         QTest::newRow("usage box, OK") << QStringList{"/?"} << usage << "Return";
         QTest::newRow("usage box, SIGINT") << QStringList{"/?"} << usage << "SIGINT";
         QTest::newRow("main window, SIGTERM") << QStringList{} << "." << "SIGTERM";
+        QTest::newRow("main window, keys to System Info, SIGTERM")
+            << QStringList{} << "." << "SIGTERM";
+        QTest::newRow("main window, uploader open, Exit by keys")
+            << QStringList{} << "." << "Exit by keys";
         QTest::newRow("uploader, close box") << QStringList{"-MusicUploader"}
                                              << "^Music Uploader$" << "close";
         QTest::newRow("-help, click on OK") << QStringList{"-help"} << "^Help$" << "click OK";
@@ -95,8 +136,13 @@ private Q_SLOTS:
                                QString::number(QCoreApplication::applicationPid()) + ".mp3";
         QDir().mkpath(QFileInfo(staged).path());
         QFile(staged).open(QIODevice::WriteOnly);
+        const bool systemInfo = QByteArray(QTest::currentDataTag()).contains("System Info");
+        QTemporaryDir tools;
+        QProcessEnvironment env = display.environment();
+        if (systemInfo)
+            env.insert("WAVECREST_REGISTRY_FILE", WriteRegistryWithTool(tools.path()));
         QProcess wavecrest;
-        wavecrest.setProcessEnvironment(display.environment());
+        wavecrest.setProcessEnvironment(env);
         QTemporaryFile output; // not a pipe: one nobody reads could fill and hold it
         QVERIFY(output.open());
         wavecrest.setProcessChannelMode(QProcess::MergedChannels);
@@ -109,6 +155,8 @@ private Q_SLOTS:
             QVERIFY2(!wavecrest.waitForFinished(300), "ended before the window was answered");
             if (title == "^Help$") // its only window, with no task bar button
                 AssertOnlyWindowWithIcon(display, window, wavecrest.processId());
+            if (systemInfo)
+                StartSystemInfo(display, window, tools.path());
             End(display, window, ending, wavecrest.processId());
             // A press lost while a busy machine still sets the window up: press again.
             for (int again = 0; ending == "close" && again < 5 && !wavecrest.waitForFinished(5000);

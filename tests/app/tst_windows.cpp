@@ -1,17 +1,10 @@
 // The window rules: one instance per class, load on show, unload discards,
-// and the program ends with its last window; and the road through the real
-// windows that decides whether staged songs outlive the uploader.
-#include "app/Windows.h"
-#include "fakes/FakeFileDialog.h"
+// and the program ends with its last window.
 #include "fakes/FakeMsgBox.h"
-#include "fakes/FakeWebBrowser.h"
 #include "platform/Services.h"
-#include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/Form.h"
-#include "uploader/FileListBox.h"
 
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QtTest>
 
 namespace {
@@ -99,61 +92,6 @@ private Q_SLOTS:
         QCOMPARE(endRequests, 0);
         failing.Unload();
         QCOMPARE(endRequests, 1);
-    }
-
-    // From the main window's menu the user opens the uploader and stages a
-    // song, then leaves it. Only Finish! deletes the song; after the close
-    // box the next load lists it again, and Exit ends the program at once.
-    void stagedSongOnLeaving_data() {
-        QTest::addColumn<QString>("leaving");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("Exit with the uploader open") << "Exit" << true;
-        QTest::newRow("uploader's close box") << "close box" << true;
-        QTest::newRow("Finish!") << "Finish" << false;
-    }
-
-    void stagedSongOnLeaving() {
-        QFETCH(QString, leaving);
-        QFETCH(bool, kept);
-        QTemporaryDir app, music;
-        QFile song(music.filePath("Song.mp3"));
-        QVERIFY(song.open(QIODevice::WriteOnly) && song.write("x") == 1);
-        song.close();
-        platform::PosixFileSystem files(app.path().toStdString());
-        FakeFileDialog dialog;
-        FakeWebBrowserFactory browsers;
-        platform::install({.fileDialog = &dialog, .fileSystem = &files, .messageBox = &messages,
-                           .browsers = &browsers});
-        const auto unloadAll = qScopeGuard([] {
-            for (platform::Form* window : {(platform::Form*)windows().uploader.window(),
-                                           (platform::Form*)windows().main.window()})
-                if (window)
-                    window->Unload();
-        });
-        ShowWindows().ShowMain();
-        FrmMain& main = *windows().main.window();
-        main.request->trigger();
-        dialog.chooseNext(song.fileName().toStdString());
-        windows().uploader.window()->Browse->click();
-        const QString staged = app.filePath("temp/Song.mp3");
-        QVERIFY(QFile::exists(staged));
-        if (leaving == "Exit")
-            main.Exit->trigger();
-        else if (leaving == "close box")
-            windows().uploader.window()->close();
-        else
-            windows().uploader.window()->Finish->click();
-        QCOMPARE(endRequests, leaving == "Exit" ? 1 : 0);
-        QCOMPARE(QFile::exists(staged), kept);
-        QVERIFY(windows().main.isLoaded());
-        if (leaving != "Exit") {
-            QVERIFY(!windows().uploader.isLoaded());
-            main.request->trigger();
-            FileListBox* list = windows().uploader.window()->File1;
-            QCOMPARE(list->ListCount(), kept ? 1 : 0);
-            QCOMPARE(list->List(0), std::string(kept ? "Song.mp3" : ""));
-        }
-        QVERIFY(messages.shown.empty());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "fakes/FakeMsgBox.h"
 #include "platform/Services.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QtTest>
 
@@ -63,6 +64,8 @@ private Q_SLOTS:
             QCOMPARE(control->geometry(), pixels);
             QCOMPARE(control->property("text").toString(), text);
         }
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.picIcon)->text(QAccessible::Name),
+                 QString("Wavecrest icon"));
         for (QLabel* label : {window.lblTitle, window.lblDescription, window.lblDisclaimer})
             QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::black));
         QLabel plain(window.lblDescription->text().split("\r\n").join('\n'));

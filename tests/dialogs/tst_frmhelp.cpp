@@ -7,6 +7,7 @@
 #include "fakes/FakeShell.h"
 #include "platform/Services.h"
 
+#include <QAccessible>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -61,6 +62,9 @@ private Q_SLOTS:
         QCOMPARE(window.OKButton->text(), QString("OK"));
         QCOMPARE(window.OKButton->geometry(), QRect(16, 8, 81, 25));
         QCOMPARE(window.Text1->geometry(), QRect(16, 40, 313, 209));
+        // A screen reader names the box; its text would not say what it is.
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.Text1)->text(QAccessible::Name),
+                 QString("Help text"));
         QCOMPARE(window.Command1->text(), QString("Click Here for the online help page."));
         QCOMPARE(window.Command1->geometry(), QRect(112, 8, 217, 25));
         // Locked but selectable; long lines wrap instead of scrolling.

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "FtpServerFixture.h"
+#include "ProjectSettings.h"
 #include "support/XvfbDisplay.h"
 
 // The desktop's notification service: records each notice it is asked to show.
@@ -12,12 +13,14 @@ class NoticeRecorder : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    QStringList notices; // title, a blank line, the body
+    QStringList notices;  // title, a blank line, the body
+    QString desktopEntry; // the program whose name and icon the desktop shows with it
 public Q_SLOTS:
     QStringList GetCapabilities() { return {"body", "body-markup"}; }
     uint Notify(const QString&, uint, const QString&, const QString& title, const QString& body,
-                const QStringList&, const QVariantMap&, int) {
+                const QStringList&, const QVariantMap& hints, int) {
         notices << title + "\n\n" + body;
+        desktopEntry = hints.value("desktop-entry").toString();
         return uint(notices.size());
     }
 };
@@ -101,8 +104,14 @@ void SendNoticeTest::notice() {
     } else { // the notice comes while the window stays for the user
         QTRY_VERIFY_WITH_TIMEOUT(!recorder.notices.isEmpty(), 30000);
         QCOMPARE(client.state(), QProcess::Running);
+        const QString window = display.xdotool(
+            {"search", "--pid", QString::number(client.processId()), "--name", "^ftp "});
+        QProcess xprop; // the window class ties the window to the program's desktop entry
+        xprop.start("xprop", {"-id", window.section('\n', 0, 0), "WM_CLASS"});
+        QVERIFY(xprop.waitForFinished(5000) && xprop.readAll().contains("\"Wavecrest\""));
     }
     QCOMPARE(recorder.notices.size(), shown.isEmpty() ? 0 : 1);
+    QCOMPARE(recorder.desktopEntry, QString(shown.isEmpty() ? "" : settings::kDesktopId));
     for (const QString& part : shown)
         QVERIFY2(recorder.notices.first().contains(part), qPrintable(recorder.notices.first()));
 }

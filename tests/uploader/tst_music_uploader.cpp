@@ -12,6 +12,7 @@
 #include "uploader/FileListBox.h"
 #include "uploader/MusicUploader.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -148,6 +149,9 @@ private Q_SLOTS:
         QCOMPARE(window.Browse->text(), QString("Browse for .MP3 files"));
         QCOMPARE(window.Browse->geometry(), QRect(136, 40, 153, 33));
         QCOMPARE(window.File1->geometry(), QRect(16, 96, 377, 71));
+        // A screen reader names the list by its label.
+        QCOMPARE(QAccessible::queryAccessibleInterface(window.File1)->text(QAccessible::Name),
+                 window.Label1->text());
         QVERIFY(window.Label4->x() >= window.width());
         QVERIFY(window.Label3->text().contains("send.    You"));
         for (QLabel* hint : {window.Label1, window.Label2, window.Label3}) {
