@@ -28,6 +28,17 @@ void Transcript::NoteSend(const std::string& localPath, const std::string& error
     sends_.push_back({localPath, error});
 }
 
+void Transcript::NoteFailure(const std::string& text) {
+    std::lock_guard lock(mutex_);
+    if (firstFailure_.empty())
+        firstFailure_ = text;
+}
+
+std::string Transcript::FirstFailure() const {
+    std::lock_guard lock(mutex_);
+    return firstFailure_;
+}
+
 std::vector<Transcript::Send> Transcript::Sends() const {
     std::lock_guard lock(mutex_);
     return sends_;

@@ -29,11 +29,18 @@ public:
     // The files tried so far, in order.
     std::vector<Send> Sends() const;
 
+    // A command that failed, in the words the user read, recorded where it
+    // failed (a reply the client recovered from is none).
+    void NoteFailure(const std::string& text);
+    // The first of them; empty when none failed.
+    std::string FirstFailure() const;
+
 private:
     mutable std::mutex mutex_;
     Listener listener_;
     std::string text_;
     std::vector<Send> sends_;
+    std::string firstFailure_;
 };
 
 } // namespace ftp

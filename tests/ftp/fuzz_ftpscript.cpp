@@ -63,12 +63,14 @@ public:
     }
     std::string CurrentFolder() const override { return "/nowhere"; }
     bool WriteFile(const std::string&, const std::string&, std::string&) override { return true; }
-    bool HoldFolder(const std::string& folder, const ftp::FolderLocks::WaitNotice& waiting,
-                    std::string&) override {
+    std::optional<int> HoldFolder(const std::string& folder,
+                                  const ftp::FolderLocks::WaitNotice& waiting,
+                                  std::string&) override {
         if (folder.size() % 3 == 0)
             waiting(folder);
-        return true;
+        return folder.size() % 5 ? std::optional<int>(1) : std::nullopt;
     }
+    void ReleaseFolder() override {}
 };
 
 } // namespace

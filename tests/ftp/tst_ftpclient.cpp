@@ -143,8 +143,8 @@ private Q_SLOTS:
                                  << 1 << sentTwo << none << "Already connected";
         QTest::newRow("debug masks any case of PASS") << QStringList{"-d"} << two << none
             << "%L\nquo pAsS %P\nput temp/a.mp3\n" << 1 << sentA << none << "---> PASS ****";
-        row("over-long command line") << two << none
-            << "%L\nquote " + QString(5000, 'x') + "\nput temp/a.mp3\n" << 1 << sentA << none
+        row("over-long line ends the script") << two << none
+            << "%L\nquote " + QString(5000, 'x') + "\nput temp/a.mp3\n" << 1 << none << none
             << "Command line too long";
         row("prefixes") << two << none
                         << "%L\nasc\nbin\nha\nquo NOOP\nlit NOOP\nmput temp/*\ndi\ndisc\n" << 1
