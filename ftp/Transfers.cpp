@@ -112,16 +112,18 @@ bool Interpreter::PutMany(const Words& words, const std::string&) {
 // the lock goes) is sent from unlocked.
 void Interpreter::HoldSendingFolder(const std::string& folder) {
     std::string error;
-    const auto waited = local_.HoldFolder(
+    bool waited = false;
+    const auto seconds = local_.HoldFolder(
         folder,
-        [this](const std::string& held) {
+        [this, &waited](const std::string& held) {
+            waited = true;
             transcript_.Line("Waiting for another ftp client sending from " + held + " ...");
         },
         error);
-    if (!waited)
+    if (!seconds)
         transcript_.Line("ftp: " + folder + " is not locked for this send: " + error + ".");
-    else if (*waited >= 1)
-        transcript_.Line("Waited " + std::to_string(*waited) + " s for " + folder + ".");
+    else if (waited)
+        transcript_.Line("Waited " + std::to_string(*seconds) + " s for " + folder + ".");
 }
 
 Connection::ProgressListener Interpreter::HashMarks(bool& marked) {

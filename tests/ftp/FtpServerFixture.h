@@ -29,18 +29,49 @@ public:
     // `dropName`: a STOR of a file whose name holds it is cut off half-way;
     // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
     explicit FtpServerFixture(const QString& dropName = {}) {
-        const QString source = qEnvironmentVariable("WAVECREST_TEST_SOURCE");
-        QStringList arguments{source + "/tests/ftp/ftp_server.py",
-                              "--home", home_.path(), "--user", kUser, "--password", kPassword,
-                              "--lifetime", "240"};
+        QStringList arguments;
         if (dropName == "-refuse-passive")
             arguments << "--refuse-passive";
         else if (dropName == "-tls")
             arguments << "--tls-cert" << certificate();
         else if (!dropName.isEmpty())
             arguments << "--drop-name" << dropName;
+        Start("ftp_server.py", arguments);
+    }
+    // The misbehaving server of rogue_server.py, with one of its faults.
+    struct Misbehaving {
+        QString fault;
+    };
+    explicit FtpServerFixture(const Misbehaving& server) {
+        Start("rogue_server.py", {"--fault", server.fault, "--log", spare_.filePath("log")});
+    }
+    ~FtpServerFixture() {
+        server_.kill();
+        server_.waitForFinished(5000);
+    }
+
+    int port() const { return port_; }
+    QString home() const { return home_.path(); }
+    QString certificate() const { return spare_.filePath("server.pem"); }
+    QByteArray remoteFile(const QString& name) const {
+        QFile file(home_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Every file under the home as "path=content", sorted.
+    QStringList tree() const { return FileTree(home_.path()); }
+    // How often the misbehaving server heard a command.
+    int heard(const QString& verb) const {
+        QFile log(spare_.filePath("log"));
+        return log.open(QIODevice::ReadOnly) ? log.readAll().split('\n').count(verb.toUtf8()) : 0;
+    }
+
+private:
+    void Start(const QString& script, const QStringList& options) {
+        const QString source = qEnvironmentVariable("WAVECREST_TEST_SOURCE");
+        const QStringList arguments{source + "/tests/ftp/" + script, "--home", home_.path(),
+                                    "--user", kUser, "--password", kPassword, "--lifetime", "240"};
         server_.setStandardErrorFile(QProcess::nullDevice());
-        server_.start("/usr/bin/python3", arguments);
+        server_.start("/usr/bin/python3", arguments + options);
         QElapsedTimer timer;
         timer.start();
         while (port_ == 0 && timer.elapsed() < 15000 && server_.state() != QProcess::NotRunning) {
@@ -50,23 +81,8 @@ public:
                 port_ = line.mid(5).toInt();
         }
     }
-    ~FtpServerFixture() {
-        server_.kill();
-        server_.waitForFinished(5000);
-    }
 
-    int port() const { return port_; }
-    QString home() const { return home_.path(); }
-    QString certificate() const { return certificateFolder_.filePath("server.pem"); }
-    QByteArray remoteFile(const QString& name) const {
-        QFile file(home_.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    // Every file under the home as "path=content", sorted.
-    QStringList tree() const { return FileTree(home_.path()); }
-
-private:
-    QTemporaryDir home_, certificateFolder_;
+    QTemporaryDir home_, spare_; // spare: the certificate or the log
     QProcess server_;
     int port_ = 0;
 };

@@ -2,9 +2,18 @@
 // installed script, logins, prompts, transfer types, failures and the
 // transcript. Each test runs the built ftp.exe as a user's script would.
 #include <QRandomGenerator>
+#include <QStringConverter>
+#include <QTemporaryFile>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "Client.h"
 #include "FtpServerFixture.h"
+#include "SendNotice.h"
 
 namespace {
 
@@ -40,6 +49,87 @@ QString InstalledScriptFor(const FtpServerFixture& server, const QString& folder
     if (!folder.isEmpty())
         lines.insert(lines.indexOf("prompt") + 1, "cd " + folder);
     return lines.join('\n');
+}
+
+// Writes "path=content", "path=content@mode" (octal) or "path->link target".
+void Stage(const QString& root, const QStringList& entries) {
+    for (const auto& entry : entries) {
+        const QString path = root + "/" + entry.section(QRegularExpression("=|->"), 0, 0);
+        const QString content = entry.section('=', 1);
+        if (entry.contains("->"))
+            QVERIFY(QFile::link(entry.section("->", 1), path));
+        else
+            WriteFile(path, content.section('@', 0, 0).toUtf8());
+        if (content.contains('@'))
+            QVERIFY(::chmod(QFile::encodeName(path), content.section('@', 1).toUInt(nullptr, 8)) == 0);
+    }
+}
+
+// The local files as "path=content" and "path@mode".
+QStringList LocalFacts(const QString& root) {
+    QStringList facts = FileTree(root);
+    for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        struct stat info {};
+        const QString path = it.next();
+        ::stat(QFile::encodeName(path), &info);
+        facts << QDir(root).relativeFilePath(path) + "@" + QString::number(info.st_mode & 0777, 8);
+    }
+    return facts;
+}
+
+// One run of the client as ftp.exe runs it without a window, in a child of
+// this test under umask 027 with at most 256 MB of data, ended at a bound
+// below the client's own 60 s reply timeout: what reached standard output,
+// its desktop notice and its peak memory.
+struct BoundedRun {
+    int exitCode = -1; // -1: ended at the bound
+    QString output, notice;
+    long peakKilobytes = 0;
+};
+constexpr rlim_t kMemoryBound = 256 << 20;
+
+BoundedRun RunBounded(const QString& folder, const QStringList& arguments) {
+    QTemporaryFile output, notice;
+    if (!output.open() || !notice.open())
+        return {};
+    std::vector<std::string> words;
+    for (const auto& argument : arguments)
+        words.push_back(argument.toStdString());
+    const QByteArray where = QFile::encodeName(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit memory{kMemoryBound, kMemoryBound};
+        ::setrlimit(RLIMIT_DATA, &memory);
+        ::umask(027);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        ::dup2(output.handle(), 1);
+        ::dup2(output.handle(), 2);
+        if (::chdir(where.constData()) != 0)
+            ::_exit(125);
+        ftp::Transcript transcript;
+        const int status = ftp::RunClient(words, transcript);
+        const auto shown = ftp::SendNoticeFor(transcript, status == 0);
+        const std::string text = shown.title + "\n\n" + shown.body;
+        ::_exit(::write(notice.handle(), text.data(), text.size()) >= 0 ? status : 126);
+    }
+    BoundedRun run;
+    int status = 0;
+    rusage usage{};
+    QElapsedTimer clock;
+    clock.start();
+    while (::wait4(child, &status, WNOHANG, &usage) == 0) {
+        if (clock.elapsed() > 50000)
+            ::kill(child, SIGKILL);
+        QTest::qSleep(20);
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.peakKilobytes = usage.ru_maxrss;
+    output.seek(0);
+    notice.seek(0);
+    run.output = QString::fromUtf8(output.readAll());
+    run.notice = QString::fromUtf8(notice.readAll());
+    return run;
 }
 
 } // namespace
@@ -226,9 +316,125 @@ private Q_SLOTS:
         QVERIFY(local.filter(".part").size() == staged.filter(".part").size());
     }
 
+    // Servers that misbehave on purpose (rogue_server.py) and scripts as odd
+    // editors save them: where the songs land, the local files, the status,
+    // what reached standard output and the notice. %L opens and logs in.
+    // No run may take more than 256 MB or wait past the client's timeouts.
+    void misbehavingServers_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("staged"); // see Stage
+        QTest::addColumn<QStringList>("remoteBefore");
+        QTest::addColumn<QByteArray>("script"); // "@path": that file as the script
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("remoteAfter"); // the whole server tree
+        QTest::addColumn<QStringList>("localAfter");  // among LocalFacts; "!path": no such file
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("notice"); // a part of it
+        QTest::addColumn<QString>("heard");  // "VERB=times" the server heard it
+        const QStringList none, songs{"temp/a.mp3=A", "temp/b.mp3=B", "temp/c.mp3=C"};
+        const QStringList sent{"a.mp3=A", "b.mp3=B", "c.mp3=C"}, sentA{"a.mp3=A"};
+        const QString put = "%L\nput temp/a.mp3\n", oneSong = "1 song sent to the show";
+        auto encoded = [](QStringConverter::Encoding encoding, const QString& text) {
+            return QByteArray(QStringEncoder(encoding, QStringConverter::Flag::WriteBom)(text));
+        };
+        const QStringList inSub{"sub/a.txt=got", "sub/t.txt=sub", "t.txt=top"};
+        // clang-format off
+        QTest::newRow("UTF-8 mark (Notepad)") << "" << songs << none
+            << encoded(QStringConverter::Utf8, put) << 0 << sentA << none << "ftp> put" << oneSong << "";
+        QTest::newRow("UTF-16LE") << "" << songs << none << encoded(QStringConverter::Utf16LE, put)
+            << 0 << sentA << none << "ftp> put" << oneSong << "";
+        QTest::newRow("UTF-16BE") << "" << songs << none << encoded(QStringConverter::Utf16BE, put)
+            << 0 << sentA << none << "ftp> put" << oneSong << "";
+        QTest::newRow("open fails: login lines unseen") << "" << songs << none
+            << QByteArray("open 127.0.0.1 1\n%U\n%P\nput temp/a.mp3\n") << 1 << none << none
+            << "ftp: connect:" << "No connection to the show's server" << "";
+        QTest::newRow("endless script line") << "" << songs << none << QByteArray("@/dev/zero")
+            << 1 << none << none << "Command line too long" << "Command line too long" << "";
+        QTest::newRow("dropped after a song's data: own reconnect into cd") << "drop" << songs
+            << QStringList{"sub/k=k"} << QByteArray("%L\ncd sub\nmput temp/*.mp3\n") << 1
+            << QStringList{"sub/a.mp3=A", "sub/b.mp3=B", "sub/c.mp3=C", "sub/k=k"} << none
+            << "Reconnecting to 127.0.0.1." << "Not sent: a.mp3\nSent: b.mp3, c.mp3" << "USER=2";
+        QTest::newRow("dropped get, then ascii: no silent login") << "drop" << none << inSub
+            << QByteArray("%L\ncd sub\nget a.txt\nascii\nget t.txt\n") << 1 << inSub
+            << QStringList{"t.txt=sub", "!a.txt"} << "Reconnecting" << "a.txt was not received"
+            << "USER=2";
+        QTest::newRow("dropped listing: the same reconnect") << "drop" << none << inSub
+            << QByteArray("%L\ncd sub\nls\nget t.txt\n") << 1 << inSub << QStringList{"t.txt=sub"}
+            << "Reconnecting" << "Failure when receiving data" << "USER=2";
+        QTest::newRow("endless listing") << "endless" << none << none
+            << QByteArray("%L\nmget *.mp3\n") << 1 << none << none
+            << "listing passed 8 MB; it is not used" << "listing passed" << "";
+        QTest::newRow("a 5 MB name") << "long-name" << none << none << QByteArray("%L\nmget *.mp3\n")
+            << 1 << none << none << "over 1024 bytes long" << "over 1024 bytes" << "";
+        QTest::newRow("CR inside a listed name") << "cr-name" << none
+            << QStringList{"good.mp3=G", "name.mp3=N"} << QByteArray("%L\nmget *.mp3\n") << 1
+            << QStringList{"good.mp3=G", "name.mp3=N"} << QStringList{"good.mp3=G", "!name.mp3"}
+            << "not taken: evil\\rname.mp3" << "control character" << "";
+        QTest::newRow("short ASCII download: old file kept") << "short" << QStringList{"t.txt=old"}
+            << QStringList{"t.txt=" + QString(1000, 't')} << QByteArray("%L\nget t.txt\n") << 1
+            << QStringList{"t.txt=" + QString(1000, 't')} << QStringList{"t.txt=old"}
+            << "sent 100 of the 1000 bytes" << "t.txt was not received" << "";
+        QTest::newRow("modes: new by the umask, replaced kept") << "" << QStringList{"o.txt=old@664"}
+            << QStringList{"n.txt=N", "o.txt=O"} << QByteArray("%L\nget n.txt\nget o.txt\n") << 0
+            << QStringList{"n.txt=N", "o.txt=O"} << QStringList{"n.txt@640", "o.txt=O", "o.txt@664"}
+            << "" << "No songs sent" << "";
+        QTest::newRow("221 but the line kept open: one QUIT") << "quit-hang" << songs << none
+            << (put + "bye\n").toUtf8() << 0 << sentA << none << "221 Goodbye." << oneSong << "QUIT=1";
+        QTest::newRow("EPSV refused, a file missing") << "no-epsv" << songs << none
+            << QByteArray("%L\nmput temp/*.mp3\nput temp/gone.mp3\n") << 1 << sent << none
+            << "500 'EPSV'" << "temp/gone.mp3: File not found" << "";
+        QTest::newRow("lock file a planted link") << "" << QStringList{"temp/a.mp3=A",
+            "temp/.ftp-send.lock->../victim"} << none << QByteArray("%L\nmput temp/*.mp3\n") << 0
+            << sentA << QStringList{"!victim"} << "the lock file is a link" << oneSong << "";
+        // clang-format on
+    }
+    void misbehavingServers() {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, staged);
+        QFETCH(QStringList, remoteBefore);
+        QFETCH(QByteArray, script);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, remoteAfter);
+        QFETCH(QStringList, localAfter);
+        QFETCH(QString, said);
+        QFETCH(QString, notice);
+        QFETCH(QString, heard);
+        FtpServerFixture server(FtpServerFixture::Misbehaving{fault});
+        QVERIFY(server.port() > 0);
+        QTemporaryDir app;
+        Stage(app.path(), staged);
+        Stage(server.home(), remoteBefore);
+        const auto mark = QStringConverter::encodingForData(script);
+        QString text = QStringDecoder(mark.value_or(QStringConverter::Utf8))(script);
+        text.replace("%L", "open 127.0.0.1 %1\n%U\n%P\nprompt")
+            .replace("%1", QString::number(server.port()))
+            .replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
+        WriteFile(app.filePath("script.ftps"),
+                  QStringEncoder(mark.value_or(QStringConverter::Utf8),
+                                 mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default)(text));
+
+        const BoundedRun run = RunBounded(
+            app.path(), {script.startsWith('@') ? "-s:" + script.mid(1) : "-s:script.ftps"});
+
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.output));
+        QVERIFY2(run.output.contains(said), qPrintable(run.output));
+        QVERIFY2(run.notice.contains(notice), qPrintable(run.notice));
+        for (const QString& secret : {QString(FtpServerFixture::kPassword), "ftp> " + QString(FtpServerFixture::kUser)})
+            QVERIFY2(!run.output.contains(secret), qPrintable(run.output));
+        QVERIFY(run.peakKilobytes < static_cast<long>(kMemoryBound / 1024));
+        QCOMPARE(server.tree(), remoteAfter);
+        const QStringList local = LocalFacts(app.path());
+        for (const QString& fact : localAfter)
+            QVERIFY2(fact.startsWith('!') ? local.filter(QRegularExpression("^" + fact.mid(1) + "[=@]")).isEmpty()
+                                          : local.contains(fact), qPrintable(local.join(", ")));
+        if (!heard.isEmpty())
+            QCOMPARE(server.heard(heard.section('=', 0, 0)), heard.section('=', 1).toInt());
+    }
+
     // Two clients sending from one staging folder take turns: the second
     // waits, and says so, while the first (host as argument, commands on
-    // standard input) is still at its mput question.
+    // standard input) is still at its mput question, and goes on as soon as
+    // that mput ends, though the first sits at its prompt.
     void clientsOfOneFolderTakeTurns() {
         FtpServerFixture server;
         WriteFile(app_.filePath("temp/a.mp3"), "A");
@@ -249,11 +455,14 @@ private Q_SLOTS:
         QString said;
         QTRY_VERIFY_WITH_TIMEOUT((said += second.readAll()).contains("Waiting for another"), 30000);
         QVERIFY(server.tree().isEmpty());
-        first.write("n\nbye\n");
-        first.closeWriteChannel();
-        QVERIFY(first.waitForFinished(60000) && second.waitForFinished(60000));
+        first.write("n\n");
+        QVERIFY(first.waitForBytesWritten(10000) && second.waitForFinished(60000));
         QCOMPARE(second.exitCode(), 0);
+        QVERIFY((said + second.readAll()).contains(QRegularExpression("Waited \\d+ s for temp")));
         QCOMPARE(server.remoteFile("a.mp3"), QByteArray("A"));
+        first.write("bye\n");
+        first.closeWriteChannel();
+        QVERIFY(first.waitForFinished(60000));
     }
 
     // Debian's tnftp comes from the same family of clients: a script using
