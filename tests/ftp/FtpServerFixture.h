@@ -26,16 +26,13 @@ public:
     static constexpr const char* kUser = "tester";
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
-    // `dropName`: a STOR of a file whose name holds it is cut off half-way;
     // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
-    explicit FtpServerFixture(const QString& dropName = {}) {
+    explicit FtpServerFixture(const QString& kind = {}) {
         QStringList arguments;
-        if (dropName == "-refuse-passive")
+        if (kind == "-refuse-passive")
             arguments << "--refuse-passive";
-        else if (dropName == "-tls")
+        else if (kind == "-tls")
             arguments << "--tls-cert" << certificate();
-        else if (!dropName.isEmpty())
-            arguments << "--drop-name" << dropName;
         Start("ftp_server.py", arguments);
     }
     // The misbehaving server of rogue_server.py, with one of its faults.
@@ -86,27 +83,3 @@ private:
     QProcess server_;
     int port_ = 0;
 };
-
-// One run of our ftp.exe in `folder`, without a window; bounded in time.
-struct ClientRun {
-    int exitCode = -1;
-    QString transcript;
-};
-
-inline ClientRun RunClient(const QString& folder, const QStringList& arguments) {
-    QProcess client;
-    client.setWorkingDirectory(folder);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("WAVECREST_SHOW_WINDOW");
-    client.setProcessEnvironment(environment);
-    client.setProcessChannelMode(QProcess::MergedChannels);
-    client.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe", arguments);
-    client.closeWriteChannel();
-    ClientRun run;
-    if (client.waitForFinished(60000) && client.exitStatus() == QProcess::NormalExit)
-        run.exitCode = client.exitCode();
-    else
-        client.kill();
-    run.transcript = QString::fromUtf8(client.readAll());
-    return run;
-}
