@@ -45,8 +45,8 @@ public:
     virtual TransferResult Put(const std::string& localPath, const std::string& remoteName,
                                bool ascii, bool append, ProgressListener progress) = 0;
     // Receives into a temporary file beside `localPath`, renamed to it only
-    // when the whole file arrived.
-    virtual TransferResult Get(const std::string& remoteName, const std::string& localPath,
+    // when the whole file arrived. Local path first, as for Put.
+    virtual TransferResult Get(const std::string& localPath, const std::string& remoteName,
                                bool ascii, ProgressListener progress) = 0;
     // The listing of a remote folder or pattern (empty: the current folder).
     virtual bool List(ListKind kind, const std::string& remotePath, std::string& listing,

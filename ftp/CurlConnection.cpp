@@ -533,7 +533,7 @@ bool CurlConnection::Confirmed() const {
     return lastReply_ == 226 || lastReply_ == 250;
 }
 
-TransferResult CurlConnection::Get(const std::string& remoteName, const std::string& localPath,
+TransferResult CurlConnection::Get(const std::string& localPath, const std::string& remoteName,
                                    bool ascii, ProgressListener progress) {
     TransferResult result;
     if (!open_ || HasControlCharacter(remoteName)) {

@@ -27,7 +27,7 @@ public:
     int Send(const std::string& command, std::string& error) override;
     TransferResult Put(const std::string& localPath, const std::string& remoteName, bool ascii,
                        bool append, ProgressListener progress) override;
-    TransferResult Get(const std::string& remoteName, const std::string& localPath, bool ascii,
+    TransferResult Get(const std::string& localPath, const std::string& remoteName, bool ascii,
                        ProgressListener progress) override;
     bool List(ListKind kind, const std::string& remotePath, std::string& listing,
               std::string& error) override;

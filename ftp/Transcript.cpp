@@ -12,10 +12,12 @@ void Transcript::SetListener(Listener listener) {
 void Transcript::Write(const std::string& text) {
     std::lock_guard lock(mutex_);
     text_ += text;
+    if (listener_) {
+        listener_(text);
+        return;
+    }
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
-    if (listener_)
-        listener_(text);
 }
 
 std::string Transcript::Text() const {

@@ -1,7 +1,8 @@
 #pragma once
 // What the client tells its user: command echoes, server replies, transfer
-// figures. Written to standard output and handed to an optional listener
-// (the transcript window). Thread-safe, as the session may run on a worker.
+// figures. Written to standard output, or only handed to the listener (the
+// transcript window) when there is one: a client with a window leaves the
+// terminal it inherited quiet. Thread-safe, as the session may run on a worker.
 #include <functional>
 #include <mutex>
 #include <string>

@@ -163,7 +163,7 @@ bool Interpreter::Receive(const std::string& remoteName, const std::string& loca
     if (!Connected())
         return Report({false, 0, 0, "Not connected."}, remoteName, "received");
     bool marked = false;
-    const TransferResult result = connection_.Get(remoteName, localPath, ascii_, HashMarks(marked));
+    const TransferResult result = connection_.Get(localPath, remoteName, ascii_, HashMarks(marked));
     return Conclude(result, marked, remoteName, "received");
 }
 

@@ -38,7 +38,7 @@ public:
         open_ = remote.find('!') == std::string::npos; // a dropped connection
         return {open_, remote.size(), 0.5, open_ ? "" : "dropped"};
     }
-    ftp::TransferResult Get(const std::string& remote, const std::string&, bool,
+    ftp::TransferResult Get(const std::string&, const std::string& remote, bool,
                             ProgressListener progress) override {
         progress(remote.size());
         return {true, remote.size(), 0, ""};
