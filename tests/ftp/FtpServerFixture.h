@@ -8,14 +8,21 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
-inline QStringList FileTree(const QString& root) {
+// Every file below `root` as "path=content", with `modes` also as
+// "path@mode" (octal).
+inline QStringList FileTree(const QString& root, bool modes = false) {
     QStringList files;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
         file.open(QIODevice::ReadOnly);
-        files << QDir(root).relativeFilePath(file.fileName()) + "=" + file.readAll();
+        const QString name = QDir(root).relativeFilePath(file.fileName());
+        files << name + "=" + file.readAll();
+        struct stat info {};
+        if (modes && ::stat(QFile::encodeName(file.fileName()), &info) == 0)
+            files << name + "@" + QString::number(info.st_mode & 0777, 8);
     }
     files.sort();
     return files;
@@ -26,21 +33,15 @@ public:
     static constexpr const char* kUser = "tester";
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
-    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
+    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required;
+    // "rogue FAULT": the misbehaving server of rogue_server.py, with FAULT.
     explicit FtpServerFixture(const QString& kind = {}) {
-        QStringList arguments;
-        if (kind == "-refuse-passive")
-            arguments << "--refuse-passive";
+        if (kind.startsWith("rogue "))
+            Start("rogue_server.py", {"--fault", kind.mid(6), "--log", spare_.filePath("log")});
         else if (kind == "-tls")
-            arguments << "--tls-cert" << certificate();
-        Start("ftp_server.py", arguments);
-    }
-    // The misbehaving server of rogue_server.py, with one of its faults.
-    struct Misbehaving {
-        QString fault;
-    };
-    explicit FtpServerFixture(const Misbehaving& server) {
-        Start("rogue_server.py", {"--fault", server.fault, "--log", spare_.filePath("log")});
+            Start("ftp_server.py", {"--tls-cert", certificate()});
+        else
+            Start("ftp_server.py", kind == "-refuse-passive" ? QStringList{"--refuse-passive"} : QStringList{});
     }
     ~FtpServerFixture() {
         server_.kill();

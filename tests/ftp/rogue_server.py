@@ -1,11 +1,9 @@
 """A misbehaving FTP server on raw sockets: one user on 127.0.0.1, its port
-printed as "PORT <n>", files under --home, each verb heard logged to --log,
-ended after --lifetime seconds. --fault: drop (the first STOR, RETR or NLST
-closes the control connection after its data, before the final reply),
-endless or long-name or cr-name (NLST streams names for ever, lists one
-5 MB name, or a name holding a CR), short (RETR sends 100 of the bytes it
-announces), no-epsv, quit-hang (221, then the line kept open).
-"""
+printed as "PORT <n>", files under --home, the verbs heard in --log, ended
+after --lifetime seconds. --fault: drop (the first STOR, RETR or NLST closes
+the control connection after its data, before the final reply), endless,
+long-name or cr-name (NLST streams for ever, lists a 5 MB name or one with a
+CR), short (RETR sends 100 of the bytes it announces), no-epsv, quit-hang."""
 import argparse
 import os
 import socket
@@ -25,6 +23,13 @@ def listing(fault, folder):
 
 
 def session(conn, args):
+    try:
+        serve(conn, args)
+    except OSError:
+        conn.close()
+
+
+def serve(conn, args):
     say = lambda text: conn.sendall((text + "\r\n").encode())
     cwd, user, logged, passive = "", None, False, None
 
@@ -101,13 +106,6 @@ def session(conn, args):
     conn.close()
 
 
-def guarded(conn, args):
-    try:
-        session(conn, args)
-    except OSError:
-        conn.close()
-
-
 def main():
     parser = argparse.ArgumentParser()
     for option in ("--home", "--user", "--password", "--fault", "--log"):
@@ -118,7 +116,7 @@ def main():
     print("PORT %d" % server.getsockname()[1], flush=True)
     threading.Timer(args.lifetime, lambda: os._exit(0)).start()
     while True:
-        threading.Thread(target=guarded, args=(server.accept()[0], args), daemon=True).start()
+        threading.Thread(target=session, args=(server.accept()[0], args), daemon=True).start()
 
 
 if __name__ == "__main__":
