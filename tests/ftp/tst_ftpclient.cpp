@@ -269,7 +269,7 @@ private Q_SLOTS:
         const QStringList inSub{"sub/a.txt=got", "sub/t.txt=sub", "t.txt=top"};
         // clang-format off
         rogue("UTF-8 mark (Notepad)", "", oneSong, "") << songs << none
-            << "\uFEFF" + put << 0 << sentA << none << "ftp> put";
+            << QChar(0xFEFF) + put << 0 << sentA << none << "ftp> put";
         rogue("UTF-16LE", "", oneSong, "") << songs << none << "UTF-16LE:\uFEFF" + put
             << 0 << sentA << none << "ftp> put";
         rogue("UTF-16BE", "", oneSong, "") << songs << none << "UTF-16BE:\uFEFF" + put
