@@ -72,7 +72,6 @@ def serve(conn, args):
             say("250 Folder changed.")
         elif verb in ("EPSV", "PASV") and (verb, args.fault) != ("EPSV", "no-epsv"):
             passive = socket.create_server(("127.0.0.1", 0))
-            passive.settimeout(30)
             port = passive.getsockname()[1]
             say("229 Extended passive mode (|||%d|)." % port if verb == "EPSV" else
                 "227 Passive mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
