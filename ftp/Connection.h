@@ -16,6 +16,16 @@ struct TransferResult {
 
 enum class ListKind { Names, Long }; // NLST, LIST
 
+// CR and LF would end a command early, and libcurl refuses every control
+// character in a path: such a name cannot reach a server, nor should a
+// server list one.
+inline bool HoldsControlCharacter(const std::string& name) {
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7f)
+            return true;
+    return false;
+}
+
 class Connection {
 public:
     // Server reply lines, commands as sent (the password masked), and notes

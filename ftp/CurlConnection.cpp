@@ -7,15 +7,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <curl/curl.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <string_view>
 #include <strings.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <curl/curl.h>
-#include <string_view>
 #include <vector>
 
 namespace ftp {
@@ -108,7 +108,6 @@ std::size_t ReadHook(char* buffer, std::size_t size, std::size_t count, void* us
     return source->readError ? CURL_READFUNC_ABORT : produced;
 }
 
-
 struct DownloadSink {
     std::FILE* file;
     Connection::ProgressListener progress;
@@ -132,8 +131,8 @@ public:
         const auto slash = target.rfind('/');
         const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
         const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-        const std::string stem = folder + "." + name.substr(0, 200) + ".part" +
-                                 std::to_string(::getpid()) + "-";
+        const std::string stem =
+            folder + "." + name.substr(0, 200) + ".part" + std::to_string(::getpid()) + "-";
         for (int attempt = 0; attempt < 100 && !file; ++attempt) {
             const std::string candidate = stem + std::to_string(attempt);
             const int descriptor =
@@ -186,9 +185,11 @@ int DebugHook(CURL*, curl_infotype type, char* data, std::size_t size, void* use
 curl_socket_t OpenSocketHook(void* user, curlsocktype purpose, curl_sockaddr* address) {
     std::uint16_t port = 0; // sin6_port lies where sin_port does
     if (address->family == AF_INET || address->family == AF_INET6)
-        std::memcpy(&port, reinterpret_cast<const char*>(&address->addr) +
-                               offsetof(sockaddr_in, sin_port), sizeof port);
-    if (purpose == CURLSOCKTYPE_IPCXN && !static_cast<CurlConnection*>(user)->MayConnect(ntohs(port)))
+        std::memcpy(&port,
+                    reinterpret_cast<const char*>(&address->addr) + offsetof(sockaddr_in, sin_port),
+                    sizeof port);
+    if (purpose == CURLSOCKTYPE_IPCXN &&
+        !static_cast<CurlConnection*>(user)->MayConnect(ntohs(port)))
         return CURL_SOCKET_BAD;
     return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
@@ -211,15 +212,6 @@ std::string PercentEncoded(const std::string& text) {
 bool IsPassword(const std::string& command) {
     return command.size() >= 4 && strncasecmp(command.c_str(), "PASS", 4) == 0 &&
            (command.size() == 4 || command[4] == ' ');
-}
-
-// CR and LF would end the command early, and libcurl refuses every control
-// character in a path: such a name cannot reach the server at all.
-bool HasControlCharacter(const std::string& name) {
-    for (unsigned char c : name)
-        if (c < 0x20 || c == 0x7f)
-            return true;
-    return false;
 }
 
 constexpr const char* kUnsendableName = "the name holds a control character, which FTP cannot carry";
@@ -398,9 +390,8 @@ void CurlConnection::ReadAnnouncedSize(const std::string& reply) {
         return;
     const char* digits = reply.c_str() + open + 1;
     char* end = nullptr;
-    const long long bytes = std::isdigit(static_cast<unsigned char>(*digits))
-                                ? std::strtoll(digits, &end, 10)
-                                : -1;
+    const long long bytes =
+        std::isdigit(static_cast<unsigned char>(*digits)) ? std::strtoll(digits, &end, 10) : -1;
     if (bytes >= 0 && std::string_view(end).starts_with(" bytes"))
         announcedBytes_ = bytes;
 }
@@ -490,7 +481,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
 TransferResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
                                    bool ascii, bool append, ProgressListener progress) {
     TransferResult result;
-    if (!open_ || HasControlCharacter(remoteName)) {
+    if (!open_ || HoldsControlCharacter(remoteName)) {
         result.error = open_ ? kUnsendableName : "Not connected.";
         return result;
     }
@@ -536,7 +527,7 @@ bool CurlConnection::Confirmed() const {
 TransferResult CurlConnection::Get(const std::string& localPath, const std::string& remoteName,
                                    bool ascii, ProgressListener progress) {
     TransferResult result;
-    if (!open_ || HasControlCharacter(remoteName)) {
+    if (!open_ || HoldsControlCharacter(remoteName)) {
         result.error = open_ ? kUnsendableName : "Not connected.";
         return result;
     }
@@ -560,7 +551,8 @@ TransferResult CurlConnection::Get(const std::string& localPath, const std::stri
     result.bytes = static_cast<std::uint64_t>(received);
     // libcurl checks the length in binary mode only; ASCII (the default
     // type) may grow in transit (CR LF), never shrink.
-    const bool cutShort = announcedBytes_ >= 0 && bytesIn_ < static_cast<std::uint64_t>(announcedBytes_);
+    const bool cutShort =
+        announcedBytes_ >= 0 && bytesIn_ < static_cast<std::uint64_t>(announcedBytes_);
     if (performed && Confirmed() && cutShort)
         result.error = "the server sent " + std::to_string(bytesIn_) + " of the " +
                        std::to_string(announcedBytes_) + " bytes it announced; nothing replaced";
@@ -572,7 +564,7 @@ TransferResult CurlConnection::Get(const std::string& localPath, const std::stri
 
 bool CurlConnection::List(ListKind kind, const std::string& remotePath, std::string& listing,
                           std::string& error) {
-    if (!open_ || HasControlCharacter(remotePath)) {
+    if (!open_ || HoldsControlCharacter(remotePath)) {
         error = open_ ? kUnsendableName : "Not connected.";
         return false;
     }
@@ -590,8 +582,8 @@ bool CurlConnection::List(ListKind kind, const std::string& remotePath, std::str
     listing_ = nullptr;
     curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, nullptr);
     if (sink.tooLarge)
-        error = "the listing passed " + std::to_string(kMaxListingBytes >> 20) +
-                " MB; it is not used";
+        error =
+            "the listing passed " + std::to_string(kMaxListingBytes >> 20) + " MB; it is not used";
     else if (sink.nameTooLong)
         error = "the server listed a name over " + std::to_string(kMaxListedName) +
                 " bytes long; the listing is not used";

@@ -72,7 +72,7 @@ std::optional<char32_t> ScriptReader::NextUnit16() {
     if (second < 0)
         return first < 0 ? std::nullopt : std::optional<char32_t>(kReplacement);
     return static_cast<char32_t>(encoding_ == Encoding::Utf16Le ? second << 8 | first
-                                                                 : first << 8 | second);
+                                                                : first << 8 | second);
 }
 
 // A byte as it is, or a UTF-16 character (a broken surrogate pair as U+FFFD).

@@ -27,12 +27,6 @@ bool IsRegularFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-bool HoldsControlCharacter(const std::string& name) {
-    return std::any_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-    });
-}
-
 } // namespace
 
 // mdelete and mget: every remote name the patterns stand for, each
@@ -196,9 +190,8 @@ bool Interpreter::GetOne(const Words& words, const std::string&) {
 }
 
 bool Interpreter::GetMany(const Words& words, const std::string&) {
-    return EachRemoteMatch(words, "mget", [this](const std::string& name) {
-        return Receive(name, BaseName(name));
-    });
+    return EachRemoteMatch(
+        words, "mget", [this](const std::string& name) { return Receive(name, BaseName(name)); });
 }
 
 // The remote names a pattern stands for, matched here on the server's
@@ -229,7 +222,8 @@ bool Interpreter::RemoteMatches(const std::string& pattern, std::vector<std::str
             name.pop_back();
         if (HoldsControlCharacter(name))
             allTaken = Fail("ftp: the server listed a name holding a control character, "
-                            "not taken: " + Printable(name));
+                            "not taken: " +
+                            Printable(name));
         else if (!name.empty() && NameMatches(namePattern, name))
             names.push_back(folder + name);
     }

@@ -41,7 +41,8 @@ public:
         else if (kind == "-tls")
             Start("ftp_server.py", {"--tls-cert", certificate()});
         else
-            Start("ftp_server.py", kind == "-refuse-passive" ? QStringList{"--refuse-passive"} : QStringList{});
+            Start("ftp_server.py",
+                  kind == "-refuse-passive" ? QStringList{"--refuse-passive"} : QStringList{});
     }
     ~FtpServerFixture() {
         server_.kill();
@@ -66,8 +67,15 @@ public:
 private:
     void Start(const QString& script, const QStringList& options) {
         const QString source = qEnvironmentVariable("WAVECREST_TEST_SOURCE");
-        const QStringList arguments{source + "/tests/ftp/" + script, "--home", home_.path(),
-                                    "--user", kUser, "--password", kPassword, "--lifetime", "240"};
+        const QStringList arguments{source + "/tests/ftp/" + script,
+                                    "--home",
+                                    home_.path(),
+                                    "--user",
+                                    kUser,
+                                    "--password",
+                                    kPassword,
+                                    "--lifetime",
+                                    "240"};
         server_.setStandardErrorFile(QProcess::nullDevice());
         server_.start("/usr/bin/python3", arguments + options);
         QElapsedTimer timer;

@@ -36,7 +36,7 @@ private Q_SLOTS:
 
 void SendNoticeTest::notice_data() {
     QTest::addColumn<QStringList>("songs");
-    QTest::addColumn<QString>("server"); // up, cut (drops the first song)
+    QTest::addColumn<QString>("server");    // up, cut (drops the first song)
     QTest::addColumn<QString>("desktop");   // notices, no service
     QTest::addColumn<QStringList>("shown"); // parts of the notice; empty: no notice
     const QString failed = "Sending the songs to the show failed";
