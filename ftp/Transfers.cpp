@@ -142,9 +142,9 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
         transcript_.NoteSend(localPath, "File not found");
         return Fail(Printable(localPath) + ": File not found");
     }
-    if (!Connected()) {
+    if (!Connected()) { // which it said
         transcript_.NoteSend(localPath, "Not connected.");
-        return Report({false, 0, 0, "Not connected."}, localPath, "sent");
+        return false;
     }
     bool marked = false;
     const TransferResult result =
@@ -155,7 +155,7 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
 
 bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {
     if (!Connected())
-        return Report({false, 0, 0, "Not connected."}, remoteName, "received");
+        return false;
     bool marked = false;
     const TransferResult result = connection_.Get(localPath, remoteName, ascii_, HashMarks(marked));
     return Conclude(result, marked, remoteName, "received");
