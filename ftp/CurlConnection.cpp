@@ -290,6 +290,7 @@ void CurlConnection::ResetHandle() {
     }
     handle_ = curl_easy_init();
     open_ = false;
+    socket_ = -1;
     curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, DebugHook);
     curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);

@@ -205,8 +205,7 @@ std::optional<std::string> Interpreter::NextLine() {
 }
 
 bool Interpreter::Fail(const std::string& text) {
-    transcript_.Line(text);
-    transcript_.NoteFailure(text);
+    transcript_.Failure(text);
     return false;
 }
 

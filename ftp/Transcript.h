@@ -30,8 +30,13 @@ public:
     // The files tried so far, in order.
     std::vector<Send> Sends() const;
 
-    // A command that failed, in the words the user read, recorded where it
-    // failed (a reply the client recovered from is none).
+    // A command that failed, in the words the user reads, recorded where it
+    // failed (a reply the client recovered from is none): written as a line,
+    // or only noted when the line is there already.
+    void Failure(const std::string& text) {
+        Line(text);
+        NoteFailure(text);
+    }
     void NoteFailure(const std::string& text);
     // The first of them; empty when none failed.
     std::string FirstFailure() const;
