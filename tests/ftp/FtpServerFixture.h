@@ -1,7 +1,7 @@
 #pragma once
-// A real FTP server for one test: pyftpdlib on 127.0.0.1 and a free port,
-// one user with a temporary home. Stopped when the fixture goes; the server
-// also ends by itself after a few minutes, so none is ever left behind.
+// An FTP server for one test, pyftpdlib or one that misbehaves on purpose,
+// on 127.0.0.1 and a free port, one user with a temporary home. Stopped when
+// the fixture goes; it also ends by itself after a few minutes.
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
