@@ -26,7 +26,7 @@ int RunClient(const std::vector<std::string>& arguments, Transcript& transcript)
         if (!std::filesystem::is_directory(options->scriptFile, ignored))
             script.open(options->scriptFile, std::ios::binary);
         if (!script.is_open()) {
-            transcript.Line("Error opening script file " + options->scriptFile + ".");
+            transcript.Failure("Error opening script file " + options->scriptFile + ".");
             return 1;
         }
     }

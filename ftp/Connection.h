@@ -16,6 +16,16 @@ struct TransferResult {
 
 enum class ListKind { Names, Long }; // NLST, LIST
 
+// CR and LF would end a command early, and libcurl refuses every control
+// character in a path: such a name cannot reach a server, nor should a
+// server list one.
+inline bool HoldsControlCharacter(const std::string& name) {
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7f)
+            return true;
+    return false;
+}
+
 class Connection {
 public:
     // Server reply lines, commands as sent (the password masked), and notes
@@ -45,8 +55,8 @@ public:
     virtual TransferResult Put(const std::string& localPath, const std::string& remoteName,
                                bool ascii, bool append, ProgressListener progress) = 0;
     // Receives into a temporary file beside `localPath`, renamed to it only
-    // when the whole file arrived.
-    virtual TransferResult Get(const std::string& remoteName, const std::string& localPath,
+    // when the whole file arrived. Local path first, as for Put.
+    virtual TransferResult Get(const std::string& localPath, const std::string& remoteName,
                                bool ascii, ProgressListener progress) = 0;
     // The listing of a remote folder or pattern (empty: the current folder).
     virtual bool List(ListKind kind, const std::string& remotePath, std::string& listing,

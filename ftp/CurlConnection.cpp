@@ -3,11 +3,19 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <strings.h>
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <string_view>
+#include <strings.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ftp {
@@ -15,6 +23,8 @@ namespace ftp {
 namespace {
 
 constexpr long kUploadBufferSize = 512 * 1024;
+// A server that answers QUIT slowly, or never, does not hold the client.
+constexpr long kQuitWaitSeconds = 5;
 
 // Feeds one local file to libcurl. In ASCII mode libcurl itself turns every
 // LF into CR LF on the wire, so CR LF pairs of the file are handed over as a
@@ -98,12 +108,6 @@ std::size_t ReadHook(char* buffer, std::size_t size, std::size_t count, void* us
     return source->readError ? CURL_READFUNC_ABORT : produced;
 }
 
-// The listing as text.
-std::size_t AppendHook(char* data, std::size_t size, std::size_t count, void* user) {
-    static_cast<std::string*>(user)->append(data, size * count);
-    return size * count;
-}
-
 struct DownloadSink {
     std::FILE* file;
     Connection::ProgressListener progress;
@@ -119,18 +123,26 @@ std::size_t WriteHook(char* data, std::size_t size, std::size_t count, void* use
 
 // A received file is written under a hidden temporary name beside its
 // target and renamed only once complete, so a cut-off download never
-// leaves a half file under the real name.
+// leaves a half file under the real name. It is made as any new file is
+// (0666 less the umask); one that replaces a file takes over its mode.
 class PartFile {
 public:
     explicit PartFile(const std::string& target) : target_(target) {
         const auto slash = target.rfind('/');
         const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
         const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-        std::string pattern = folder + "." + name.substr(0, 200) + ".partXXXXXX";
-        const int descriptor = ::mkstemp(pattern.data());
-        if (descriptor >= 0) {
-            path_ = pattern;
-            file = ::fdopen(descriptor, "wb");
+        const std::string stem =
+            folder + "." + name.substr(0, 200) + ".part" + std::to_string(::getpid()) + "-";
+        for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+            const std::string candidate = stem + std::to_string(attempt);
+            const int descriptor =
+                ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (descriptor < 0 && errno != EEXIST)
+                break;
+            if (descriptor >= 0) {
+                path_ = candidate;
+                file = ::fdopen(descriptor, "wb");
+            }
         }
     }
     ~PartFile() {
@@ -143,6 +155,9 @@ public:
     PartFile& operator=(const PartFile&) = delete;
 
     bool Place(std::string& error) {
+        struct stat replaced {};
+        if (::stat(target_.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode))
+            ::fchmod(::fileno(file), replaced.st_mode & 07777);
         const bool closed = std::fclose(file) == 0;
         file = nullptr;
         placed_ = closed && std::rename(path_.c_str(), target_.c_str()) == 0;
@@ -159,10 +174,24 @@ private:
 };
 
 int DebugHook(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
+    auto* connection = static_cast<CurlConnection*>(user);
     if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT)
-        static_cast<CurlConnection*>(user)->OnControlText(type == CURLINFO_HEADER_IN,
-                                                          std::string(data, size));
+        connection->OnControlText(type == CURLINFO_HEADER_IN, std::string(data, size));
+    else if (type == CURLINFO_DATA_IN)
+        connection->OnDataIn(data, size);
     return 0;
+}
+
+curl_socket_t OpenSocketHook(void* user, curlsocktype purpose, curl_sockaddr* address) {
+    std::uint16_t port = 0; // sin6_port lies where sin_port does
+    if (address->family == AF_INET || address->family == AF_INET6)
+        std::memcpy(&port,
+                    reinterpret_cast<const char*>(&address->addr) + offsetof(sockaddr_in, sin_port),
+                    sizeof port);
+    if (purpose == CURLSOCKTYPE_IPCXN &&
+        !static_cast<CurlConnection*>(user)->MayConnect(ntohs(port)))
+        return CURL_SOCKET_BAD;
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
 
 std::string PercentEncoded(const std::string& text) {
@@ -183,15 +212,6 @@ std::string PercentEncoded(const std::string& text) {
 bool IsPassword(const std::string& command) {
     return command.size() >= 4 && strncasecmp(command.c_str(), "PASS", 4) == 0 &&
            (command.size() == 4 || command[4] == ' ');
-}
-
-// CR and LF would end the command early, and libcurl refuses every control
-// character in a path: such a name cannot reach the server at all.
-bool HasControlCharacter(const std::string& name) {
-    for (unsigned char c : name)
-        if (c < 0x20 || c == 0x7f)
-            return true;
-    return false;
 }
 
 constexpr const char* kUnsendableName = "the name holds a control character, which FTP cannot carry";
@@ -219,6 +239,32 @@ private:
 
 } // namespace
 
+// The listing as it came, its CR LF line ends as LF (libcurl's own
+// conversion would also split a name holding a CR), refused once it passes
+// its bounds.
+struct CurlConnection::ListingSink {
+    std::string& text;
+    std::size_t lineLength = 0;
+    bool tooLarge = false;
+    bool nameTooLong = false;
+
+    bool Refused() const { return tooLarge || nameTooLong; }
+    void Take(const char* data, std::size_t size) {
+        for (std::size_t i = 0; i < size && !Refused(); ++i) {
+            lineLength = data[i] == '\n' ? 0 : lineLength + 1;
+            nameTooLong = lineLength > kMaxListedName + 1; // and a CR
+            tooLarge = text.size() >= kMaxListingBytes;
+            if (data[i] == '\n' && !text.empty() && text.back() == '\r')
+                text.pop_back();
+            if (!Refused())
+                text += data[i];
+        }
+    }
+    static std::size_t WriteHook(char*, std::size_t size, std::size_t count, void* user) {
+        return static_cast<ListingSink*>(user)->Refused() ? 0 : size * count;
+    }
+};
+
 CurlConnection::CurlConnection() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
 }
@@ -244,9 +290,12 @@ void CurlConnection::ResetHandle() {
     }
     handle_ = curl_easy_init();
     open_ = false;
+    socket_ = -1;
     curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, DebugHook);
     curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_OPENSOCKETFUNCTION, OpenSocketHook);
+    curl_easy_setopt(handle_, CURLOPT_OPENSOCKETDATA, this);
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(handle_, CURLOPT_MAXCONNECTS, 1L);
@@ -281,6 +330,7 @@ void CurlConnection::OnControlText(bool incoming, const std::string& text) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (incoming) {
+            ReadAnnouncedSize(line);
             if (!greeting_.empty() && listeners_.replies)
                 listeners_.replies(greeting_); // the server answered: we are connected
             greeting_.clear();
@@ -292,6 +342,7 @@ void CurlConnection::OnControlText(bool incoming, const std::string& text) {
             if (!hidingReplies_ && listeners_.replies)
                 listeners_.replies(line);
         } else {
+            ++commandsSent_;
             lastCommand_ = line.substr(0, 4);
             if (line == awaitedCommand_)
                 lastReply_ = 0;
@@ -303,15 +354,63 @@ void CurlConnection::OnControlText(bool incoming, const std::string& text) {
     }
 }
 
+void CurlConnection::OnDataIn(const char* data, std::size_t size) {
+    bytesIn_ += size;
+    if (listing_)
+        listing_->Take(data, size);
+}
+
+// The control connection libcurl opens in Open is the only one: a socket to
+// the server's port before this operation sent a command would be a new
+// one, logged in by libcurl unseen and without the script's folder.
+bool CurlConnection::MayConnect(int port) {
+    if (loggingIn_ || commandsSent_ > 0 || port != controlPort_)
+        return true;
+    refusedNewControl_ = true;
+    return false;
+}
+
+// The server may have closed the control connection since the last
+// command: libcurl would then connect anew, so it counts as closed.
+bool CurlConnection::IsOpen() const {
+    if (!open_ || socket_ < 0)
+        return false;
+    pollfd state{socket_, POLLIN, 0};
+    if (::poll(&state, 1, 0) <= 0)
+        return true;
+    if (state.revents & (POLLERR | POLLHUP | POLLNVAL))
+        return false;
+    char byte;
+    return ::recv(socket_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
+}
+
+// "150 Opening BINARY mode data connection for x (1000 bytes)."
+void CurlConnection::ReadAnnouncedSize(const std::string& reply) {
+    const auto open = reply.rfind('(');
+    if (!(reply.starts_with("150") || reply.starts_with("125")) || open == std::string::npos)
+        return;
+    const char* digits = reply.c_str() + open + 1;
+    char* end = nullptr;
+    const long long bytes =
+        std::isdigit(static_cast<unsigned char>(*digits)) ? std::strtoll(digits, &end, 10) : -1;
+    if (bytes >= 0 && std::string_view(end).starts_with(" bytes"))
+        announcedBytes_ = bytes;
+}
+
 bool CurlConnection::Perform(std::string& error) {
+    commandsSent_ = 0;
+    refusedNewControl_ = false;
     const CURLcode result = curl_easy_perform(handle_);
     curl_socket_t socket = CURL_SOCKET_BAD;
     curl_easy_getinfo(handle_, CURLINFO_ACTIVESOCKET, &socket);
     const bool wasOpen = open_;
-    open_ = socket != CURL_SOCKET_BAD;
+    socket_ = socket;
+    open_ = socket != CURL_SOCKET_BAD && !refusedNewControl_;
     if (wasOpen && !open_ && listeners_.replies)
         listeners_.replies("Connection closed by remote host.");
-    if (result == CURLE_USE_SSL_FAILED)
+    if (refusedNewControl_)
+        error = "the connection to the server was lost";
+    else if (result == CURLE_USE_SSL_FAILED)
         error = "the server does not offer TLS; nothing was sent in the clear";
     else if (result != CURLE_OK)
         error = curl_easy_strerror(result);
@@ -329,7 +428,10 @@ bool CurlConnection::Open(const std::string& host, int port, const std::string& 
     curl_easy_setopt(handle_, CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 1L);
     greeting_ = "Connected to " + host + ".";
+    controlPort_ = port;
+    loggingIn_ = true;
     const bool ok = Perform(error);
+    loggingIn_ = false;
     greeting_.clear();
     hidingReplies_ = false;
     if (!ok && !open_)
@@ -380,7 +482,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
 TransferResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
                                    bool ascii, bool append, ProgressListener progress) {
     TransferResult result;
-    if (!open_ || HasControlCharacter(remoteName)) {
+    if (!open_ || HoldsControlCharacter(remoteName)) {
         result.error = open_ ? kUnsendableName : "Not connected.";
         return result;
     }
@@ -423,10 +525,10 @@ bool CurlConnection::Confirmed() const {
     return lastReply_ == 226 || lastReply_ == 250;
 }
 
-TransferResult CurlConnection::Get(const std::string& remoteName, const std::string& localPath,
+TransferResult CurlConnection::Get(const std::string& localPath, const std::string& remoteName,
                                    bool ascii, ProgressListener progress) {
     TransferResult result;
-    if (!open_ || HasControlCharacter(remoteName)) {
+    if (!open_ || HoldsControlCharacter(remoteName)) {
         result.error = open_ ? kUnsendableName : "Not connected.";
         return result;
     }
@@ -436,6 +538,8 @@ TransferResult CurlConnection::Get(const std::string& remoteName, const std::str
         return result;
     }
     DownloadSink sink{part.file, std::move(progress)};
+    bytesIn_ = 0;
+    announcedBytes_ = -1;
     curl_easy_setopt(handle_, CURLOPT_URL, Url(remoteName).c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(handle_, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
@@ -446,7 +550,14 @@ TransferResult CurlConnection::Get(const std::string& remoteName, const std::str
     curl_off_t received = 0;
     curl_easy_getinfo(handle_, CURLINFO_SIZE_DOWNLOAD_T, &received);
     result.bytes = static_cast<std::uint64_t>(received);
-    result.done = performed && Confirmed() && part.Place(result.error);
+    // libcurl checks the length in binary mode only; ASCII (the default
+    // type) may grow in transit (CR LF), never shrink.
+    const bool cutShort =
+        announcedBytes_ >= 0 && bytesIn_ < static_cast<std::uint64_t>(announcedBytes_);
+    if (performed && Confirmed() && cutShort)
+        result.error = "the server sent " + std::to_string(bytesIn_) + " of the " +
+                       std::to_string(announcedBytes_) + " bytes it announced; nothing replaced";
+    result.done = performed && Confirmed() && !cutShort && part.Place(result.error);
     if (performed && !result.done && result.error.empty())
         result.error = "the transfer was not completed";
     return result;
@@ -454,7 +565,7 @@ TransferResult CurlConnection::Get(const std::string& remoteName, const std::str
 
 bool CurlConnection::List(ListKind kind, const std::string& remotePath, std::string& listing,
                           std::string& error) {
-    if (!open_ || HasControlCharacter(remotePath)) {
+    if (!open_ || HoldsControlCharacter(remotePath)) {
         error = open_ ? kUnsendableName : "Not connected.";
         return false;
     }
@@ -464,22 +575,37 @@ bool CurlConnection::List(ListKind kind, const std::string& remotePath, std::str
     curl_easy_setopt(handle_, CURLOPT_URL, Url("").c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, command.c_str());
-    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, AppendHook);
-    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &listing);
+    ListingSink sink{listing};
+    listing_ = &sink;
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, ListingSink::WriteHook);
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, &sink);
     const bool performed = PerformTransfer(error);
+    listing_ = nullptr;
     curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, nullptr);
-    if (performed && !Confirmed())
+    if (sink.tooLarge)
+        error =
+            "the listing passed " + std::to_string(kMaxListingBytes >> 20) + " MB; it is not used";
+    else if (sink.nameTooLong)
+        error = "the server listed a name over " + std::to_string(kMaxListedName) +
+                " bytes long; the listing is not used";
+    else if (performed && !Confirmed())
         error = "the listing was not completed";
-    return performed && Confirmed();
+    return performed && Confirmed() && !sink.Refused();
 }
 
 void CurlConnection::Close() {
     if (!handle_)
         return;
-    if (open_) {
+    if (IsOpen()) {
         std::string ignored;
+        curl_easy_setopt(handle_, CURLOPT_SERVER_RESPONSE_TIMEOUT, kQuitWaitSeconds);
         Send("QUIT", ignored);
     }
+    // Goodbye is said once: libcurl would say QUIT again on cleaning up and
+    // wait for the answer a server that keeps the line open never gives.
+    if (socket_ >= 0)
+        ::shutdown(socket_, SHUT_RDWR);
+    socket_ = -1;
     curl_easy_setopt(handle_, CURLOPT_VERBOSE, 0L);
     curl_easy_cleanup(handle_);
     handle_ = nullptr;

@@ -1,7 +1,9 @@
 #pragma once
 // The FTP connection on libcurl: one easy handle, so every command and file
-// of a login reuses the same control connection. Passive mode, active
-// where the server refuses passive.
+// of a login reuses the same control connection, and libcurl is never let
+// open another one by itself (it would log in again unseen, in the login
+// folder). Passive mode, active where the server refuses passive.
+#include <cstdint>
 #include <memory>
 
 #include "Connection.h"
@@ -21,11 +23,11 @@ public:
     void RequireTls(const std::string& caFile) override;
     bool Open(const std::string& host, int port, const std::string& user,
               const std::string& password, std::string& error) override;
-    bool IsOpen() const override { return open_; }
+    bool IsOpen() const override;
     int Send(const std::string& command, std::string& error) override;
     TransferResult Put(const std::string& localPath, const std::string& remoteName, bool ascii,
                        bool append, ProgressListener progress) override;
-    TransferResult Get(const std::string& remoteName, const std::string& localPath, bool ascii,
+    TransferResult Get(const std::string& localPath, const std::string& remoteName, bool ascii,
                        ProgressListener progress) override;
     bool List(ListKind kind, const std::string& remotePath, std::string& listing,
               std::string& error) override;
@@ -33,17 +35,37 @@ public:
 
     // Called by libcurl's debug hook with what passes on the control connection.
     void OnControlText(bool incoming, const std::string& text);
+    // ... and with what arrives on a data connection, before any conversion.
+    void OnDataIn(const char* data, std::size_t size);
+    // Called before libcurl opens a socket to `port`: false for a new
+    // control connection outside Open.
+    bool MayConnect(int port);
+
+    // What a listing may hold: the names of a large folder, never a stream
+    // without end.
+    static constexpr std::size_t kMaxListingBytes = 8 << 20;
+    static constexpr std::size_t kMaxListedName = 1024;
+    struct ListingSink;
 
 private:
     void ResetHandle();
     bool Perform(std::string& error);
     bool PerformTransfer(std::string& error);
     bool Confirmed() const;
+    void ReadAnnouncedSize(const std::string& reply);
     std::string Url(const std::string& remotePath) const;
 
     CURL* handle_ = nullptr;
     std::string baseUrl_;
     bool open_ = false;
+    int socket_ = -1; // of the control connection
+    int controlPort_ = 0;
+    bool loggingIn_ = false;
+    int commandsSent_ = 0;             // during the current operation
+    bool refusedNewControl_ = false;   // libcurl wanted to connect again by itself
+    ListingSink* listing_ = nullptr;   // while a listing arrives
+    std::uint64_t bytesIn_ = 0;        // on the data connection, as they came
+    std::int64_t announcedBytes_ = -1; // "(n bytes)" of the reply opening a download
     bool hidingReplies_ = false; // replies to libcurl's own bookkeeping commands
     std::string greeting_;       // shown when the server's first reply comes
     std::string awaitedCommand_;

@@ -1,6 +1,7 @@
 #include "FolderLock.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -19,36 +20,43 @@ constexpr const char* kLockName = ".ftp-send.lock";
 // may have locked a file the holder removed on leaving.
 bool StillInPlace(int descriptor, const std::string& path) {
     struct stat open {}, named {};
-    return ::fstat(descriptor, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+    return ::fstat(descriptor, &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 } // namespace
 
-// Removed while still locked, so the folder keeps no trace of the session.
-FolderLocks::~FolderLocks() {
-    for (const auto& [lockPath, descriptor] : held_) {
-        ::unlink(lockPath.c_str());
-        ::close(descriptor);
-    }
+// Removed while still locked, so the folder keeps no trace of the send.
+void FolderLocks::Release() {
+    if (heldDescriptor_ < 0)
+        return;
+    ::unlink(heldPath_.c_str());
+    ::close(heldDescriptor_);
+    heldDescriptor_ = -1;
+    heldPath_.clear();
 }
 
-bool FolderLocks::Hold(const std::string& folder, const WaitNotice& waiting, std::string& error) {
+std::optional<int> FolderLocks::Hold(const std::string& folder, const WaitNotice& waiting,
+                                     std::string& error) {
     std::error_code pathError;
     const std::string real = std::filesystem::canonical(folder, pathError).string();
     if (pathError) {
         error = pathError.message();
-        return false;
+        return std::nullopt;
     }
     const std::string lockPath = real + "/" + kLockName;
-    if (held_.count(lockPath))
-        return true;
+    if (lockPath == heldPath_)
+        return 0;
+    Release();
+    const auto started = std::chrono::steady_clock::now();
     bool told = false;
     for (;;) {
-        const int descriptor = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // O_NOFOLLOW: a link planted there would make us create its target.
+        const int descriptor =
+            ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (descriptor < 0) {
-            error = std::strerror(errno);
-            return false;
+            error = errno == ELOOP ? "the lock file is a link, not followed" : std::strerror(errno);
+            return std::nullopt;
         }
         if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
             if (!told)
@@ -58,8 +66,11 @@ bool FolderLocks::Hold(const std::string& folder, const WaitNotice& waiting, std
             }
         }
         if (StillInPlace(descriptor, lockPath)) {
-            held_[lockPath] = descriptor;
-            return true;
+            heldPath_ = lockPath;
+            heldDescriptor_ = descriptor;
+            return static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(
+                                        std::chrono::steady_clock::now() - started)
+                                        .count());
         }
         ::close(descriptor);
     }

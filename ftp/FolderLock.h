@@ -1,10 +1,10 @@
 #pragma once
 // Lets the clients that send from one local folder take turns: a lock file
-// beside the files, held from the first mput from that folder until the
-// session ends (then removed), so two clients never write the same song at
-// once.
+// beside the files, held only while files of that folder are being sent
+// (one folder at a time, so two clients never wait for each other) and
+// removed when let go.
 #include <functional>
-#include <map>
+#include <optional>
 #include <string>
 
 namespace ftp {
@@ -17,15 +17,19 @@ public:
     FolderLocks() = default;
     FolderLocks(const FolderLocks&) = delete;
     FolderLocks& operator=(const FolderLocks&) = delete;
-    ~FolderLocks();
+    ~FolderLocks() { Release(); }
 
-    // Waits until this session holds `folder`; false with a reason when the
-    // lock cannot be taken at all (e.g. a folder that cannot be written,
-    // which then goes unlocked).
-    bool Hold(const std::string& folder, const WaitNotice& waiting, std::string& error);
+    // Lets go of any other folder, then waits until this session holds
+    // `folder`: the whole seconds waited, or nothing with a reason when the
+    // lock cannot be taken at all (a folder that cannot be written, or a
+    // link where the lock file goes, which is never followed).
+    std::optional<int> Hold(const std::string& folder, const WaitNotice& waiting,
+                            std::string& error);
+    void Release();
 
 private:
-    std::map<std::string, int> held_; // lock file path -> its open descriptor
+    std::string heldPath_;
+    int heldDescriptor_ = -1;
 };
 
 } // namespace ftp

@@ -145,6 +145,8 @@ Interpreter::Interpreter(const Options& options, Connection& connection, LocalSi
     connection_.SetListeners({
         [this](const std::string& reply) {
             const bool failure = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
+            if (failure)
+                lastFailureReply_ = reply;
             if (options_.verbose || failure)
                 transcript_.Line(reply);
         },
@@ -157,7 +159,8 @@ Interpreter::Interpreter(const Options& options, Connection& connection, LocalSi
 }
 
 bool Interpreter::Run(std::istream& input) {
-    input_ = &input;
+    ScriptReader reader(input);
+    input_ = &reader;
     bool allSucceeded = true;
     if (!options_.host.empty()) {
         Words words{"open", options_.host};
@@ -174,12 +177,6 @@ bool Interpreter::Run(std::istream& input) {
             break;
         if (line->find_first_not_of(" \t") == std::string::npos)
             continue;
-        if (line->size() > kMaxCommandLine) {
-            transcript_.Line("Command line too long: over " + std::to_string(kMaxCommandLine) +
-                             " characters, not run.");
-            allSucceeded = false;
-            continue;
-        }
         if (fromScript)
             Echo(*line);
         if (!Execute(*line))
@@ -187,16 +184,29 @@ bool Interpreter::Run(std::istream& input) {
     }
     if (!quitting_)
         connection_.Close();
-    return allSucceeded;
+    input_ = nullptr;
+    return allSucceeded && !lineRefused_;
 }
 
 std::optional<std::string> Interpreter::NextLine() {
     std::string line;
-    if (!input_ || !std::getline(*input_, line))
+    switch (input_ ? input_->Next(line) : ScriptReader::Status::End) {
+    case ScriptReader::Status::Line:
+        return line;
+    case ScriptReader::Status::TooLong:
+        lineRefused_ = true;
+        Fail("Command line too long: over " + std::to_string(kMaxCommandLine) +
+             " characters; it and the rest of the script are not run.");
         return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
+    case ScriptReader::Status::End:
+        break;
+    }
+    return std::nullopt;
+}
+
+bool Interpreter::Fail(const std::string& text) {
+    transcript_.Failure(text);
+    return false;
 }
 
 // A question of the client, answered by the next input line.
@@ -244,7 +254,7 @@ const Interpreter::Command* Interpreter::Find(const std::string& typed) {
     int candidates = 0;
     const Command* command = Resolve(typed, candidates);
     if (!command)
-        transcript_.Line(candidates > 1 ? "Ambiguous command." : "Invalid command.");
+        Fail(candidates > 1 ? "Ambiguous command." : "Invalid command.");
     return command;
 }
 
@@ -275,15 +285,18 @@ bool Interpreter::Execute(const std::string& line) {
 }
 
 bool Interpreter::Usage(const std::string& text) {
-    transcript_.Line("Usage: " + text);
-    return false;
+    return Fail("Usage: " + text);
 }
 
+// The one rule for every command that needs the server: a connection lost
+// since the login is set up again here, visibly, or the command fails. The
+// transfer library never logs in on its own.
 bool Interpreter::Connected() {
     if (connection_.IsOpen())
         return true;
-    transcript_.Line("Not connected.");
-    return false;
+    if (keepSession_ && !reconnecting_ && Reconnect())
+        return true;
+    return Fail("Not connected.");
 }
 
 bool Interpreter::Open(const Words& words, const std::string&) {
@@ -308,10 +321,8 @@ bool Interpreter::Open(const Words& words, const std::string&) {
         user = NextLine();
         password = NextLine();
     }
-    if (!failure.empty()) {
-        transcript_.Line(failure);
-        return false;
-    }
+    if (!failure.empty())
+        return Fail(failure);
     host_ = words[1];
     port_ = *port;
     if (!options_.autoLogin)
@@ -322,11 +333,10 @@ bool Interpreter::Open(const Words& words, const std::string&) {
 bool Interpreter::User(const Words& words, const std::string&) {
     if (words.size() < 2 || words.size() > 4)
         return Usage("user username [password] [account]");
-    if (host_.empty()) {
-        transcript_.Line("Not connected.");
-        return false;
-    }
+    if (host_.empty())
+        return Fail("Not connected.");
     const std::string password = words.size() >= 3 ? words[2] : NextLine().value_or("");
+    keepSession_ = false;
     connection_.Close();
     if (!Login(words[1], password))
         return false;
@@ -336,19 +346,18 @@ bool Interpreter::User(const Words& words, const std::string&) {
 bool Interpreter::Login(const std::string& user, const std::string& password) {
     std::string error;
     remoteFolders_.clear();
-    if (HoldsLineBreak(user) || HoldsLineBreak(password)) {
-        transcript_.Line("Login failed: the name or password holds a line break.");
-        return false;
-    }
+    keepSession_ = false;
+    if (HoldsLineBreak(user) || HoldsLineBreak(password))
+        return Fail("Login failed: the name or password holds a line break.");
     if (connection_.Open(host_, port_, user, password, error)) {
         user_ = user;
         password_ = password;
+        keepSession_ = true;
         return true;
     }
-    transcript_.Line(connection_.IsOpen() || error.find("denied") != std::string::npos
-                         ? "Login failed."
-                         : "ftp: connect: " + error);
-    return false;
+    return Fail(connection_.IsOpen() || error.find("denied") != std::string::npos
+                    ? "Login failed."
+                    : "ftp: connect: " + error);
 }
 
 // After the server dropped the connection: the same login, type and remote
@@ -358,25 +367,33 @@ bool Interpreter::Reconnect() {
         return false;
     transcript_.Line("Reconnecting to " + host_ + ".");
     const Words folders = remoteFolders_;
-    if (!Login(user_, password_) || !SetType(ascii_))
+    reconnecting_ = true;
+    bool restored = Login(user_, password_) && SetType(ascii_);
+    for (std::size_t i = 0; restored && i < folders.size(); ++i)
+        restored = SendCommand("CWD " + folders[i]);
+    reconnecting_ = false;
+    if (!restored) { // nothing more goes to a folder the script did not mean
+        keepSession_ = false;
+        connection_.Close();
         return false;
-    for (const auto& folder : folders)
-        if (!SendCommand("CWD " + folder))
-            return false;
+    }
     remoteFolders_ = folders;
     return true;
 }
 
 bool Interpreter::SendCommand(const std::string& command) {
-    if (HoldsLineBreak(command)) {
-        transcript_.Line("ftp: a command cannot hold a line break; not sent.");
+    if (HoldsLineBreak(command))
+        return Fail("ftp: a command cannot hold a line break; not sent.");
+    if (!Connected())
         return false;
-    }
     std::string error;
+    lastFailureReply_.clear();
     const int reply = connection_.Send(command, error);
     if (reply == 0)
-        transcript_.Line(error.empty() ? "No reply from the server." : error);
-    return reply > 0 && reply < 400;
+        return Fail(error.empty() ? "No reply from the server." : error);
+    if (reply >= 400) // the reply is on the transcript already
+        transcript_.NoteFailure(lastFailureReply_);
+    return reply < 400;
 }
 
 bool Interpreter::SetType(bool ascii) {
@@ -403,8 +420,7 @@ bool Interpreter::Type(const Words& words, const std::string&) {
         return SetType(true);
     if (type == "binary" || type == "image" || type == "i")
         return SetType(false);
-    transcript_.Line(words[1] + ": unknown mode.");
-    return false;
+    return Fail(words[1] + ": unknown mode.");
 }
 
 bool Interpreter::ChangeFolder(const Words& words, const std::string& rest) {
@@ -419,10 +435,8 @@ bool Interpreter::ChangeFolder(const Words& words, const std::string& rest) {
 
 bool Interpreter::LocalFolder(const Words& words, const std::string&) {
     std::string error;
-    if (words.size() > 1 && !local_.ChangeFolder(LocalPath(words[1]), error)) {
-        transcript_.Line(words[1] + ": " + error);
-        return false;
-    }
+    if (words.size() > 1 && !local_.ChangeFolder(LocalPath(words[1]), error))
+        return Fail(words[1] + ": " + error);
     transcript_.Line("Local directory now " + local_.CurrentFolder() + ".");
     return true;
 }
@@ -511,8 +525,7 @@ bool Interpreter::RemoteHelp(const Words& words, const std::string& rest) {
 
 // A script from a station must not run local programs: `!` is refused.
 bool Interpreter::Shell(const Words&, const std::string&) {
-    transcript_.Line("Local commands (!) are not run by this client.");
-    return false;
+    return Fail("Local commands (!) are not run by this client.");
 }
 
 bool Interpreter::Literal(const Words& words, const std::string& rest) {
@@ -545,11 +558,13 @@ bool Interpreter::RequireTls(const Words& words, const std::string&) {
 }
 
 bool Interpreter::Disconnect(const Words&, const std::string&) {
+    keepSession_ = false;
     connection_.Close();
     return true;
 }
 
 bool Interpreter::Quit(const Words&, const std::string&) {
+    keepSession_ = false;
     connection_.Close();
     quitting_ = true;
     return true;

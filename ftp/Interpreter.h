@@ -13,12 +13,10 @@
 #include "Connection.h"
 #include "LocalSide.h"
 #include "Options.h"
+#include "ScriptReader.h"
 #include "Transcript.h"
 
 namespace ftp {
-
-// The longest command line taken; longer ones are refused whole.
-constexpr std::size_t kMaxCommandLine = 4096;
 
 class Interpreter {
 public:
@@ -46,6 +44,8 @@ private:
     std::optional<std::string> NextLine();
     std::optional<std::string> Ask(const std::string& prompt);
     void Echo(const std::string& line);
+    // Shows a failure and records it for the notice, where it happens.
+    bool Fail(const std::string& text);
 
     bool Open(const Words& words, const std::string& rest);
     bool User(const Words& words, const std::string& rest);
@@ -96,13 +96,14 @@ private:
     bool Conclude(const TransferResult& result, bool marked, const std::string& name,
                   const char* verb);
     bool Report(const TransferResult& result, const std::string& name, const char* verb);
-    std::vector<std::string> RemoteMatches(const std::string& pattern);
+    bool RemoteMatches(const std::string& pattern, std::vector<std::string>& names);
     bool EachRemoteMatch(const Words& words, const std::string& command,
                          const std::function<bool(const std::string&)>& action);
     bool ListOne(ListKind kind, const Words& words);
     bool ListMany(ListKind kind, const Words& words);
     bool ShowListing(ListKind kind, const Words& remotePaths, const std::string& localFile);
     bool Toggle(bool& flag, const std::string& what);
+    void HoldSendingFolder(const std::string& folder);
     bool Usage(const std::string& text);
     Connection::ProgressListener HashMarks(bool& marked);
 
@@ -110,12 +111,18 @@ private:
     Connection& connection_;
     LocalSide& local_;
     Transcript& transcript_;
-    std::istream* input_ = nullptr;
+    ScriptReader* input_ = nullptr;
+    bool lineRefused_ = false;
     std::string host_; // of the open (or, with -n, the opened-to) server
     int port_ = 21;
     std::string user_, password_; // of the last login, for a reconnection
     std::string pendingUser_;     // a `quote USER` waiting for its PASS
     std::vector<std::string> remoteFolders_; // cd's since the login, replayed on reconnection
+    // Logged in and not closed by a command: a connection lost since is set
+    // up again, visibly, by the next command that needs it.
+    bool keepSession_ = false;
+    bool reconnecting_ = false;
+    std::string lastFailureReply_; // the server's last 4xx/5xx line
     bool ascii_ = true;
     bool hash_ = false;
     bool bell_ = false;

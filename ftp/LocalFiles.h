@@ -28,8 +28,9 @@ struct LocalMatches {
 // itself. A folder that cannot be listed is an error, no match is not.
 LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards = true);
 
-// The last element of a local path: the name the file gets on the server.
-// Only "/" separates: a "\" found in a local name is part of that name.
+// The last element of a path: the name a local file gets on the server, or
+// a remote name's own part. Only "/" separates, on both sides: a "\" found
+// in a local name is part of that name.
 std::string BaseName(const std::string& path);
 
 // The folder part of a local path, "." when it has none.

@@ -4,6 +4,7 @@
 // from. Behind an interface so a run without effects (the fuzz target) can
 // stand in.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "FolderLock.h"
@@ -17,8 +18,12 @@ public:
     virtual std::string CurrentFolder() const = 0;
     virtual bool WriteFile(const std::string& path, const std::string& text,
                            std::string& error) = 0;
-    virtual bool HoldFolder(const std::string& folder, const FolderLocks::WaitNotice& waiting,
-                            std::string& error) = 0;
+    // The seconds waited for another client; nothing, with a reason, when
+    // the folder cannot be locked.
+    virtual std::optional<int> HoldFolder(const std::string& folder,
+                                          const FolderLocks::WaitNotice& waiting,
+                                          std::string& error) = 0;
+    virtual void ReleaseFolder() = 0;
 };
 
 class DiskLocalSide : public LocalSide {
@@ -26,10 +31,11 @@ public:
     bool ChangeFolder(const std::string& path, std::string& error) override;
     std::string CurrentFolder() const override;
     bool WriteFile(const std::string& path, const std::string& text, std::string& error) override;
-    bool HoldFolder(const std::string& folder, const FolderLocks::WaitNotice& waiting,
-                    std::string& error) override {
+    std::optional<int> HoldFolder(const std::string& folder, const FolderLocks::WaitNotice& waiting,
+                                  std::string& error) override {
         return locks_.Hold(folder, waiting, error);
     }
+    void ReleaseFolder() override { locks_.Release(); }
 
 private:
     FolderLocks locks_;

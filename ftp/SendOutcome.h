@@ -1,6 +1,6 @@
 #pragma once
 // What a session did with the songs: the files it tried to send, as its
-// transcript records them, and the first failure in the client's words.
+// client recorded them, and the first failure in the client's words.
 #include <string>
 #include <vector>
 

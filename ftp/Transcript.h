@@ -1,7 +1,8 @@
 #pragma once
 // What the client tells its user: command echoes, server replies, transfer
-// figures. Written to standard output and handed to an optional listener
-// (the transcript window). Thread-safe, as the session may run on a worker.
+// figures. Written to standard output, or only handed to the listener (the
+// transcript window) when there is one: a client with a window leaves the
+// terminal it inherited quiet. Thread-safe, as the session may run on a worker.
 #include <functional>
 #include <mutex>
 #include <string>
@@ -29,11 +30,23 @@ public:
     // The files tried so far, in order.
     std::vector<Send> Sends() const;
 
+    // A command that failed, in the words the user reads, recorded where it
+    // failed (a reply the client recovered from is none): written as a line,
+    // or only noted when the line is there already.
+    void Failure(const std::string& text) {
+        Line(text);
+        NoteFailure(text);
+    }
+    void NoteFailure(const std::string& text);
+    // The first of them; empty when none failed.
+    std::string FirstFailure() const;
+
 private:
     mutable std::mutex mutex_;
     Listener listener_;
     std::string text_;
     std::vector<Send> sends_;
+    std::string firstFailure_;
 };
 
 } // namespace ftp

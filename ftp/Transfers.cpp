@@ -27,12 +27,6 @@ bool IsRegularFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
-// The last element of a remote path; the server's separator is "/".
-std::string RemoteBaseName(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 } // namespace
 
 // mdelete and mget: every remote name the patterns stand for, each
@@ -44,10 +38,13 @@ bool Interpreter::EachRemoteMatch(const Words& words, const std::string& command
     if (!Connected())
         return false;
     bool allDone = true;
-    for (std::size_t i = 1; i < words.size(); ++i)
-        for (const auto& name : RemoteMatches(words[i]))
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        std::vector<std::string> names;
+        allDone = RemoteMatches(words[i], names) && allDone;
+        for (const auto& name : names)
             if (Confirm(command, name))
                 allDone = action(name) && allDone;
+    }
     return allDone;
 }
 
@@ -91,23 +88,36 @@ bool Interpreter::PutMany(const Words& words, const std::string&) {
     for (std::size_t i = 1; i < words.size(); ++i) {
         const LocalMatches matches = ExpandLocalPattern(words[i], options_.glob);
         if (!matches.error.empty()) {
-            transcript_.Line("ftp: " + words[i] + ": cannot read the folder: " + matches.error);
-            allSent = false;
+            allSent = Fail("ftp: " + words[i] + ": cannot read the folder: " + matches.error);
             continue;
         }
-        std::string lockError; // a folder that cannot be written goes unlocked
         if (!matches.paths.empty())
-            local_.HoldFolder(FolderOf(matches.paths.front()),
-                              [this](const std::string& folder) {
-                                  transcript_.Line("Waiting for another ftp client sending from " +
-                                                   folder + " ...");
-                              },
-                              lockError);
+            HoldSendingFolder(FolderOf(matches.paths.front()));
         for (const auto& path : matches.paths)
             if (Confirm("mput", path))
                 allSent = Transfer(path, BaseName(path), false) && allSent;
+        local_.ReleaseFolder(); // never held longer than its files are being sent
     }
     return allSent;
+}
+
+// Clients sending from one folder take turns; one that waited says how long.
+// A folder whose lock cannot be taken (not writable, a link planted where
+// the lock goes) is sent from unlocked.
+void Interpreter::HoldSendingFolder(const std::string& folder) {
+    std::string error;
+    bool waited = false;
+    const auto seconds = local_.HoldFolder(
+        folder,
+        [this, &waited](const std::string& held) {
+            waited = true;
+            transcript_.Line("Waiting for another ftp client sending from " + held + " ...");
+        },
+        error);
+    if (!seconds)
+        transcript_.Line("ftp: " + folder + " is not locked for this send: " + error + ".");
+    else if (waited)
+        transcript_.Line("Waited " + std::to_string(*seconds) + " s for " + folder + ".");
 }
 
 Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
@@ -128,13 +138,12 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
 // session is set up again for the files that follow.
 bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
                            bool append) {
-    if (!connection_.IsOpen()) {
-        transcript_.NoteSend(localPath, "Not connected.");
-        return Report({false, 0, 0, "Not connected."}, localPath, "sent");
-    }
     if (!IsRegularFile(localPath)) {
         transcript_.NoteSend(localPath, "File not found");
-        transcript_.Line(Printable(localPath) + ": File not found");
+        return Fail(Printable(localPath) + ": File not found");
+    }
+    if (!Connected()) { // which it said
+        transcript_.NoteSend(localPath, "Not connected.");
         return false;
     }
     bool marked = false;
@@ -145,30 +154,25 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
 }
 
 bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {
-    if (!connection_.IsOpen())
-        return Report({false, 0, 0, "Not connected."}, remoteName, "received");
+    if (!Connected())
+        return false;
     bool marked = false;
-    const TransferResult result = connection_.Get(remoteName, localPath, ascii_, HashMarks(marked));
+    const TransferResult result = connection_.Get(localPath, remoteName, ascii_, HashMarks(marked));
     return Conclude(result, marked, remoteName, "received");
 }
 
-// After a transfer: the line of hash marks ended, the outcome reported, and
-// the session set up again when the failure cost the connection.
+// After a transfer: the line of hash marks ended and the outcome reported.
+// A connection the failure cost is set up again by the next command.
 bool Interpreter::Conclude(const TransferResult& result, bool marked, const std::string& name,
                            const char* verb) {
     if (marked)
         transcript_.Line("");
-    const bool done = Report(result, name, verb);
-    if (!done && !connection_.IsOpen())
-        Reconnect();
-    return done;
+    return Report(result, name, verb);
 }
 
 bool Interpreter::Report(const TransferResult& result, const std::string& name, const char* verb) {
-    if (!result.done) {
-        transcript_.Line("ftp: " + Printable(name) + " was not " + verb + ": " + result.error);
-        return false;
-    }
+    if (!result.done)
+        return Fail("ftp: " + Printable(name) + " was not " + verb + ": " + result.error);
     if (options_.verbose) {
         const double seconds = std::max(result.seconds, 0.001);
         transcript_.Line("ftp: " + std::to_string(result.bytes) + " bytes " + verb + " in " +
@@ -182,41 +186,48 @@ bool Interpreter::Report(const TransferResult& result, const std::string& name, 
 bool Interpreter::GetOne(const Words& words, const std::string&) {
     if (words.size() < 2 || words.size() > 3)
         return Usage("get remote-file [local-file]");
-    return Receive(words[1], words.size() == 3 ? LocalPath(words[2]) : RemoteBaseName(words[1]));
+    return Receive(words[1], words.size() == 3 ? LocalPath(words[2]) : BaseName(words[1]));
 }
 
 bool Interpreter::GetMany(const Words& words, const std::string&) {
-    return EachRemoteMatch(words, "mget", [this](const std::string& name) {
-        return Receive(name, RemoteBaseName(name));
-    });
+    return EachRemoteMatch(
+        words, "mget", [this](const std::string& name) { return Receive(name, BaseName(name)); });
 }
 
 // The remote names a pattern stands for, matched here on the server's
-// listing of its folder; a name without wildcards stands for itself.
-std::vector<std::string> Interpreter::RemoteMatches(const std::string& pattern) {
-    const std::string namePattern = RemoteBaseName(pattern);
-    if (!options_.glob || !HasWildcards(namePattern))
-        return {pattern};
+// listing of its folder; a name without wildcards stands for itself. A
+// listed name holding a control character (a CR inside it, say) is one no
+// server should list: it is refused, not split or sent back.
+bool Interpreter::RemoteMatches(const std::string& pattern, std::vector<std::string>& names) {
+    const std::string namePattern = BaseName(pattern);
+    if (!options_.glob || !HasWildcards(namePattern)) {
+        names.push_back(pattern);
+        return true;
+    }
     const std::string folder = pattern.substr(0, pattern.size() - namePattern.size());
     std::string listing, error;
-    if (!connection_.List(ListKind::Names, folder, listing, error)) {
-        transcript_.Line("ftp: " + pattern + ": " + error);
-        return {};
-    }
-    std::vector<std::string> names;
+    if (!Connected())
+        return false;
+    if (!connection_.List(ListKind::Names, folder, listing, error))
+        return Fail("ftp: " + pattern + ": " + error);
+    bool allTaken = true;
     std::size_t start = 0;
     while (start < listing.size()) {
         auto end = listing.find('\n', start);
         if (end == std::string::npos)
             end = listing.size();
-        std::string name = RemoteBaseName(listing.substr(start, end - start));
+        std::string name = BaseName(listing.substr(start, end - start));
         start = end + 1;
         if (!name.empty() && name.back() == '\r')
             name.pop_back();
-        if (!name.empty() && NameMatches(namePattern, name))
+        if (HoldsControlCharacter(name))
+            allTaken = Fail("ftp: the server listed a name holding a control character, "
+                            "not taken: " +
+                            Printable(name));
+        else if (!name.empty() && NameMatches(namePattern, name))
             names.push_back(folder + name);
     }
-    return names;
+    return allTaken;
 }
 
 bool Interpreter::ShowListing(ListKind kind, const Words& remotePaths,
@@ -230,8 +241,7 @@ bool Interpreter::ShowListing(ListKind kind, const Words& remotePaths,
         if (connection_.List(kind, path, listing, error)) {
             all += listing;
         } else {
-            transcript_.Line("ftp: " + (path.empty() ? std::string(".") : path) + ": " + error);
-            listed = false;
+            listed = Fail("ftp: " + (path.empty() ? std::string(".") : path) + ": " + error);
         }
     }
     if (localFile.empty() || localFile == "-") {
@@ -239,10 +249,8 @@ bool Interpreter::ShowListing(ListKind kind, const Words& remotePaths,
         return listed;
     }
     std::string error;
-    if (!local_.WriteFile(LocalPath(localFile), all, error)) {
-        transcript_.Line(localFile + ": " + error);
-        return false;
-    }
+    if (!local_.WriteFile(LocalPath(localFile), all, error))
+        return Fail(localFile + ": " + error);
     return listed;
 }
 

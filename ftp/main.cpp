@@ -3,30 +3,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
-#include <limits.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "Client.h"
 #include "WindowRun.h"
 #include "platform/ProcessStarter.h"
+#include "platform/posix/ProcessPaths.h"
 
 namespace {
-
-std::string FolderOfThisProgram() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return ".";
-    const std::string program(path, static_cast<std::size_t>(length));
-    return program.substr(0, program.rfind('/'));
-}
 
 // Null when the window module cannot be loaded: the client then runs as
 // in a console, its transcript on standard output.
 ftp::RunWithWindowFunction LoadWindow() {
-    const std::string module = FolderOfThisProgram() + "/" + ftp::kWindowModule;
+    const std::string module = platform::posix::ExecutableFolder() + "/" + ftp::kWindowModule;
     void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     void* entry = handle ? ::dlsym(handle, WAVECREST_FTP_WINDOW_ENTRY) : nullptr;
     if (!entry) // say why, so a broken install is not mistaken for a console run

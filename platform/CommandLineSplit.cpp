@@ -1,16 +1,13 @@
 // Splitting a command line the way Windows programs split theirs
 // (CommandLineToArgvW), so the same command text means the same program and
 // arguments on every system.
+#include "Blank.h"
 #include "CommandLine.h"
 #include "ProcessStarter.h"
 
 namespace platform {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 // Where the program name ends: a quoted one after its closing quote,
 // whatever follows it; an unquoted one at the first blank, quotes and all.

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "platform/Blank.h"
 #include "platform/Registry.h"
 #include "platform/Utf8.h"
 
@@ -18,10 +19,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::array<std::string_view, 6> kRoots = {"HKEY_LOCAL_MACHINE",  "HKEY_CURRENT_USER",
                                                     "HKEY_CLASSES_ROOT",   "HKEY_USERS",
                                                     "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
-
-bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
-}
 
 View TrimLeft(View text) {
     while (!text.empty() && IsBlank(text.front()))

@@ -1,5 +1,6 @@
 #include "PosixFileSystem.h"
 
+#include "Descriptor.h"
 #include "ProcessPaths.h"
 #include "platform/Failure.h"
 #include "platform/SystemServices.h"
@@ -22,6 +23,8 @@ namespace platform {
 
 namespace {
 
+using posix::Descriptor;
+
 [[noreturn]] void Fail(int number, const std::string& context) {
     const std::string reason = std::strerror(number);
     throw Failure(number, context.empty() ? reason : context + ": " + reason);
@@ -42,23 +45,6 @@ std::pair<std::string, std::string> SplitLast(const std::string& path) {
 bool IsHidden(const std::string& name) {
     return !name.empty() && name.front() == '.';
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { Close(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int Close() {
-        const int result = fd_ >= 0 ? ::close(fd_) : 0;
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
 
 class Folder {
 public:

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "ProcessPaths.h"
+#include "platform/Blank.h"
 #include "platform/Failure.h"
 #include "platform/SystemServices.h"
 
@@ -24,10 +25,6 @@ bool IsExecutableFile(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            access(path.c_str(), X_OK) == 0;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
 }
 
 bool HasExtension(const std::string& name) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Descriptor.h"
 #include "ProcessPaths.h"
 #include "platform/Failure.h"
 #include "platform/SystemServices.h"
@@ -14,6 +15,8 @@
 namespace platform {
 
 namespace {
+
+using posix::Descriptor;
 
 constexpr long kErrorInvalidParameter = 87;
 
@@ -56,18 +59,6 @@ std::optional<std::string> Below(const std::string& path, std::string subKey) {
         return std::nullopt;
     return path + '\\' + subKey;
 }
-
-// Closes the descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { ::close(fd_); }
-
-private:
-    int fd_;
-};
 
 [[noreturn]] void Refuse(int number, const std::string& fileName, const std::string& why) {
     throw Failure(number, "The registry file \"" + fileName + "\" " + why);

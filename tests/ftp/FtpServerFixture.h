@@ -1,21 +1,28 @@
 #pragma once
-// A real FTP server for one test: pyftpdlib on 127.0.0.1 and a free port,
-// one user with a temporary home. Stopped when the fixture goes; the server
-// also ends by itself after a few minutes, so none is ever left behind.
+// An FTP server for one test, pyftpdlib or one that misbehaves on purpose,
+// on 127.0.0.1 and a free port, one user with a temporary home. Stopped when
+// the fixture goes; it also ends by itself after a few minutes.
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
-inline QStringList FileTree(const QString& root) {
+// Every file below `root` as "path=content", with `modes` also as
+// "path@mode" (octal).
+inline QStringList FileTree(const QString& root, bool modes = false) {
     QStringList files;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
         file.open(QIODevice::ReadOnly);
-        files << QDir(root).relativeFilePath(file.fileName()) + "=" + file.readAll();
+        const QString name = QDir(root).relativeFilePath(file.fileName());
+        files << name + "=" + file.readAll();
+        struct stat info {};
+        if (modes && ::stat(QFile::encodeName(file.fileName()), &info) == 0)
+            files << name + "@" + QString::number(info.st_mode & 0777, 8);
     }
     files.sort();
     return files;
@@ -26,21 +33,51 @@ public:
     static constexpr const char* kUser = "tester";
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
-    // `dropName`: a STOR of a file whose name holds it is cut off half-way;
-    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required.
-    explicit FtpServerFixture(const QString& dropName = {}) {
+    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required;
+    // "rogue FAULT": the misbehaving server of rogue_server.py, with FAULT.
+    explicit FtpServerFixture(const QString& kind = {}) {
+        if (kind.startsWith("rogue "))
+            Start("rogue_server.py", {"--fault", kind.mid(6), "--log", spare_.filePath("log")});
+        else if (kind == "-tls")
+            Start("ftp_server.py", {"--tls-cert", certificate()});
+        else
+            Start("ftp_server.py",
+                  kind == "-refuse-passive" ? QStringList{"--refuse-passive"} : QStringList{});
+    }
+    ~FtpServerFixture() {
+        server_.kill();
+        server_.waitForFinished(5000);
+    }
+
+    int port() const { return port_; }
+    QString home() const { return home_.path(); }
+    QString certificate() const { return spare_.filePath("server.pem"); }
+    QByteArray remoteFile(const QString& name) const {
+        QFile file(home_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Every file under the home as "path=content", sorted.
+    QStringList tree() const { return FileTree(home_.path()); }
+    // How often the misbehaving server heard a command.
+    int heard(const QString& verb) const {
+        QFile log(spare_.filePath("log"));
+        return log.open(QIODevice::ReadOnly) ? log.readAll().split('\n').count(verb.toUtf8()) : 0;
+    }
+
+private:
+    void Start(const QString& script, const QStringList& options) {
         const QString source = qEnvironmentVariable("WAVECREST_TEST_SOURCE");
-        QStringList arguments{source + "/tests/ftp/ftp_server.py",
-                              "--home", home_.path(), "--user", kUser, "--password", kPassword,
-                              "--lifetime", "240"};
-        if (dropName == "-refuse-passive")
-            arguments << "--refuse-passive";
-        else if (dropName == "-tls")
-            arguments << "--tls-cert" << certificate();
-        else if (!dropName.isEmpty())
-            arguments << "--drop-name" << dropName;
+        const QStringList arguments{source + "/tests/ftp/" + script,
+                                    "--home",
+                                    home_.path(),
+                                    "--user",
+                                    kUser,
+                                    "--password",
+                                    kPassword,
+                                    "--lifetime",
+                                    "240"};
         server_.setStandardErrorFile(QProcess::nullDevice());
-        server_.start("/usr/bin/python3", arguments);
+        server_.start("/usr/bin/python3", arguments + options);
         QElapsedTimer timer;
         timer.start();
         while (port_ == 0 && timer.elapsed() < 15000 && server_.state() != QProcess::NotRunning) {
@@ -50,47 +87,8 @@ public:
                 port_ = line.mid(5).toInt();
         }
     }
-    ~FtpServerFixture() {
-        server_.kill();
-        server_.waitForFinished(5000);
-    }
 
-    int port() const { return port_; }
-    QString home() const { return home_.path(); }
-    QString certificate() const { return certificateFolder_.filePath("server.pem"); }
-    QByteArray remoteFile(const QString& name) const {
-        QFile file(home_.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    // Every file under the home as "path=content", sorted.
-    QStringList tree() const { return FileTree(home_.path()); }
-
-private:
-    QTemporaryDir home_, certificateFolder_;
+    QTemporaryDir home_, spare_; // spare: the certificate or the log
     QProcess server_;
     int port_ = 0;
 };
-
-// One run of our ftp.exe in `folder`, without a window; bounded in time.
-struct ClientRun {
-    int exitCode = -1;
-    QString transcript;
-};
-
-inline ClientRun RunClient(const QString& folder, const QStringList& arguments) {
-    QProcess client;
-    client.setWorkingDirectory(folder);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("WAVECREST_SHOW_WINDOW");
-    client.setProcessEnvironment(environment);
-    client.setProcessChannelMode(QProcess::MergedChannels);
-    client.start(qEnvironmentVariable("WAVECREST_BIN") + "/ftp.exe", arguments);
-    client.closeWriteChannel();
-    ClientRun run;
-    if (client.waitForFinished(60000) && client.exitStatus() == QProcess::NormalExit)
-        run.exitCode = client.exitCode();
-    else
-        client.kill();
-    run.transcript = QString::fromUtf8(client.readAll());
-    return run;
-}

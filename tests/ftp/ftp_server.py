@@ -1,7 +1,6 @@
 """FTP server for the client's tests: one user on 127.0.0.1 and a free port,
-printed as "PORT <n>"; ends by itself after --lifetime seconds. --drop-name:
-a STOR of a name holding that text is cut after its first block and its file
-discarded. --refuse-passive: PASV and EPSV refused. --tls-cert FILE: explicit
+printed as "PORT <n>"; ends by itself after --lifetime seconds.
+--refuse-passive: PASV and EPSV refused. --tls-cert FILE: explicit
 TLS required, with a self-signed certificate for 127.0.0.1 made into FILE.
 """
 import argparse
@@ -11,24 +10,8 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
-
-
-def make_dropping_dtp(drop_name):
-    class DroppingDTPHandler(DTPHandler):
-        # The base class reads through handle_read_event, an alias of its
-        # handle_read; overriding the alias is what takes effect.
-        def handle_read_event(self):
-            super().handle_read_event()
-            target = getattr(self.file_obj, "name", "") or ""
-            if drop_name and drop_name in os.path.basename(target):
-                control = self.cmd_channel
-                self.close()
-                control.close()
-                os.remove(target)
-
-    return DroppingDTPHandler
 
 
 def make_certificate(path):
@@ -54,7 +37,7 @@ def make_certificate(path):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--home", "--user", "--password", "--drop-name", "--tls-cert"):
+    for option in ("--home", "--user", "--password", "--tls-cert"):
         parser.add_argument(option, default="")
     parser.add_argument("--refuse-passive", action="store_true")
     parser.add_argument("--lifetime", type=float, default=300)
@@ -72,7 +55,6 @@ def main():
     handler = type("Handler", (base,), {})
     handler.authorizer = authorizer
     handler.banner = "Test server ready."
-    handler.dtp_handler = make_dropping_dtp(args.drop_name)
     handler.passive_ports = None
     if args.refuse_passive:
         refuse = lambda self, line: self.respond("502 Passive mode not allowed.")

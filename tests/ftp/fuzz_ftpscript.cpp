@@ -38,7 +38,7 @@ public:
         open_ = remote.find('!') == std::string::npos; // a dropped connection
         return {open_, remote.size(), 0.5, open_ ? "" : "dropped"};
     }
-    ftp::TransferResult Get(const std::string& remote, const std::string&, bool,
+    ftp::TransferResult Get(const std::string&, const std::string& remote, bool,
                             ProgressListener progress) override {
         progress(remote.size());
         return {true, remote.size(), 0, ""};
@@ -63,12 +63,14 @@ public:
     }
     std::string CurrentFolder() const override { return "/nowhere"; }
     bool WriteFile(const std::string&, const std::string&, std::string&) override { return true; }
-    bool HoldFolder(const std::string& folder, const ftp::FolderLocks::WaitNotice& waiting,
-                    std::string&) override {
+    std::optional<int> HoldFolder(const std::string& folder,
+                                  const ftp::FolderLocks::WaitNotice& waiting,
+                                  std::string&) override {
         if (folder.size() % 3 == 0)
             waiting(folder);
-        return true;
+        return folder.size() % 5 ? std::optional<int>(1) : std::nullopt;
     }
+    void ReleaseFolder() override {}
 };
 
 } // namespace

@@ -1,0 +1,122 @@
+"""A misbehaving FTP server on raw sockets: one user on 127.0.0.1, its port
+printed as "PORT <n>", files under --home, the verbs heard in --log, ended
+after --lifetime seconds. --fault: drop (the first STOR, RETR or NLST closes
+the control connection after its data, before the final reply), endless,
+long-name or cr-name (NLST streams for ever, lists a 5 MB name or one with a
+CR), short (RETR sends 100 of the bytes it announces), no-epsv, quit-hang."""
+import argparse
+import os
+import socket
+import threading
+
+lock = threading.Lock()
+transfers = []
+
+
+def listing(fault, folder):
+    if fault == "endless":
+        return (b"".join(b"song%09d.mp3\r\n" % (n * 1000 + i) for i in range(1000))
+                for n in range(10 ** 9))
+    return [{"long-name": b"x" * (5 << 20) + b".mp3\r\n",
+             "cr-name": b"good.mp3\r\nevil\rname.mp3\r\n"}.get(
+        fault, "".join(n + "\r\n" for n in sorted(os.listdir(folder))).encode())]
+
+
+def session(conn, args):
+    try:
+        serve(conn, args)
+    except OSError:
+        conn.close()
+
+
+def serve(conn, args):
+    say = lambda text: conn.sendall((text + "\r\n").encode())
+    cwd, user, logged, passive = "", None, False, None
+
+    def local(name):
+        joined = os.path.normpath(os.path.join("/", cwd, name)).lstrip("/")
+        return os.path.join(args.home, joined), "" if joined == "." else joined
+
+    def finish(reply):  # a reply, or none the first time the fault is "drop"
+        with lock:
+            transfers.append(1)
+            if args.fault == "drop" and len(transfers) == 1:
+                return False
+        say(reply)
+        return True
+
+    say("220 Misbehaving test server ready.")
+    for raw in conn.makefile("rb"):
+        verb, _, arg = raw.decode("utf-8", "replace").rstrip("\r\n").partition(" ")
+        verb = verb.upper()
+        with lock, open(args.log, "a") as log:
+            log.write(verb + "\n")
+        path, joined = local(arg)
+        if verb == "USER":
+            user = arg
+            say("331 Password required.")
+        elif verb == "PASS":
+            logged = (user, arg) == (args.user, args.password)
+            say("230 Logged in." if logged else "530 Login incorrect.")
+        elif verb == "QUIT":
+            say("221 Goodbye.")
+            while args.fault == "quit-hang" and conn.recv(1024):
+                pass
+            break
+        elif not logged:
+            say("530 Please log in.")
+        elif verb == "PWD":
+            say('257 "/%s"' % cwd)
+        elif verb == "CWD" and os.path.isdir(path):
+            cwd = joined
+            say("250 Folder changed.")
+        elif verb in ("EPSV", "PASV") and (verb, args.fault) != ("EPSV", "no-epsv"):
+            passive = socket.create_server(("127.0.0.1", 0))
+            port = passive.getsockname()[1]
+            say("229 Extended passive mode (|||%d|)." % port if verb == "EPSV" else
+                "227 Passive mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
+        elif verb == "STOR":
+            say("150 Send the data.")
+            with passive.accept()[0] as data, open(path, "wb") as out:
+                while chunk := data.recv(65536):
+                    out.write(chunk)
+            if not finish("226 Stored."):
+                break
+        elif verb == "RETR" and os.path.isfile(path):
+            content = open(path, "rb").read()
+            say("150 Opening data connection (%d bytes)." % len(content))
+            with passive.accept()[0] as data:
+                data.sendall(content[:100] if args.fault == "short" else content)
+            if not finish("226 Sent."):
+                break
+        elif verb in ("NLST", "LIST"):
+            say("150 Here comes the listing.")
+            with passive.accept()[0] as data:
+                try:
+                    for block in listing(args.fault, path):
+                        data.sendall(block)
+                except OSError:
+                    pass
+            if not finish("226 Listed."):
+                break
+        else:
+            say({"TYPE": "200 Type set.", "EPSV": "500 'EPSV': command not understood."}.get(
+                verb, "550 Refused."))
+    conn.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    for option in ("--home", "--user", "--password", "--fault", "--log"):
+        parser.add_argument(option, default="")
+    parser.add_argument("--lifetime", type=float, default=240)
+    args = parser.parse_args()
+    server = socket.create_server(("127.0.0.1", 0))
+    print("PORT %d" % server.getsockname()[1], flush=True)
+    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
+    while True:
+        threading.Thread(target=session, args=(server.accept()[0], args), daemon=True).start()
+
+
+if __name__ == "__main__":
+    main()
