@@ -1,0 +1,53 @@
+#pragma once
+// The page of a pane: what its script boxes and its navigations ask goes to
+// WebPageAnswers, and it knows whether the user has just used it (a click
+// or a key in the pane), which is what lets a download or another program
+// start.
+#include <QElapsedTimer>
+#include <QHash>
+#include <QSet>
+#include <QWebEnginePage>
+
+namespace platform {
+
+class WebPageAnswers;
+
+class PanePage : public QWebEnginePage {
+public:
+    PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget* pane);
+
+    QWidget* pane() const { return pane_; }
+
+    // The user clicked or typed in the pane, or gave it an address.
+    void NoteUserInput();
+    // True once for each such input of the last few seconds: a page's
+    // request that needs the user's own action takes it.
+    bool TakeUserGesture();
+    // The user sent the pane somewhere (an address, Refresh): the pages it
+    // shows start afresh with their boxes.
+    void UserNavigated();
+
+    // The script boxes shown for each site since the user last sent the
+    // pane somewhere, and the sites the user stopped.
+    QHash<QString, int> boxesShown;
+    QSet<QString> stoppedSites;
+    bool boxOpen = false;
+
+    // How long a click or key counts as the user's own action.
+    static constexpr int kGestureMs = 5000;
+
+protected:
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
+                          const QString& defaultValue, QString* result) override;
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+private:
+    WebPageAnswers& answers_;
+    QWidget* pane_;
+    QElapsedTimer lastInput_;
+    bool gestureTaken_ = true;
+};
+
+} // namespace platform
