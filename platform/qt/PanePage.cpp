@@ -35,7 +35,10 @@ bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
     // The engine asks its question before leaving a page through here too.
     const PageDialog::Kind kind =
         WebPageAnswers::IsLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
-    return answers_.AskForPage(this, kind, securityOrigin, msg, {}).accepted;
+    const bool accepted = answers_.AskForPage(this, kind, securityOrigin, msg, {}).accepted;
+    if (kind == PageDialog::Leave && !accepted && onStay)
+        onStay();
+    return accepted;
 }
 
 bool PanePage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,

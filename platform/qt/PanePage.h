@@ -4,12 +4,15 @@
 // or a key in the pane), which is what lets a download or another program
 // start.
 #include <QElapsedTimer>
+#include <functional>
 #include <QHash>
+#include <QList>
 #include <QSet>
 #include <QWebEnginePage>
 
 namespace platform {
 
+class PaneWait;
 class WebPageAnswers;
 
 class PanePage : public QWebEnginePage {
@@ -32,6 +35,11 @@ public:
     QHash<QString, int> boxesShown;
     QSet<QString> stoppedSites;
     bool boxOpen = false;
+    QList<PaneWait*> waitingForBox; // questions waiting for an alert's box to go
+
+    // Called when the user chose to stay on a page that asked before being
+    // left: the navigation that asked has ended there.
+    std::function<void()> onStay;
 
     // How long a click or key counts as the user's own action.
     static constexpr int kGestureMs = 5000;

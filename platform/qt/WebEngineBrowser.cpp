@@ -135,6 +135,11 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, WebPageAnswers& answers)
     view_->setPage(page_);
     view_->setFocusPolicy(Qt::StrongFocus);
     answers.Serve(page_);
+    // Staying on a page ends the navigation that would have left it.
+    page_->onStay = [this] {
+        awaiting_ = false;
+        loading_ = false;
+    };
     UserInputWatch::instance().watch(view_, page_);
     QObject::connect(page_, &QWebEnginePage::loadingChanged, this,
                      [this](const QWebEngineLoadingInfo& info) { onLoadingChanged(info); });
@@ -347,9 +352,12 @@ QWebEngineProfile* WebEngineBrowser::SharedProfile() {
         forgetOurVariables(); // the engine has started with the profile
         leaveOutUnusedFeatures(shared->settings());
         shared->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-        // The engine never hands an address to another program by itself:
-        // the panes' pages ask WebPageAnswers, which asks the user.
-        shared->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+        // An address for another program is never handed on by the engine:
+        // one a page tries without a click of the user's is dropped; one
+        // that follows a click comes to the page's acceptNavigationRequest,
+        // which always declines it and asks or tells the user instead.
+        shared->settings()->setUnknownUrlSchemePolicy(
+            QWebEngineSettings::AllowUnknownUrlSchemesFromUserInteraction);
         return shared;
     }();
     return profile;

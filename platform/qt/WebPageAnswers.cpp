@@ -152,19 +152,54 @@ PageDialogAnswer WebPageAnswers::AskForPage(PanePage* page, PageDialog::Kind kin
     // returns, a question is declined, and leaving is never held up.
     PageDialogAnswer browserAnswer;
     browserAnswer.accepted = kind == PageDialog::Leave;
-    if (page->stoppedSites.contains(site) || page->boxOpen)
+    if (page->stoppedSites.contains(site))
         return browserAnswer;
-    const int shown = ++page->boxesShown[site];
-    const PageDialog dialog{kind, site, message, text, shown >= 2, page->pane()};
+    QPointer<PanePage> asking(page);
+    QPointer<QWidget> pane(page->pane());
+    if (kind == PageDialog::Alert) {
+        // An alert needs no answer: its box stays over the pane while the
+        // page and the engine go on (the other pane too). One at a time: a
+        // page's alerts while its box shows are dropped.
+        if (page->boxOpen)
+            return browserAnswer;
+        const PageDialog dialog{kind, site, message, text, ++page->boxesShown[site] >= 2, pane};
+        page->boxOpen = true;
+        dialogs_.AskForPage(dialog, [asking, site](const PageDialogAnswer& answer) {
+            if (!asking)
+                return;
+            asking->boxOpen = false;
+            if (answer.stopPage)
+                asking->stoppedSites.insert(site);
+            for (PaneWait* wait : std::exchange(asking->waitingForBox, {}))
+                wait->Finish();
+        });
+        return browserAnswer;
+    }
+    // A question waits for its answer, and so does the page. The engine waits
+    // with it: the window stays usable, but neither pane's picture moves
+    // until the box is answered.
+    while (page->boxOpen) { // an alert's box is up: the question comes after it
+        PaneWait wait(pane);
+        page->waitingForBox << &wait;
+        wait.onAbandon = [this, pane] { dialogs_.CloseBoxes(pane); };
+        wait.Run();
+        if (!asking)
+            return browserAnswer;
+        page->waitingForBox.removeOne(&wait);
+        if (!wait.finished())
+            return browserAnswer; // the program is ending
+    }
+    if (page->stoppedSites.contains(site))
+        return browserAnswer;
+    const PageDialog dialog{kind, site, message, text, ++page->boxesShown[site] >= 2, pane};
 
     struct Pending {
         std::optional<PageDialogAnswer> answer;
         PaneWait* wait = nullptr;
     };
     auto pending = std::make_shared<Pending>();
-    PaneWait wait(page->pane());
+    PaneWait wait(pane);
     pending->wait = &wait;
-    QPointer<QWidget> pane(page->pane());
     wait.onAbandon = [this, pane] { dialogs_.CloseBoxes(pane); };
     page->boxOpen = true;
     dialogs_.AskForPage(dialog, [pending](const PageDialogAnswer& answer) {
@@ -174,6 +209,8 @@ PageDialogAnswer WebPageAnswers::AskForPage(PanePage* page, PageDialog::Kind kin
     });
     wait.Run();
     pending->wait = nullptr;
+    if (!asking)
+        return browserAnswer;
     page->boxOpen = false;
     if (!pending->answer) { // the program is ending
         dialogs_.CloseBoxes(pane);

@@ -67,14 +67,16 @@ private:
         auto reply = [socket, page, status] {
             if (!socket->isOpen())
                 return;
+            // A file to download, or one that says what it is, goes as it is.
+            const bool raw = page.headers.contains("attachment") || page.headers.contains("Content-Type");
             const QByteArray body =
-                page.headers.contains("attachment")
-                    ? page.body
+                raw ? page.body
                     : "<html><head><title>" + page.title.toUtf8() + "</title></head><body>" +
                           (page.body.isEmpty() ? "<p>page</p>" : page.body) + "</body></html>";
             const QByteArray sent = page.cutAfter < 0 ? body : body.left(page.cutAfter);
             socket->write("HTTP/1.1 " + status + "\r\n" + page.headers +
-                          "Content-Type: text/html; charset=utf-8\r\n"
+                          (page.headers.contains("Content-Type") ? ""
+                                                                 : "Content-Type: text/html; charset=utf-8\r\n") +
                           "Cache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
                           QByteArray::number(body.size()) + "\r\n\r\n" + sent);
             if (!page.stall)
