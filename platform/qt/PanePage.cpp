@@ -14,7 +14,17 @@ void PanePage::NoteUserInput() {
     gestureTaken_ = false;
 }
 
-bool PanePage::TakeUserGesture() {
+void PanePage::NoteUserAddress(const QUrl& address) {
+    userAddress_ = address;
+    userAddressGiven_.start();
+}
+
+bool PanePage::TakeUserGesture(const QUrl& address) {
+    if (!address.isEmpty() && address == userAddress_ && userAddressGiven_.isValid() &&
+        userAddressGiven_.elapsed() <= kGestureMs) {
+        userAddress_.clear();
+        return true;
+    }
     if (gestureTaken_ || !lastInput_.isValid() || lastInput_.elapsed() > kGestureMs)
         return false;
     gestureTaken_ = true;

@@ -21,11 +21,15 @@ public:
 
     QWidget* pane() const { return pane_; }
 
-    // The user clicked or typed in the pane, or gave it an address.
+    // The user clicked or typed in the pane.
     void NoteUserInput();
+    // The user gave the pane an address: loading it is the user's own
+    // action, but not what the page there does by itself.
+    void NoteUserAddress(const QUrl& address);
     // True once for each such input of the last few seconds: a page's
-    // request that needs the user's own action takes it.
-    bool TakeUserGesture();
+    // request that needs the user's own action takes it. A request for the
+    // address the user gave counts as the user's too.
+    bool TakeUserGesture(const QUrl& address = {});
     // The user sent the pane somewhere (an address, Refresh): the pages it
     // shows start afresh with their boxes.
     void UserNavigated();
@@ -56,6 +60,8 @@ private:
     QWidget* pane_;
     QElapsedTimer lastInput_;
     bool gestureTaken_ = true;
+    QUrl userAddress_;
+    QElapsedTimer userAddressGiven_;
 };
 
 } // namespace platform

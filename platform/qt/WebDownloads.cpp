@@ -12,35 +12,19 @@
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
-#include <QWebEngineUrlRequestInterceptor>
 
 namespace platform {
 
-// Keeps the engine from fetching a download again by itself: once a
-// download is under way, a further request for its address is the engine
-// resuming it after the server cut it off, and does not go out.
-class DownloadRequestGuard : public QWebEngineUrlRequestInterceptor {
-public:
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        if (held.contains(info.requestUrl()))
-            info.block(true);
-    }
-    QHash<QUrl, int> held; // address: downloads of it under way
-};
-
 struct WebDownloads::Running {
+    QWebEngineDownloadRequest* download;
     QString target;
-    QUrl address;
     qint64 arrived = 0;
     qint64 total = -1;
     bool cancelledByUser = false;
     bool ended = false;
 };
 
-WebDownloads::WebDownloads(WebDialogs& dialogs, QWebEngineProfile* profile)
-    : dialogs_(dialogs), guard_(new DownloadRequestGuard) {
-    guard_->setParent(this);
-    profile->setUrlRequestInterceptor(guard_);
+WebDownloads::WebDownloads(WebDialogs& dialogs, QWebEngineProfile* profile) : dialogs_(dialogs) {
     connect(profile, &QWebEngineProfile::downloadRequested, this,
             [this](QWebEngineDownloadRequest* download) { start(download); });
 }
@@ -80,22 +64,27 @@ QString WebDownloads::SizeText(qint64 bytes) {
 }
 
 void WebDownloads::start(QWebEngineDownloadRequest* download) {
-    // The engine may come back with a download it resumed by itself: it is
-    // never asked about again.
-    if (seen_.contains(download->id()) || running_.contains(download)) {
+    // The engine comes back with a download it restarted by itself after
+    // the server cut it off: that download ends there, with one message,
+    // and is never asked about again.
+    if (seen_.contains(download->id())) {
         download->cancel();
+        if (Running* cut = running_.value(download->id()))
+            finish(cut->download);
         return;
     }
     seen_.insert(download->id());
     // Only the user's own click (or address) in the pane starts a download,
     // and only while no Save As is open.
     auto* page = dynamic_cast<PanePage*>(download->page());
-    if (choosing_ || !page || !page->TakeUserGesture()) {
+    if (choosing_ || !page || !page->TakeUserGesture(download->url())) {
         download->cancel();
         return;
     }
-    const QString suggested =
-        QDir(StartFolder()).filePath(SafeFileName(download->downloadFileName()));
+    // The name the page or server suggests, before the engine made it unique.
+    const QString name = download->suggestedFileName().isEmpty() ? download->downloadFileName()
+                                                                 : download->suggestedFileName();
+    const QString suggested = QDir(StartFolder()).filePath(SafeFileName(name));
     QPointer<QWebEngineDownloadRequest> held(download);
     choosing_ = true;
     const QString target = dialogs_.ChooseSaveFile(suggested);
@@ -109,10 +98,9 @@ void WebDownloads::start(QWebEngineDownloadRequest* download) {
     const QFileInfo partial(PartialName(target));
     download->setDownloadDirectory(partial.absolutePath());
     download->setDownloadFileName(partial.fileName());
-    auto* running = new Running{target, download->url()};
+    auto* running = new Running{download, target};
     running->total = download->totalBytes();
-    running_.insert(download, running);
-    guard_->held[running->address] += 1;
+    running_.insert(download->id(), running);
     const auto progress = [this, download, running] {
         running->arrived = std::max(running->arrived, download->receivedBytes());
         if (download->totalBytes() > 0)
@@ -134,8 +122,8 @@ void WebDownloads::start(QWebEngineDownloadRequest* download) {
             });
     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this,
             [this, download] { finish(download); });
-    connect(download, &QObject::destroyed, this, [this, download] {
-        if (Running* gone = running_.take(download)) {
+    connect(download, &QObject::destroyed, this, [this, id = download->id()] {
+        if (Running* gone = running_.take(id)) {
             if (!gone->ended)
                 dialogs_.EndDownloadProgress(gone->target);
             delete gone;
@@ -146,12 +134,10 @@ void WebDownloads::start(QWebEngineDownloadRequest* download) {
 }
 
 void WebDownloads::finish(QWebEngineDownloadRequest* download) {
-    Running* running = running_.value(download);
-    if (!running || running->ended)
+    Running* running = running_.value(download->id());
+    if (!running || running->download != download || running->ended)
         return;
     running->ended = true;
-    if (--guard_->held[running->address] <= 0)
-        guard_->held.remove(running->address);
     running->arrived = std::max(running->arrived, download->receivedBytes());
     const QString& target = running->target;
     dialogs_.EndDownloadProgress(target);
@@ -167,7 +153,7 @@ void WebDownloads::finish(QWebEngineDownloadRequest* download) {
         for (const QString& leftover :
              {written, written + QStringLiteral(".download"), written + QStringLiteral(".crdownload")})
             QFile::remove(leftover);
-        if (download->state() == QWebEngineDownloadRequest::DownloadInterrupted)
+        if (download->state() != QWebEngineDownloadRequest::DownloadCancelled)
             download->cancel();
     }
     if (running->cancelledByUser)
@@ -183,8 +169,11 @@ void WebDownloads::finish(QWebEngineDownloadRequest* download) {
                                     ? QStringLiteral("%1 of %2").arg(SizeText(running->arrived),
                                                                      SizeText(running->total))
                                     : SizeText(running->arrived);
-        text = QStringLiteral("%1 could not be downloaded: only %2 arrived (%3). Nothing was saved.")
-                   .arg(name, arrived, download->interruptReasonString());
+        const QString reason = download->interruptReason() == QWebEngineDownloadRequest::NoReason
+                                   ? QString()
+                                   : QStringLiteral(" (%1)").arg(download->interruptReasonString());
+        text = QStringLiteral("%1 could not be downloaded: only %2 arrived%3. Nothing was saved.")
+                   .arg(name, arrived, reason);
     }
     // Shown once the engine's call has returned.
     QTimer::singleShot(0, this, [text, saved] {

@@ -5,7 +5,9 @@
 // written under a temporary name beside the target until complete, so no
 // half file ever carries the real name, and nothing stays behind when a
 // download ends otherwise. A download the server cuts off ends with one
-// message saying how much arrived: it is not fetched again.
+// message saying how much arrived, and is not asked about again (the engine
+// restarts such a download by itself once, before it tells: that restart is
+// cancelled as soon as it is seen).
 #include "WebDialogs.h"
 
 #include <QHash>
@@ -17,8 +19,6 @@ class QWebEngineDownloadRequest;
 class QWebEngineProfile;
 
 namespace platform {
-
-class DownloadRequestGuard;
 
 class WebDownloads : public QObject {
 public:
@@ -40,10 +40,9 @@ private:
     void start(QWebEngineDownloadRequest* download);
     void finish(QWebEngineDownloadRequest* download);
     WebDialogs& dialogs_;
-    DownloadRequestGuard* guard_;
     bool choosing_ = false;              // a Save As dialog is open
     QSet<quint32> seen_;                 // downloads asked about once already
-    QHash<QWebEngineDownloadRequest*, Running*> running_;
+    QHash<quint32, Running*> running_;   // by the engine's download id
 };
 
 } // namespace platform

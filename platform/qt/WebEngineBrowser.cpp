@@ -148,15 +148,19 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, WebPageAnswers& answers)
     QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, this,
                      [this] { onProcessEnded(); });
     // What the pane says over its page: a process that ended, a site that
-    // does not answer.
-    notice_ = new QLabel(view_);
+    // does not answer. It lies over the view, beside it rather than in it,
+    // so that the view's own focus chain stays as the engine keeps it.
+    notice_ = new QLabel(parent);
     notice_->setObjectName(QStringLiteral("paneNotice"));
     notice_->setTextFormat(Qt::RichText);
     notice_->setWordWrap(true);
     notice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     notice_->setMargin(6);
     notice_->setAutoFillBackground(true);
-    notice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    // Out of the window's tab order; from the keyboard, the pane's Refresh
+    // button does what its link does.
+    notice_->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    notice_->setFocusPolicy(Qt::NoFocus);
     notice_->hide();
     QObject::connect(notice_, &QLabel::linkActivated, this, [this] {
         hideNotice();
@@ -165,6 +169,10 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, WebPageAnswers& answers)
     });
     retryTimer_.setSingleShot(true);
     QObject::connect(&retryTimer_, &QTimer::timeout, this, [this] { retryNow(); });
+}
+
+WebEngineBrowser::~WebEngineBrowser() {
+    delete notice_.data();
 }
 
 QUrl WebEngineBrowser::AddressFromText(const QString& text) {
@@ -180,7 +188,7 @@ void WebEngineBrowser::Navigate(const QString& address) {
     stopRetrying();
     hideNotice();
     page_->UserNavigated();
-    page_->NoteUserInput(); // an address the user gave may download a file
+    page_->NoteUserAddress(url); // the user's own address may be a file to download
     if (!WebPageAnswers::EngineShowsItself(url)) {
         // Another program's address: asked about or refused, never loaded.
         awaiting_ = false;
@@ -326,7 +334,7 @@ void WebEngineBrowser::showNotice(const QString& text, const QString& link) {
     if (!link.isEmpty())
         html += QStringLiteral(" <a href=\"#again\">%1</a>").arg(link.toHtmlEscaped());
     notice_->setText(html);
-    notice_->setGeometry(view_->rect());
+    notice_->setGeometry(view_->geometry());
     notice_->show();
     notice_->raise();
 }

@@ -6,11 +6,12 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <memory>
 
-class QLabel;
+#include <QLabel>
 class QWebEnginePage;
 class QWebEngineView;
 class QWebEngineProfile;
@@ -34,6 +35,7 @@ class WebPageAnswers;
 class WebEngineBrowser : public QObject, public WebBrowser {
 public:
     WebEngineBrowser(QWidget* parent, WebPageAnswers& answers);
+    ~WebEngineBrowser() override;
     void Navigate(const QString& address) override;
     void Refresh() override;
     void Stop() override;
@@ -42,8 +44,9 @@ public:
     QWidget* widget() override;
     // The page, for what answers its requests (new windows, logins, ...).
     QWebEnginePage* page() const;
-    // The text shown over the pane, empty when none is (for tests).
+    // The text shown over the pane, empty when none is, and where (for tests).
     QString Notice() const;
+    QLabel* NoticeLabel() const { return notice_; }
 
     // Turns what a user typed into an address, as a browser's address bar
     // does: a bare host becomes an http address; empty text gives none.
@@ -69,7 +72,7 @@ private:
     QWebEngineView* view_;
     PanePage* page_;
     WebPageAnswers& answers_;
-    QLabel* notice_;
+    QPointer<QLabel> notice_; // beside the view, in the view's parent
     // The newest Navigate's address until the engine shows it. The engine
     // reports no load start when a navigation replaces one still loading,
     // and none at all for a jump within the page shown.
