@@ -49,6 +49,10 @@ PaneWait::~PaneWait() = default;
 
 int PaneWait::Active() { return int(running.size()); }
 
+bool PaneWait::Closing(const QWidget* pane) {
+    return pane && closeAfterWaits.contains(pane->window());
+}
+
 void PaneWait::Finish() {
     finished_ = true;
     if (loop_)

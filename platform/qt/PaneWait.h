@@ -33,6 +33,9 @@ public:
 
     // Waits in progress, for tests and for what must not start under one.
     static int Active();
+    // The pane's window is closing once the waits have returned: a page
+    // there gets no more boxes.
+    static bool Closing(const QWidget* pane);
 
 private:
     friend class WindowCloseGuard;

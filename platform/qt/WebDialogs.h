@@ -1,8 +1,8 @@
 #pragma once
 // What the web panes ask the user on a page's behalf; tests answer with a fake.
 //
-// What a page asks (its script boxes, a login) is asked in a box that holds
-// up that pane only, as a browser's tab-modal dialogs do: the box answers
+// What a page asks (its script boxes, a login) is asked in a box that stands
+// over that pane only, as a browser's tab-modal dialogs do: the box answers
 // through a callback, and the rest of the window (the menu, the other pane,
 // the address boxes) stays usable meanwhile. The Save As dialog follows the
 // user's own click and is modal.

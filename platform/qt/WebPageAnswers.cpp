@@ -152,7 +152,7 @@ PageDialogAnswer WebPageAnswers::AskForPage(PanePage* page, PageDialog::Kind kin
     // returns, a question is declined, and leaving is never held up.
     PageDialogAnswer browserAnswer;
     browserAnswer.accepted = kind == PageDialog::Leave;
-    if (page->stoppedSites.contains(site))
+    if (page->stoppedSites.contains(site) || PaneWait::Closing(page->pane()))
         return browserAnswer;
     QPointer<PanePage> asking(page);
     QPointer<QWidget> pane(page->pane());
@@ -189,7 +189,7 @@ PageDialogAnswer WebPageAnswers::AskForPage(PanePage* page, PageDialog::Kind kin
         if (!wait.finished())
             return browserAnswer; // the program is ending
     }
-    if (page->stoppedSites.contains(site))
+    if (page->stoppedSites.contains(site) || PaneWait::Closing(pane))
         return browserAnswer;
     const PageDialog dialog{kind, site, message, text, ++page->boxesShown[site] >= 2, pane};
 
@@ -249,7 +249,7 @@ void WebPageAnswers::logIn(PanePage* page, const QUrl& address, const QString& s
         *authenticator = QAuthenticator(); // the page's own refusal is shown
     };
     for (;;) {
-        if (login->cancelled)
+        if (login->cancelled || PaneWait::Closing(page->pane()))
             return cancel();
         if (login->asking) {
             // One box per site and realm: this request takes its answer.

@@ -7,7 +7,9 @@
 //   dropped. Same-window links and typed addresses for other programs alike.
 // - script boxes (alert, confirm, prompt, leave-page questions) stand over
 //   their pane only; from a site's second box on, the box lets the user stop
-//   that site's boxes, which then get a browser's answers.
+//   that site's boxes, which then get a browser's answers. An alert's box
+//   holds nothing up (a page's further alerts while it shows are dropped);
+//   a question holds its page, and the engine with it, until it is answered.
 // - logins: one box per site and realm at a time, its answer used by every
 //   request waiting on it; Cancel cancels them all; a wrong answer is asked
 //   again at most twice for a page load.

@@ -52,6 +52,7 @@
 #include <QWebEngineView>
 #include <QtTest>
 #include <csignal>
+#include <signal.h>
 #include <memory>
 
 namespace {
@@ -349,6 +350,7 @@ private Q_SLOTS:
         server.addPage("/alerts", {"Alert loop", 0,
                                    "<script>let n = 0; setInterval(() => { alert('On air now');"
                                    "document.title = 'alerts ' + (++n) }, 100)</script>"});
+        server.addPage("/nagging", {"Nagging", 0, "<script>while (true) confirm('Stay?')</script>"});
         server.addPage("/questions", {"Questions", 0,
                                       "<script>const r = [];"
                                       "for (let i = 0; i < 4; ++i) r.push(confirm('Sure?'));"
@@ -605,9 +607,10 @@ private Q_SLOTS:
     }
 
     // A page never holds the window open: closing it with a page's box up
-    // closes the box and then the window; a leave-page question is not asked.
+    // (an alert's, or a question the page waits on) closes the box and then
+    // the window; a leave-page question is not asked.
     void closingIsNeverHeld() {
-        for (const char* path : {"/alerts", "/leave"}) {
+        for (const char* path : {"/alerts", "/questions", "/nagging", "/leave"}) {
             auto* window = new FrmMain; // deleted on close
             QPointer<FrmMain> alive(window);
             window->cboAddressPlay->setEditText(server.address("/clock"));
@@ -620,7 +623,7 @@ private Q_SLOTS:
                 if (!alive || closed)
                     return;
                 const bool boxUp = !paneBoxes().isEmpty();
-                if (QString(path) == "/alerts" ? boxUp : window->windowTitle() == "Leave page") {
+                if (QString(path) != "/leave" ? boxUp : window->windowTitle() == "Leave page") {
                     if (QString(path) == "/leave") // the page has the user's click it needs to ask
                         QTest::mouseClick(window->brwWebBrowserChat->widget()->focusProxy(),
                                           Qt::LeftButton, {}, QPoint(50, 40));
