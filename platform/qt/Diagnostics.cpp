@@ -16,7 +16,7 @@ void KeepDiagnosticsQuiet() {
 
 const char* QuietEngineLogSwitch() {
     // Only fatal errors: the rest is the engine talking to its developers.
-    return DiagnosticsWanted() ? "" : " --log-level=3";
+    return DiagnosticsWanted() ? "" : "--log-level=3";
 }
 
 } // namespace platform

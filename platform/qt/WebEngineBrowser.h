@@ -4,10 +4,14 @@
 
 #include "WebDialogs.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <memory>
 
+#include <QLabel>
 class QWebEnginePage;
 class QWebEngineView;
 class QWebEngineProfile;
@@ -15,10 +19,23 @@ class QWebEngineLoadingInfo;
 
 namespace platform {
 
-// Lives as long as its view: both go with the window.
+class PanePage;
+class WebPageAnswers;
+
+// Lives as long as its view: both go with the window. Each pane's pages run
+// in a page process of their own. The pane heals by itself:
+// - when its page process ends, the pane says so and loads its page again,
+//   once a minute at most; a second end within the minute leaves the
+//   message with a way to load it again;
+// - while it shows a network error for a page of its own site (the site of
+//   its first address), it tries again every few seconds, less often once
+//   the site has been gone for long, and stays busy until the page shows.
+// An address for another program (any but the engine's own schemes) is
+// asked about (mailto:) or refused, never handed on.
 class WebEngineBrowser : public QObject, public WebBrowser {
 public:
-    explicit WebEngineBrowser(QWidget* parent);
+    WebEngineBrowser(QWidget* parent, WebPageAnswers& answers);
+    ~WebEngineBrowser() override;
     void Navigate(const QString& address) override;
     void Refresh() override;
     void Stop() override;
@@ -27,26 +44,50 @@ public:
     QWidget* widget() override;
     // The page, for what answers its requests (new windows, logins, ...).
     QWebEnginePage* page() const;
+    // The text shown over the pane, empty when none is, and where (for tests).
+    QString Notice() const;
+    QLabel* NoticeLabel() const { return notice_; }
 
     // Turns what a user typed into an address, as a browser's address bar
     // does: a bare host becomes an http address; empty text gives none.
     static QUrl AddressFromText(const QString& text);
     // The one web profile both panes share (cookies and storage for chat rooms).
     static QWebEngineProfile* SharedProfile();
+    // The wait before the next try, once the site has been gone for `gone` ms.
+    static int RetryDelayMs(qint64 gone);
+    // Two ends of the page process within this time leave the pane to the user.
+    static constexpr int kCrashWindowMs = 60000;
 
 private:
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onUrlChanged(const QUrl& url);
+    void onProcessEnded();
+    void retryLater(const QWebEngineLoadingInfo& info);
+    void retryNow();
+    void showNotice(const QString& text, const QString& link = {});
+    void hideNotice();
+    void stopRetrying();
+    bool ownSite(const QUrl& address) const;
+
     QWebEngineView* view_;
+    PanePage* page_;
+    WebPageAnswers& answers_;
+    QPointer<QLabel> notice_; // beside the view, in the view's parent
     // The newest Navigate's address until the engine shows it. The engine
     // reports no load start when a navigation replaces one still loading,
     // and none at all for a jump within the page shown.
     QUrl awaited_;
     bool awaiting_ = false;
     bool loading_ = false; // the engine reports a load in progress
+    // The site of the pane's first address: its own pages.
+    QUrl home_;
+    // Trying a page of its own site again after a network error.
+    bool retrying_ = false;
+    QUrl retryAddress_;
+    QElapsedTimer goneSince_;
+    QTimer retryTimer_;
+    QElapsedTimer lastProcessEnd_;
 };
-
-class WebPageAnswers;
 
 // Every pane it makes answers what its page asks (new windows, downloads,
 // logins, permissions) through the one set of dialogs given here.

@@ -5,6 +5,8 @@ target_sources(wavecrest_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Form.h
     ${CMAKE_CURRENT_LIST_DIR}/MenuBarKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtFileDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PanePage.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PaneWait.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtMsgBox.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtShell.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtWebDialogs.cpp

@@ -3,6 +3,7 @@
 #include "platform/qt/WebDialogs.h"
 
 #include <QStringList>
+#include <deque>
 
 class FakeWebDialogs : public platform::WebDialogs {
 public:
@@ -10,20 +11,35 @@ public:
         asked << suggested;
         return saveAs;
     }
-    bool AskLogin(const QString& site, const QString& realm, QString& user,
-                  QString& password) override {
+    void AskForPage(const platform::PageDialog& dialog,
+                    std::function<void(const platform::PageDialogAnswer&)> answered) override {
+        asked << dialog.site + " says " + dialog.message;
+        offeredStop << dialog.offerStop;
+        platform::PageDialogAnswer answer;
+        if (!pageAnswers.empty()) {
+            answer = pageAnswers.front();
+            pageAnswers.pop_front();
+        }
+        answered(answer);
+    }
+    void AskLogin(const QString& site, const QString& realm, QWidget*,
+                  std::function<void(const platform::LoginAnswer&)> answered) override {
         asked << site + " " + realm;
-        user = login.section(':', 0, 0);
-        password = login.section(':', 1);
-        return !login.isEmpty();
+        answered({!login.isEmpty(), login.section(':', 0, 0), login.section(':', 1)});
     }
-    void ShowDownloadProgress(const QString&, qint64 received, qint64) override {
+    void CloseBoxes(QWidget*) override {}
+    void ShowDownloadProgress(const QString&, qint64 received, qint64,
+                              std::function<void()> cancelling) override {
         shownProgress = received;
+        cancel = cancelling;
     }
-    void EndDownloadProgress(const QString&) override {}
+    void EndDownloadProgress(const QString&) override { cancel = nullptr; }
 
     QString saveAs;       // empty: the dialog is cancelled
     QString login;        // "user:password"; empty: the login is cancelled
-    QStringList asked;    // save dialogs' starting paths, login sites and realms
+    std::deque<platform::PageDialogAnswer> pageAnswers; // then: closed unanswered
+    QStringList asked;    // save dialogs' starting paths, login sites and realms, page boxes
+    QList<bool> offeredStop;
     qint64 shownProgress = -1;
+    std::function<void()> cancel; // the running download's Cancel button
 };

@@ -5,6 +5,7 @@
 #include "fakes/FakeWebDialogs.h"
 #include "main_window/FrmMain.h"
 #include "platform/Services.h"
+#include "platform/qt/WebDownloads.h"
 #include "platform/qt/WebEngineBrowser.h"
 #include "support/SlowHttpServer.h"
 
@@ -97,8 +98,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("box");    // part of the one message box shown
         const auto at = [this](const char* path) { return server.address(path); };
         const QString site = at("").mid(7);
-        const QString saveAt =
-            QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) + "/song.mp3";
+        const QString saveAt = platform::WebDownloads::StartFolder() + "/song.mp3";
         QTest::newRow("target _blank link") << at("/link") << "" << "Link" << at("/other") << "";
         QTest::newRow("pop-up by itself") << at("/popup") << "" << "Popup" << "" << "";
         QTest::newRow("download saved") << at("/song.mp3") << "save" << "" << saveAt << "song.mp3";
@@ -154,23 +154,51 @@ private Q_SLOTS:
         }
     }
 
-    void scriptBoxesStayModal() {
+    // A page's script boxes go to the web dialogs, held over the pane; from a
+    // site's second box on the user may stop them, and a stopped page gets a
+    // browser's answers.
+    void scriptBoxesAskThroughTheDialogs() {
+        dialogs.asked.clear(), dialogs.offeredStop.clear();
+        platform::PageDialogAnswer ok, stop;
+        ok.accepted = stop.accepted = stop.stopPage = true;
+        dialogs.pageAnswers = {ok, stop};
+        server.addPage("/boxes", {"Boxes", 0,
+                                  "<script>alert('On air in five'); const r = [];"
+                                  "for (let i = 0; i < 3; ++i) r.push(confirm('Sure?'));"
+                                  "r.push(prompt('Name?', 'dj'));"
+                                  "document.title = JSON.stringify(r)</script>"});
         QWidget host;
         std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
         host.show();
-        browser->Navigate(server.address("/alert"));
-        // The box runs its own event loop: answer it from there.
-        QString shown;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->accept();
-            }
-        });
-        answer.start(20);
-        QTRY_COMPARE_WITH_TIMEOUT(shown, QString("On air in five"), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!browser->Busy(), 20000);
+        browser->Navigate(server.address("/boxes"));
+        QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("[true,false,false,null]"), 20000);
+        const QString site = server.address("").mid(7);
+        QCOMPARE(dialogs.asked, (QStringList{site + " says On air in five", site + " says Sure?"}));
+        QCOMPARE(dialogs.offeredStop, (QList<bool>{false, true}));
+    }
+
+    // Names a page suggests for a download, and the retry's pace.
+    void safeFileNames_data() {
+        QTest::addColumn<QString>("suggested");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "song.mp3" << "song.mp3";
+        QTest::newRow("hidden") << ".bashrc" << "bashrc";
+        QTest::newRow("climbing") << "../../../root/.bashrc" << "bashrc";
+        QTest::newRow("windows path") << "..\\..\\autoexec.bat" << "autoexec.bat";
+        QTest::newRow("only dots") << ".." << "download";
+        QTest::newRow("empty") << "" << "download";
+        QTest::newRow("odd characters") << "a<b>:c?.mp3 " << "a_b__c_.mp3";
+    }
+    void safeFileNames() {
+        QFETCH(QString, suggested);
+        QFETCH(QString, name);
+        QCOMPARE(platform::WebDownloads::SafeFileName(suggested), name);
+    }
+    void retryPace() {
+        QVERIFY(platform::WebEngineBrowser::RetryDelayMs(0) <= 10000);
+        QVERIFY(platform::WebEngineBrowser::RetryDelayMs(119000) <= 10000);
+        QVERIFY(platform::WebEngineBrowser::RetryDelayMs(3600000) >
+                platform::WebEngineBrowser::RetryDelayMs(0));
     }
 };
 

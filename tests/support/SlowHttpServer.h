@@ -1,7 +1,10 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 for web pane tests. Each path is a page
 // with a title; a page can answer after a delay, so a test can watch it load,
-// carry a script or markup, be a file to download, or need a Basic login.
+// carry a script or markup, be a file to download, or need a Basic login. A
+// file can be cut off after some bytes (the connection closes short of the
+// length announced) or stall there. The server can go down and come back
+// on the same port, as a station does.
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -12,13 +15,16 @@ class SlowHttpServer : public QTcpServer {
 public:
     struct Page {
         Page(QString title = {}, int delayMs = 0, QByteArray body = {}, QByteArray headers = {},
-             QByteArray login = {})
-            : title(title), delayMs(delayMs), body(body), headers(headers), login(login) {}
+             QByteArray login = {}, int cutAfter = -1, bool stall = false)
+            : title(title), delayMs(delayMs), body(body), headers(headers), login(login),
+              cutAfter(cutAfter), stall(stall) {}
         QString title;
         int delayMs;
         QByteArray body;    // inside <body>, or the whole file when `headers` say so
         QByteArray headers; // more response headers
         QByteArray login;   // "user:password" the page needs, if any
+        int cutAfter;       // bytes of the body sent before the connection ends (-1: all)
+        bool stall;         // the connection then stays open, sending nothing more
     };
 
     SlowHttpServer() {
@@ -30,6 +36,12 @@ public:
         return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
     int requests(const QString& path) const { return requests_.value(path); }
+    // The station goes down (nothing listens) and comes back on its port.
+    void goDown() {
+        port_ = serverPort();
+        close();
+    }
+    bool comeBack() { return listen(QHostAddress::LocalHost, port_); }
 
 private:
     void answerNew() {
@@ -53,19 +65,26 @@ private:
             page = {"Refused", 0, {}, "WWW-Authenticate: Basic realm=\"Studio\"\r\n", {}};
         }
         auto reply = [socket, page, status] {
+            if (!socket->isOpen())
+                return;
+            // A file to download, or one that says what it is, goes as it is.
+            const bool raw = page.headers.contains("attachment") || page.headers.contains("Content-Type");
             const QByteArray body =
-                page.headers.contains("attachment")
-                    ? page.body
+                raw ? page.body
                     : "<html><head><title>" + page.title.toUtf8() + "</title></head><body>" +
                           (page.body.isEmpty() ? "<p>page</p>" : page.body) + "</body></html>";
+            const QByteArray sent = page.cutAfter < 0 ? body : body.left(page.cutAfter);
             socket->write("HTTP/1.1 " + status + "\r\n" + page.headers +
-                          "Content-Type: text/html; charset=utf-8\r\n"
+                          (page.headers.contains("Content-Type") ? ""
+                                                                 : "Content-Type: text/html; charset=utf-8\r\n") +
                           "Cache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
-            socket->disconnectFromHost();
+                          QByteArray::number(body.size()) + "\r\n\r\n" + sent);
+            if (!page.stall)
+                socket->disconnectFromHost();
         };
         QTimer::singleShot(std::max(page.delayMs, 0), socket, reply);
     }
     QHash<QString, Page> pages_;
     QHash<QString, int> requests_;
+    quint16 port_ = 0;
 };

@@ -1,0 +1,67 @@
+#pragma once
+// The page of a pane: what its script boxes and its navigations ask goes to
+// WebPageAnswers, and it knows whether the user has just used it (a click
+// or a key in the pane), which is what lets a download or another program
+// start.
+#include <QElapsedTimer>
+#include <functional>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QWebEnginePage>
+
+namespace platform {
+
+class PaneWait;
+class WebPageAnswers;
+
+class PanePage : public QWebEnginePage {
+public:
+    PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget* pane);
+
+    QWidget* pane() const { return pane_; }
+
+    // The user clicked or typed in the pane.
+    void NoteUserInput();
+    // The user gave the pane an address: loading it is the user's own
+    // action, but not what the page there does by itself.
+    void NoteUserAddress(const QUrl& address);
+    // True once for each such input of the last few seconds: a page's
+    // request that needs the user's own action takes it. A request for the
+    // address the user gave counts as the user's too.
+    bool TakeUserGesture(const QUrl& address = {});
+    // The user sent the pane somewhere (an address, Refresh): the pages it
+    // shows start afresh with their boxes.
+    void UserNavigated();
+
+    // The script boxes shown for each site since the user last sent the
+    // pane somewhere, and the sites the user stopped.
+    QHash<QString, int> boxesShown;
+    QSet<QString> stoppedSites;
+    bool boxOpen = false;
+    QList<PaneWait*> waitingForBox; // questions waiting for an alert's box to go
+
+    // Called when the user chose to stay on a page that asked before being
+    // left: the navigation that asked has ended there.
+    std::function<void()> onStay;
+
+    // How long a click or key counts as the user's own action.
+    static constexpr int kGestureMs = 5000;
+
+protected:
+    void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) override;
+    bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
+                          const QString& defaultValue, QString* result) override;
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+private:
+    WebPageAnswers& answers_;
+    QWidget* pane_;
+    QElapsedTimer lastInput_;
+    bool gestureTaken_ = true;
+    QUrl userAddress_;
+    QElapsedTimer userAddressGiven_;
+};
+
+} // namespace platform
