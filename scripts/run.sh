@@ -31,7 +31,7 @@ start_station() {
         echo "A station already answers on 127.0.0.1:8642; using it."
         return 0
     fi
-    /usr/bin/python3 "$station" --ready-file "$work/station.ready" &
+    /usr/bin/python3 "$station" --quiet --ready-file "$work/station.ready" &
     pids+=($!)
     for _ in $(seq 100); do
         [ -f "$work/station.ready" ] && return 0
