@@ -11,6 +11,24 @@
 
 namespace ftp {
 
+namespace {
+
+// Before any connection: the songs a script sends are opened while they are
+// surely there. A script that is no ordinary file (a pipe) is read once only.
+void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcript& transcript) {
+    std::error_code ignored;
+    if (options.scriptFile.empty() || !std::filesystem::is_regular_file(options.scriptFile, ignored))
+        return;
+    std::ifstream script(options.scriptFile, std::ios::binary);
+    HeldFiles held = HoldFilesOfScript(script, options.glob);
+    if (held.Overflowed())
+        transcript.Line("ftp: the script sends more than " + std::to_string(HeldFiles::kMaxHeld) +
+                        " files; the rest are opened when their turn comes.");
+    interpreter.UseHeldFiles(std::move(held));
+}
+
+} // namespace
+
 int RunClient(const std::vector<std::string>& arguments, Transcript& transcript) {
     std::string error;
     const auto options = ParseArguments(arguments, error);
@@ -33,6 +51,7 @@ int RunClient(const std::vector<std::string>& arguments, Transcript& transcript)
     CurlConnection connection;
     DiskLocalSide local;
     Interpreter interpreter(*options, connection, local, transcript);
+    HoldScriptFiles(*options, interpreter, transcript);
     const bool succeeded = interpreter.Run(script.is_open() ? script : std::cin);
     return succeeded ? 0 : 1;
 }

@@ -479,17 +479,20 @@ bool CurlConnection::PerformTransfer(std::string& error) {
     return performed;
 }
 
-TransferResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
-                                   bool ascii, bool append, ProgressListener progress) {
+TransferResult CurlConnection::Put(int localFile, const std::string& localPath,
+                                   const std::string& remoteName, bool ascii, bool append,
+                                   ProgressListener progress) {
     TransferResult result;
-    if (!open_ || HoldsControlCharacter(remoteName)) {
-        result.error = open_ ? kUnsendableName : "Not connected.";
-        return result;
-    }
     UploadSource source;
-    source.file = std::fopen(localPath.c_str(), "rb");
+    source.file = ::fdopen(localFile, "rb");
     if (!source.file) {
         result.error = localPath + ": " + std::strerror(errno);
+        ::close(localFile);
+        return result;
+    }
+    if (!open_ || HoldsControlCharacter(remoteName)) {
+        result.error = open_ ? kUnsendableName : "Not connected.";
+        std::fclose(source.file);
         return result;
     }
     source.ascii = ascii;

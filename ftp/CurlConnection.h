@@ -25,8 +25,8 @@ public:
               const std::string& password, std::string& error) override;
     bool IsOpen() const override;
     int Send(const std::string& command, std::string& error) override;
-    TransferResult Put(const std::string& localPath, const std::string& remoteName, bool ascii,
-                       bool append, ProgressListener progress) override;
+    TransferResult Put(int localFile, const std::string& localPath, const std::string& remoteName,
+                       bool ascii, bool append, ProgressListener progress) override;
     TransferResult Get(const std::string& localPath, const std::string& remoteName, bool ascii,
                        ProgressListener progress) override;
     bool List(ListKind kind, const std::string& remotePath, std::string& listing,

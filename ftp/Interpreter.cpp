@@ -220,9 +220,7 @@ std::optional<std::string> Interpreter::Ask(const std::string& prompt) {
 // The command as the user would have typed it, the password left out.
 void Interpreter::Echo(const std::string& line) {
     const Words words = SplitWords(line);
-    int candidates = 0;
-    const Command* command = words.empty() ? nullptr : Resolve(words.front(), candidates);
-    const std::string name = command ? command->name : "";
+    const std::string name = words.empty() ? std::string() : CommandName(words.front());
     std::string shown = line;
     if (name == "user" && words.size() > 2)
         shown = words[0] + " " + words[1];
@@ -230,6 +228,12 @@ void Interpreter::Echo(const std::string& line) {
              Lowered(words[1]) == "pass")
         shown = words[0] + " " + words[1];
     transcript_.Line("ftp> " + shown);
+}
+
+std::string Interpreter::CommandName(const std::string& typed) {
+    int candidates = 0;
+    const Command* command = Resolve(typed, candidates);
+    return command ? command->name : "";
 }
 
 // The command a name stands for: itself or the one command it begins.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Connection.h"
+#include "HeldFiles.h"
 #include "LocalSide.h"
 #include "Options.h"
 #include "ScriptReader.h"
@@ -25,6 +26,10 @@ public:
 
     // Runs every command of `input` until its end or bye; true when all succeeded.
     bool Run(std::istream& input);
+    // Files opened before the run, sent even when their names are gone.
+    void UseHeldFiles(HeldFiles files) { held_ = std::move(files); }
+    // The command a typed name stands for; empty when none or ambiguous.
+    static std::string CommandName(const std::string& typed);
 
     using Words = std::vector<std::string>;
     using Handler = bool (Interpreter::*)(const Words&, const std::string& rest);
@@ -108,6 +113,7 @@ private:
     Connection::ProgressListener HashMarks(bool& marked);
 
     Options options_;
+    HeldFiles held_;
     Connection& connection_;
     LocalSide& local_;
     Transcript& transcript_;

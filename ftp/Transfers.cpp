@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <unistd.h>
 
 #include "LocalFiles.h"
 
@@ -20,11 +21,6 @@ std::string Fixed2(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f", value);
     return text;
-}
-
-bool IsRegularFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
 }
 
 } // namespace
@@ -78,15 +74,20 @@ bool Interpreter::Confirm(const std::string& command, const std::string& name) {
 bool Interpreter::PutMany(const Words& words, const std::string&) {
     if (words.size() < 2)
         return Usage("mput local-files");
+    // Files opened at the start count as there, though their names be gone.
+    auto expand = [this](const std::string& pattern) {
+        return ExpandLocalPattern(pattern, options_.glob,
+                                  held_.NamesIn(FolderOf(LocalPath(pattern))));
+    };
     if (!Connected()) { // its files are noted as not sent, with no question for each
         for (std::size_t i = 1; i < words.size(); ++i)
-            for (const auto& path : ExpandLocalPattern(words[i], options_.glob).paths)
+            for (const auto& path : expand(words[i]).paths)
                 transcript_.NoteSend(path, "Not connected.");
         return false;
     }
     bool allSent = true;
     for (std::size_t i = 1; i < words.size(); ++i) {
-        const LocalMatches matches = ExpandLocalPattern(words[i], options_.glob);
+        const LocalMatches matches = expand(words[i]);
         if (!matches.error.empty()) {
             allSent = Fail("ftp: " + words[i] + ": cannot read the folder: " + matches.error);
             continue;
@@ -138,17 +139,19 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
 // session is set up again for the files that follow.
 bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
                            bool append) {
-    if (!IsRegularFile(localPath)) {
+    const int localFile = held_.OpenForSending(localPath);
+    if (localFile < 0) {
         transcript_.NoteSend(localPath, "File not found");
         return Fail(Printable(localPath) + ": File not found");
     }
     if (!Connected()) { // which it said
+        ::close(localFile);
         transcript_.NoteSend(localPath, "Not connected.");
         return false;
     }
     bool marked = false;
     const TransferResult result =
-        connection_.Put(localPath, remoteName, ascii_, append, HashMarks(marked));
+        connection_.Put(localFile, localPath, remoteName, ascii_, append, HashMarks(marked));
     transcript_.NoteSend(localPath, result.done ? std::string() : result.error);
     return Conclude(result, marked, localPath, "sent");
 }

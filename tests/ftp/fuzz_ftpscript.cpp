@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include "ftp/Interpreter.h"
 
@@ -32,8 +33,9 @@ public:
             open_ = false;
         return command.size() % 2 ? 250 : 550;
     }
-    ftp::TransferResult Put(const std::string&, const std::string& remote, bool, bool,
+    ftp::TransferResult Put(int file, const std::string&, const std::string& remote, bool, bool,
                             ProgressListener progress) override {
+        ::close(file);
         progress(remote.size() * 1000);
         open_ = remote.find('!') == std::string::npos; // a dropped connection
         return {open_, remote.size(), 0.5, open_ ? "" : "dropped"};

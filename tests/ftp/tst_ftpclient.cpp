@@ -63,14 +63,15 @@ void Stage(const QString& root, const QStringList& entries) {
 // One run of the client as ftp.exe runs it without a window, in a child of
 // this test under umask 027 with at most 256 MB of data, ended at a bound
 // below the client's own 60 s reply timeout: what reached standard output
-// and its desktop notice.
+// and its desktop notice. `whileRunning` is shown the output so far.
 struct BoundedRun {
     int exitCode = -1; // -1: ended at the bound
     QString output, notice;
 };
 constexpr rlim_t kMemoryBound = 256 << 20;
 
-BoundedRun RunBounded(const QString& folder, const QStringList& arguments) {
+BoundedRun RunBounded(const QString& folder, const QStringList& arguments,
+                      const std::function<void(const QString&)>& whileRunning = {}) {
     QTemporaryFile output; // the client's output, a form feed, its notice
     if (!output.open())
         return {};
@@ -101,6 +102,9 @@ BoundedRun RunBounded(const QString& folder, const QStringList& arguments) {
     while (::waitpid(child, &status, WNOHANG) == 0) {
         if (clock.elapsed() > 50000)
             ::kill(child, SIGKILL);
+        QFile soFar(output.fileName());
+        if (whileRunning && soFar.open(QIODevice::ReadOnly))
+            whileRunning(QString::fromUtf8(soFar.readAll()));
         QTest::qSleep(20);
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -118,9 +122,10 @@ class FtpClientTest : public QObject {
 private:
     QTemporaryDir app_; // the application folder: script and temp/
 
-    BoundedRun RunScript(const QString& script) {
+    BoundedRun RunScript(const QString& script,
+                         const std::function<void(const QString&)>& whileRunning = {}) {
         WriteFile(app_.filePath("script.ftps"), script.toUtf8());
-        return RunBounded(app_.path(), {"-s:script.ftps"});
+        return RunBounded(app_.path(), {"-s:script.ftps"}, whileRunning);
     }
 
 private Q_SLOTS:
@@ -131,10 +136,11 @@ private Q_SLOTS:
 
     // The installed script sends every staged MP3, whatever the letter case
     // of its extension, and nothing else, into the remote folder a build
-    // names; the bytes arrive unchanged.
+    // names; the bytes arrive unchanged, though Finish! empties the staging
+    // folder as soon as the client connected to a slow server.
     void installedScriptSendsStagedSongs() {
         const QString remoteFolder = "songs";
-        FtpServerFixture server;
+        FtpServerFixture server("-throttle");
         QVERIFY(server.port() > 0 && QDir(server.home()).mkdir(remoteFolder));
         const QMap<QString, int> songs{
             {"one.mp3", 3 * 1024 * 1024 + 17}, {"Two Words.MP3", 40000}, {"three.Mp3", 0}};
@@ -144,11 +150,17 @@ private Q_SLOTS:
 
         const QString script = InstalledScriptFor(server, remoteFolder);
         QVERIFY(!script.isEmpty());
-        const BoundedRun run = RunScript(script);
+        const BoundedRun run = RunScript(script, [this](const QString& said) {
+            if (said.contains("Connected to"))
+                for (const QString& name : QDir(app_.filePath("temp")).entryList(QDir::Files))
+                    QFile::remove(app_.filePath("temp/" + name));
+        });
 
         QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QVERIFY2(run.notice.startsWith("3 songs sent"), qPrintable(run.notice));
         const QString prefix = remoteFolder + "/";
         for (auto song = songs.begin(); song != songs.end(); ++song) {
+            QVERIFY(run.notice.contains(song.key()));
             QCOMPARE(server.remoteFile(prefix + song.key()), RandomBytes(song.value()));
             QVERIFY(run.output.contains(
                 QRegularExpression(QString("ftp: %1 bytes sent in \\d+\\.\\d\\dSeconds "
@@ -189,12 +201,11 @@ private Q_SLOTS:
         };
         const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"}, sentTwo{"a.mp3=A", "b.mp3=B"};
         const QStringList sentA{"a.mp3=A"}, lines{"temp/l.txt=a\nb\r\nc"};
-        row("unknown command") << two << none << "%L\nfrobnicate\nmput temp/*\n" << 1 << sentTwo
-                               << none << "Invalid command.";
         row("missing remote folder") << two << none << "%L\ncd nowhere\nmput temp/*\n" << 1
                                      << sentTwo << none << "550 ";
-        row("refused literal, pasv harmless") << two << none
-            << "%L\nliteral XYZZY\nquote pasv\nmput temp/*\n" << 1 << sentTwo << none << "500 ";
+        row("unknown and refused commands, pasv harmless") << two << none
+            << "%L\nliteral XYZZY\nquote pasv\nfrobnicate\nmput temp/*\n" << 1 << sentTwo << none
+            << "Invalid command.";
         row("backslash is part of a found name")
             << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none << "%L\nmput temp\\*.mp3\n"
             << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"} << none << "ftp> mput temp\\*.mp3";
