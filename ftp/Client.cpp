@@ -1,5 +1,6 @@
 #include "Client.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,7 +16,10 @@ namespace {
 
 // Before any connection: the songs a script sends are opened while they are
 // surely there. A script that is no ordinary file (a pipe) is read once only.
-void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcript& transcript) {
+SendWatch* interrupted = nullptr; // what Ctrl+C stops
+
+void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcript& transcript,
+                     SendWatch& watch) {
     std::error_code ignored;
     if (options.scriptFile.empty() || !std::filesystem::is_regular_file(options.scriptFile, ignored))
         return;
@@ -24,12 +28,14 @@ void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcrip
     if (held.Overflowed())
         transcript.Line("ftp: the script sends more than " + std::to_string(HeldFiles::kMaxHeld) +
                         " files; the rest are opened when their turn comes.");
+    watch.Plan(held.Count(), held.Bytes());
     interpreter.UseHeldFiles(std::move(held));
 }
 
 } // namespace
 
-int RunClient(const std::vector<std::string>& arguments, Transcript& transcript) {
+int RunClient(const std::vector<std::string>& arguments, Transcript& transcript,
+              SendWatch* watch) {
     std::string error;
     const auto options = ParseArguments(arguments, error);
     if (!options) {
@@ -51,8 +57,16 @@ int RunClient(const std::vector<std::string>& arguments, Transcript& transcript)
     CurlConnection connection;
     DiskLocalSide local;
     Interpreter interpreter(*options, connection, local, transcript);
-    HoldScriptFiles(*options, interpreter, transcript);
+    SendWatch ownWatch;
+    if (!watch) {
+        watch = interrupted = &ownWatch;
+        std::signal(SIGINT, [](int) { interrupted->Cancel(); });
+    }
+    interpreter.Watch(*watch);
+    HoldScriptFiles(*options, interpreter, transcript, *watch);
     const bool succeeded = interpreter.Run(script.is_open() ? script : std::cin);
+    if (watch == &ownWatch)
+        std::signal(SIGINT, SIG_DFL);
     return succeeded ? 0 : 1;
 }
 

@@ -42,6 +42,8 @@ public:
 
     virtual ~Connection() = default;
     virtual void SetListeners(Listeners listeners) = 0;
+    // Asked during every transfer: true ends it at once, as cut off.
+    virtual void SetStopRequest(std::function<bool()> stopRequested) = 0;
     // From the next Open on: explicit TLS (AUTH TLS) before the login and
     // on every data connection, the server's certificate checked against
     // `caFile`, or the system's store when empty. No TLS, no session.

@@ -1,5 +1,7 @@
 #include "CurlConnection.h"
 
+#include "Transcript.h"
+
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -182,6 +184,11 @@ int DebugHook(CURL*, curl_infotype type, char* data, std::size_t size, void* use
     return 0;
 }
 
+// Called by libcurl at least once a second during a transfer, stalled or not.
+int TransferInfoHook(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<CurlConnection*>(user)->StopRequested() ? 1 : 0;
+}
+
 curl_socket_t OpenSocketHook(void* user, curlsocktype purpose, curl_sockaddr* address) {
     std::uint16_t port = 0; // sin6_port lies where sin_port does
     if (address->family == AF_INET || address->family == AF_INET6)
@@ -296,6 +303,9 @@ void CurlConnection::ResetHandle() {
     curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
     curl_easy_setopt(handle_, CURLOPT_OPENSOCKETFUNCTION, OpenSocketHook);
     curl_easy_setopt(handle_, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, TransferInfoHook);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(handle_, CURLOPT_MAXCONNECTS, 1L);
@@ -410,6 +420,8 @@ bool CurlConnection::Perform(std::string& error) {
         listeners_.replies("Connection closed by remote host.");
     if (refusedNewControl_)
         error = "the connection to the server was lost";
+    else if (result == CURLE_ABORTED_BY_CALLBACK)
+        error = kStoppedByUser;
     else if (result == CURLE_USE_SSL_FAILED)
         error = "the server does not offer TLS; nothing was sent in the clear";
     else if (result != CURLE_OK)
@@ -465,6 +477,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
     const auto started = std::chrono::steady_clock::now();
     lastReply_ = 0;
     pasvRefused_ = false;
+    transferring_ = true;
     bool performed = Perform(error);
     if (!performed && !active_ && pasvRefused_) {
         active_ = true;
@@ -475,6 +488,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
         lastReply_ = 0;
         performed = Perform(error);
     }
+    transferring_ = false;
     seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return performed;
 }

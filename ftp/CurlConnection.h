@@ -20,6 +20,9 @@ public:
     CurlConnection& operator=(const CurlConnection&) = delete;
 
     void SetListeners(Listeners listeners) override;
+    void SetStopRequest(std::function<bool()> stopRequested) override {
+        stopRequested_ = std::move(stopRequested);
+    }
     void RequireTls(const std::string& caFile) override;
     bool Open(const std::string& host, int port, const std::string& user,
               const std::string& password, std::string& error) override;
@@ -77,6 +80,14 @@ private:
     bool pasvRefused_ = false; // its last PASV or EPSV had a failure reply
     double seconds_ = 0;       // of the last transfer
     Listeners listeners_;
+    std::function<bool()> stopRequested_;
+
+public:
+    // Only a transfer is stopped: the commands that clean up after it are not.
+    bool StopRequested() const { return transferring_ && stopRequested_ && stopRequested_(); }
+
+private:
+    bool transferring_ = false;
 };
 
 } // namespace ftp

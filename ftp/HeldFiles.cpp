@@ -63,6 +63,21 @@ int HeldFiles::OpenForSending(const std::string& path) const {
     return OpenOrdinaryFile(path);
 }
 
+std::uint64_t HeldFiles::Bytes() const {
+    std::uint64_t bytes = 0;
+    struct stat info {};
+    for (const auto& file : files_)
+        bytes += ::fstat(file.second, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    return bytes;
+}
+
+std::vector<std::string> HeldFiles::Names() const {
+    std::vector<std::string> names;
+    for (const auto& file : files_)
+        names.push_back(file.first.filename().string());
+    return names;
+}
+
 std::vector<std::string> HeldFiles::NamesIn(const std::string& folder) const {
     const auto absolute = Absolute(folder + "/x").parent_path();
     std::vector<std::string> names;

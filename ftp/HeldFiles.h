@@ -4,6 +4,7 @@
 // the send runs) is still sent, from what was opened. At most kMaxHeld are
 // held; a file past that bound is opened when its command runs.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <istream>
 #include <map>
@@ -32,7 +33,10 @@ public:
     // A descriptor of its own for sending `path` (relative to the current
     // folder): the held file, or the one there now; -1 when neither.
     int OpenForSending(const std::string& path) const;
-    // The names of the files held from `folder`, whether still there or not.
+    std::size_t Count() const { return files_.size(); }
+    std::uint64_t Bytes() const;
+    // The names of all files held, and of those held from `folder`.
+    std::vector<std::string> Names() const;
     std::vector<std::string> NamesIn(const std::string& folder) const;
 
 private:

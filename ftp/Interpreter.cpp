@@ -169,7 +169,7 @@ bool Interpreter::Run(std::istream& input) {
         allSucceeded = Open(words, {});
     }
     const bool fromScript = !options_.scriptFile.empty() || !isatty(STDIN_FILENO);
-    while (!quitting_) {
+    while (!quitting_ && !Cancelled()) {
         if (!fromScript)
             transcript_.Write("ftp> ");
         auto line = NextLine();
@@ -182,10 +182,19 @@ bool Interpreter::Run(std::istream& input) {
         if (!Execute(*line))
             allSucceeded = false;
     }
+    if (Cancelled()) {
+        allSucceeded = NoteCancel();
+        NoteHeldFilesNotTried();
+    }
     if (!quitting_)
         connection_.Close();
     input_ = nullptr;
     return allSucceeded && !lineRefused_;
+}
+
+void Interpreter::Watch(SendWatch& watch) {
+    watch_ = &watch;
+    connection_.SetStopRequest([&watch] { return watch.Cancelled(); });
 }
 
 std::optional<std::string> Interpreter::NextLine() {

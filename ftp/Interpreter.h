@@ -15,6 +15,7 @@
 #include "LocalSide.h"
 #include "Options.h"
 #include "ScriptReader.h"
+#include "SendWatch.h"
 #include "Transcript.h"
 
 namespace ftp {
@@ -28,6 +29,8 @@ public:
     bool Run(std::istream& input);
     // Files opened before the run, sent even when their names are gone.
     void UseHeldFiles(HeldFiles files) { held_ = std::move(files); }
+    // Told how far each file is, and asked whether the user stopped the send.
+    void Watch(SendWatch& watch);
     // The command a typed name stands for; empty when none or ambiguous.
     static std::string CommandName(const std::string& typed);
 
@@ -98,6 +101,10 @@ private:
     bool Confirm(const std::string& command, const std::string& name);
     bool Transfer(const std::string& localPath, const std::string& remoteName, bool append);
     bool Receive(const std::string& remoteName, const std::string& localPath);
+    bool Cancelled() const { return watch_ && watch_->Cancelled(); }
+    void NoteHeldFilesNotTried();
+    void RemoveStoppedFile(const std::string& remoteName);
+    bool NoteCancel();
     bool Conclude(const TransferResult& result, bool marked, const std::string& name,
                   const char* verb);
     bool Report(const TransferResult& result, const std::string& name, const char* verb);
@@ -114,6 +121,8 @@ private:
 
     Options options_;
     HeldFiles held_;
+    SendWatch* watch_ = nullptr;
+    bool cancelNoted_ = false;
     Connection& connection_;
     LocalSide& local_;
     Transcript& transcript_;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "LocalFiles.h"
@@ -139,6 +140,10 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
 // session is set up again for the files that follow.
 bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
                            bool append) {
+    if (Cancelled()) {
+        transcript_.NoteSend(localPath, "Cancelled.");
+        return false;
+    }
     const int localFile = held_.OpenForSending(localPath);
     if (localFile < 0) {
         transcript_.NoteSend(localPath, "File not found");
@@ -150,10 +155,47 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
         return false;
     }
     bool marked = false;
-    const TransferResult result =
-        connection_.Put(localFile, localPath, remoteName, ascii_, append, HashMarks(marked));
+    struct stat info {};
+    if (watch_)
+        watch_->SongStarted(remoteName, ::fstat(localFile, &info) == 0 ? info.st_size : 0);
+    const TransferResult result = connection_.Put(
+        localFile, localPath, remoteName, ascii_, append,
+        [this, hashMarks = HashMarks(marked)](std::uint64_t bytes) {
+            hashMarks(bytes);
+            if (watch_)
+                watch_->Moved(bytes);
+        });
     transcript_.NoteSend(localPath, result.done ? std::string() : result.error);
-    return Conclude(result, marked, localPath, "sent");
+    if (result.error == kStoppedByUser)
+        NoteCancel();
+    const bool sent = Conclude(result, marked, localPath, "sent");
+    if (result.error == kStoppedByUser)
+        RemoveStoppedFile(remoteName);
+    return sent;
+}
+
+// What arrived of a file the user stopped goes, where the server lets it.
+void Interpreter::RemoveStoppedFile(const std::string& remoteName) {
+    transcript_.Line("Removing the part of " + Printable(remoteName) + " that arrived.");
+    SendCommand("DELE " + remoteName);
+}
+
+// The first failure of a cancelled send is the cancel itself.
+bool Interpreter::NoteCancel() {
+    if (!cancelNoted_)
+        Fail("Sending cancelled by the user.");
+    cancelNoted_ = true;
+    return false;
+}
+
+// After a cancel: the files the script was to send and did not try.
+void Interpreter::NoteHeldFilesNotTried() {
+    std::vector<std::string> tried;
+    for (const auto& send : transcript_.Sends())
+        tried.push_back(BaseName(send.localPath));
+    for (const auto& name : held_.Names())
+        if (std::find(tried.begin(), tried.end(), name) == tried.end())
+            transcript_.NoteSend(name, "Cancelled.");
 }
 
 bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {

@@ -17,6 +17,7 @@ class RecordingConnection : public ftp::Connection {
 public:
     void SetListeners(Listeners listeners) override { listeners_ = std::move(listeners); }
     void RequireTls(const std::string&) override {}
+    void SetStopRequest(std::function<bool()>) override {}
     bool Open(const std::string&, int, const std::string& user, const std::string&,
               std::string& error) override {
         open_ = !user.empty() && user.front() != 'x';

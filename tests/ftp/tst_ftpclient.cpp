@@ -63,15 +63,16 @@ void Stage(const QString& root, const QStringList& entries) {
 // One run of the client as ftp.exe runs it without a window, in a child of
 // this test under umask 027 with at most 256 MB of data, ended at a bound
 // below the client's own 60 s reply timeout: what reached standard output
-// and its desktop notice. `whileRunning` is shown the output so far.
+// and its desktop notice. `whileRunning` is shown the output so far and the child.
 struct BoundedRun {
     int exitCode = -1; // -1: ended at the bound
     QString output, notice;
 };
 constexpr rlim_t kMemoryBound = 256 << 20;
+using WhileRunning = std::function<void(const QString& output, pid_t client)>;
 
 BoundedRun RunBounded(const QString& folder, const QStringList& arguments,
-                      const std::function<void(const QString&)>& whileRunning = {}) {
+                      const WhileRunning& whileRunning = {}) {
     QTemporaryFile output; // the client's output, a form feed, its notice
     if (!output.open())
         return {};
@@ -104,7 +105,7 @@ BoundedRun RunBounded(const QString& folder, const QStringList& arguments,
             ::kill(child, SIGKILL);
         QFile soFar(output.fileName());
         if (whileRunning && soFar.open(QIODevice::ReadOnly))
-            whileRunning(QString::fromUtf8(soFar.readAll()));
+            whileRunning(QString::fromUtf8(soFar.readAll()), child);
         QTest::qSleep(20);
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -123,7 +124,7 @@ private:
     QTemporaryDir app_; // the application folder: script and temp/
 
     BoundedRun RunScript(const QString& script,
-                         const std::function<void(const QString&)>& whileRunning = {}) {
+                         const WhileRunning& whileRunning = {}) {
         WriteFile(app_.filePath("script.ftps"), script.toUtf8());
         return RunBounded(app_.path(), {"-s:script.ftps"}, whileRunning);
     }
@@ -150,7 +151,7 @@ private Q_SLOTS:
 
         const QString script = InstalledScriptFor(server, remoteFolder);
         QVERIFY(!script.isEmpty());
-        const BoundedRun run = RunScript(script, [this](const QString& said) {
+        const BoundedRun run = RunScript(script, [this](const QString& said, pid_t) {
             if (said.contains("Connected to"))
                 for (const QString& name : QDir(app_.filePath("temp")).entryList(QDir::Files))
                     QFile::remove(app_.filePath("temp/" + name));
@@ -398,6 +399,22 @@ private Q_SLOTS:
         first.write("bye\n");
         first.closeWriteChannel();
         QVERIFY(first.waitForFinished(60000));
+    }
+
+    // Ctrl+C (what the window's Cancel does) stops the send at once: the
+    // song cut off is removed from the server, the notice tells the rest.
+    void cancelStopsTheSend() {
+        FtpServerFixture server("-throttle");
+        for (const char song : {'a', 'b', 'c'})
+            WriteFile(app_.filePath(QString("temp/%1.mp3").arg(song)), QByteArray(song == 'b' ? 3 << 20 : 1, song));
+        const BoundedRun run = RunScript(InstalledScriptFor(server), [&](const QString&, pid_t client) {
+            if (QFileInfo(server.home() + "/b.mp3").size() > 0)
+                ::kill(client, SIGINT);
+        });
+        QVERIFY2(run.exitCode == 1, qPrintable(run.output));
+        QCOMPARE(server.tree(), QStringList{"a.mp3=a"});
+        QVERIFY2(run.notice.contains("Sending cancelled by the user.\nStopped: b.mp3\n"
+                                     "Not sent: c.mp3\nSent: a.mp3"), qPrintable(run.notice));
     }
 
     void scriptThatCannotBeReadFails() {
