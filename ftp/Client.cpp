@@ -21,7 +21,8 @@ SendWatch* interrupted = nullptr; // what Ctrl+C stops
 void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcript& transcript,
                      SendWatch& watch) {
     std::error_code ignored;
-    if (options.scriptFile.empty() || !std::filesystem::is_regular_file(options.scriptFile, ignored))
+    if (options.scriptFile.empty() ||
+        !std::filesystem::is_regular_file(options.scriptFile, ignored))
         return;
     std::ifstream script(options.scriptFile, std::ios::binary);
     HeldFiles held = HoldFilesOfScript(script, options.glob);

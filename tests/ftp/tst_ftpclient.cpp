@@ -406,11 +406,13 @@ private Q_SLOTS:
     void cancelStopsTheSend() {
         FtpServerFixture server("-throttle");
         for (const char song : {'a', 'b', 'c'})
-            WriteFile(app_.filePath(QString("temp/%1.mp3").arg(song)), QByteArray(song == 'b' ? 3 << 20 : 1, song));
-        const BoundedRun run = RunScript(InstalledScriptFor(server), [&](const QString&, pid_t client) {
+            WriteFile(app_.filePath(QString("temp/%1.mp3").arg(song)),
+                      QByteArray(song == 'b' ? 3 << 20 : 1, song));
+        const auto cancelOnceBArrives = [&](const QString&, pid_t client) {
             if (QFileInfo(server.home() + "/b.mp3").size() > 0)
                 ::kill(client, SIGINT);
-        });
+        };
+        const BoundedRun run = RunScript(InstalledScriptFor(server), cancelOnceBArrives);
         QVERIFY2(run.exitCode == 1, qPrintable(run.output));
         QCOMPARE(server.tree(), QStringList{"a.mp3=a"});
         QVERIFY2(run.notice.contains("Sending cancelled by the user.\nStopped: b.mp3\n"
