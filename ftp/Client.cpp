@@ -14,10 +14,10 @@ namespace ftp {
 
 namespace {
 
-// Before any connection: the songs a script sends are opened while they are
-// surely there. A script that is no ordinary file (a pipe) is read once only.
 SendWatch* interrupted = nullptr; // what Ctrl+C stops
 
+// Before any connection: the songs a script sends are opened while they are
+// surely there. A script that is no ordinary file (a pipe) is read once only.
 void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcript& transcript,
                      SendWatch& watch) {
     std::error_code ignored;
@@ -61,7 +61,10 @@ int RunClient(const std::vector<std::string>& arguments, Transcript& transcript,
     SendWatch ownWatch;
     if (!watch) {
         watch = interrupted = &ownWatch;
-        std::signal(SIGINT, [](int) { interrupted->Cancel(); });
+        std::signal(SIGINT, [](int) { // a second Ctrl+C ends the client at once
+            interrupted->Cancel();
+            std::signal(SIGINT, SIG_DFL);
+        });
     }
     interpreter.Watch(*watch);
     HoldScriptFiles(*options, interpreter, transcript, *watch);

@@ -7,7 +7,7 @@ namespace ftp {
 namespace {
 
 // A display needs no more; more would cost the send itself.
-constexpr auto kReportInterval = std::chrono::milliseconds(100);
+constexpr auto kReportInterval = std::chrono::milliseconds(250);
 
 } // namespace
 

@@ -75,11 +75,13 @@ void TranscriptWindow::ShowProgress(const SendProgress& progress) {
     song_->setText(QString::fromStdString(progress.song) + " - " +
                    locale.formattedDataSize(static_cast<qint64>(progress.bytesPerSecond)) + "/s" +
                    TimeLeft(progress.allSize - progress.allSent, progress.bytesPerSecond));
-    setWindowTitle(QString("%1% - sending %2 of %3 - %4")
-                       .arg(all / 10)
-                       .arg(progress.songNumber)
-                       .arg(progress.songCount)
-                       .arg(title_));
+    const QString title = QString("%1% - sending %2 of %3 - %4")
+                              .arg(all / 10)
+                              .arg(progress.songNumber)
+                              .arg(progress.songCount)
+                              .arg(title_);
+    if (title != windowTitle()) // each change travels to the desktop's taskbar
+        setWindowTitle(title);
 }
 
 void TranscriptWindow::Cancel() {

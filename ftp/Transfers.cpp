@@ -169,7 +169,7 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
     if (result.error == kStoppedByUser)
         NoteCancel();
     const bool sent = Conclude(result, marked, localPath, "sent");
-    if (result.error == kStoppedByUser)
+    if (result.error == kStoppedByUser && !append) // an appended-to file was there before
         RemoveStoppedFile(remoteName);
     return sent;
 }
