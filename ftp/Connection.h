@@ -54,8 +54,8 @@ public:
     virtual bool IsOpen() const = 0;
     // Sends one command; the code of the server's final reply (0: none).
     virtual int Send(const std::string& command, std::string& error) = 0;
-    // Sends the open `localFile` from its start and closes it; `localPath`
-    // names it in messages.
+    // Sends the open `localFile` from its current position (in ASCII mode
+    // from its start) and closes it; `localPath` names it in messages.
     virtual TransferResult Put(int localFile, const std::string& localPath,
                                const std::string& remoteName, bool ascii, bool append,
                                ProgressListener progress) = 0;

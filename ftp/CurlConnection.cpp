@@ -79,11 +79,13 @@ struct UploadSource {
     }
 };
 
+// What is left from the current position: a resumed song starts inside.
 curl_off_t FileSize(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0)
+    const off_t start = ::ftello(file);
+    if (start < 0 || ::fseeko(file, 0, SEEK_END) != 0)
         return -1;
-    const curl_off_t size = std::ftell(file);
-    std::rewind(file);
+    const curl_off_t size = ::ftello(file) - start;
+    ::fseeko(file, start, SEEK_SET);
     return size;
 }
 

@@ -147,6 +147,8 @@ Interpreter::Interpreter(const Options& options, Connection& connection, LocalSi
             const bool failure = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
             if (failure)
                 lastFailureReply_ = reply;
+            lastReply_ = reply;
+            restStream_ = restStream_ || reply.find("REST STREAM") != std::string::npos;
             if (options_.verbose || failure)
                 transcript_.Line(reply);
         },

@@ -100,6 +100,11 @@ private:
     bool Connected();
     bool Confirm(const std::string& command, const std::string& name);
     bool Transfer(const std::string& localPath, const std::string& remoteName, bool append);
+    TransferResult SendFrom(int localFile, std::uint64_t offset, const std::string& localPath,
+                            const std::string& remoteName, bool append, bool& marked);
+    TransferResult Resume(int localFile, std::uint64_t size, const std::string& localPath,
+                          const std::string& remoteName, bool& marked);
+    std::optional<std::uint64_t> RemoteSize(const std::string& remoteName);
     bool Receive(const std::string& remoteName, const std::string& localPath);
     bool Cancelled() const { return watch_ && watch_->Cancelled(); }
     void NoteHeldFilesNotTried();
@@ -138,6 +143,8 @@ private:
     bool keepSession_ = false;
     bool reconnecting_ = false;
     std::string lastFailureReply_; // the server's last 4xx/5xx line
+    std::string lastReply_;        // and its last line of any kind
+    bool restStream_ = false;      // the server's FEAT listed REST STREAM
     bool ascii_ = true;
     bool hash_ = false;
     bool bell_ = false;

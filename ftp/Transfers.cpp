@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
@@ -156,15 +157,15 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
     }
     bool marked = false;
     struct stat info {};
+    const std::uint64_t size = ::fstat(localFile, &info) == 0 ? info.st_size : 0;
     if (watch_)
-        watch_->SongStarted(remoteName, ::fstat(localFile, &info) == 0 ? info.st_size : 0);
-    const TransferResult result = connection_.Put(
-        localFile, localPath, remoteName, ascii_, append,
-        [this, hashMarks = HashMarks(marked)](std::uint64_t bytes) {
-            hashMarks(bytes);
-            if (watch_)
-                watch_->Moved(bytes);
-        });
+        watch_->SongStarted(remoteName, size);
+    TransferResult result = SendFrom(::dup(localFile), 0, localPath, remoteName, append, marked);
+    // Cut off by a dropped connection: what the server has need not go again.
+    if (!result.done && result.error != kStoppedByUser && !append && !ascii_ &&
+        !connection_.IsOpen() && keepSession_)
+        result = Resume(localFile, size, localPath, remoteName, marked);
+    ::close(localFile);
     transcript_.NoteSend(localPath, result.done ? std::string() : result.error);
     if (result.error == kStoppedByUser)
         NoteCancel();
@@ -172,6 +173,54 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
     if (result.error == kStoppedByUser && !append) // an appended-to file was there before
         RemoveStoppedFile(remoteName);
     return sent;
+}
+
+// `localFile` is closed by the sending.
+TransferResult Interpreter::SendFrom(int localFile, std::uint64_t offset,
+                                     const std::string& localPath, const std::string& remoteName,
+                                     bool append, bool& marked) {
+    ::lseek(localFile, static_cast<off_t>(offset), SEEK_SET); // a held file was read before
+    return connection_.Put(localFile, localPath, remoteName, ascii_, append,
+                           [this, hashMarks = HashMarks(marked)](std::uint64_t bytes) {
+                               hashMarks(bytes);
+                               if (watch_)
+                                   watch_->Moved(bytes);
+                           });
+}
+
+// The rest of a song after the session is set up again, appended where the
+// server can resume (REST STREAM among its features, SIZE answered), the
+// whole song's size checked at the end; else the song again from its start.
+TransferResult Interpreter::Resume(int localFile, std::uint64_t size, const std::string& localPath,
+                                   const std::string& remoteName, bool& marked) {
+    std::string error;
+    if (!Connected())
+        return {false, 0, 0, "Not connected."};
+    restStream_ = false;
+    const bool resumable = connection_.Send("FEAT", error) == 211 && restStream_;
+    const auto arrived = resumable ? RemoteSize(remoteName) : std::nullopt;
+    if (!arrived || *arrived > size) {
+        transcript_.Line("Sending " + Printable(remoteName) + " again from its start.");
+        return SendFrom(::dup(localFile), 0, localPath, remoteName, false, marked);
+    }
+    transcript_.Line("Resuming " + Printable(remoteName) + " after its first " +
+                     std::to_string(*arrived) + " bytes.");
+    TransferResult result =
+        SendFrom(::dup(localFile), *arrived, localPath, remoteName, true, marked);
+    const auto whole = result.done ? RemoteSize(remoteName) : std::nullopt;
+    if (result.done && whole != size) {
+        result.done = false;
+        result.error = "after resuming, the server's size of it is not its " +
+                       std::to_string(size) + " bytes";
+    }
+    return result;
+}
+
+std::optional<std::uint64_t> Interpreter::RemoteSize(const std::string& remoteName) {
+    std::string error;
+    if (connection_.Send("SIZE " + remoteName, error) != 213 || lastReply_.size() < 5)
+        return std::nullopt;
+    return std::strtoull(lastReply_.c_str() + 4, nullptr, 10);
 }
 
 // What arrived of a file the user stopped goes, where the server lets it.

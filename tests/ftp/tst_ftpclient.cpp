@@ -287,6 +287,10 @@ private Q_SLOTS:
             << QStringList{"sub/k=k"} << "%L\ncd sub\nmput temp/*.mp3\n" << 1
             << QStringList{"sub/a.mp3=A", "sub/b.mp3=B", "sub/c.mp3=C", "sub/k=k"} << none
             << "Reconnecting to 127.0.0.1.";
+        rogue("dropped halfway: the rest appended", "drop-half", "1 song sent", "STOR=1")
+            << QStringList{"temp/b.mp3=" + QString(300000, 'b')} << none
+            << "%L\nbinary\nput temp/b.mp3\n" << 0 << QStringList{"b.mp3=" + QString(300000, 'b')}
+            << none << "Resuming b.mp3 after";
         rogue("dropped get, then ascii: no silent login", "drop", "a.txt was not received", "USER=2") << none << inSub
             << "%L\ncd sub\nget a.txt\nascii\nget t.txt\n" << 1 << inSub
             << QStringList{"t.txt=sub", "!a.txt"} << "Reconnecting";
