@@ -2,7 +2,9 @@
 # Upload speed of our ftp.exe against the curl command-line tool, side by
 # side on one vsftpd bound to 127.0.0.1 (data on tmpfs, so neither disk nor
 # server sets the pace):
-#   1. one 500 MB file;
+#   1. one 500 MB file, and ours again with its progress window shown
+#      (minimized, on an Xvfb display of its own) against ours without, the
+#      window's own start and end (a script of only "bye") taken off;
 #   2. 200 small files: one script for ours, curl once per file, and curl
 #      sending them all over one connection.
 # Five rounds, the programs alternating within each; medians are reported.
@@ -23,8 +25,10 @@ mkdir -p /var/run/vsftpd/empty
 work=$(mktemp -d -p /dev/shm ftpbench.XXXXXX)
 chmod 755 "$work"
 server_pid=""
+display_pid=""
 cleanup() {
     [[ -n $server_pid ]] && kill "$server_pid" 2>/dev/null || true
+    [[ -n $display_pid ]] && kill "$display_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -63,6 +67,11 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 
+display=":$((port % 1000 + 100))"
+Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+display_pid=$!
+for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+
 url="ftp://127.0.0.1:$port/up"
 now() { date +%s.%N; }
 seconds_of() { local start; start=$(now); "$@" >/dev/null; awk -v a="$(now)" -v b="$start" 'BEGIN { print a - b }'; }
@@ -73,6 +82,7 @@ run_ours() { # script lines...
         >"$work/local/bench.ftps"
     (cd "$work/local" && "$client" -s:bench.ftps) || { echo "ftp.exe failed" >&2; exit 1; }
 }
+run_ours_windowed() { DISPLAY=$display WAVECREST_SHOW_WINDOW=2 run_ours "$@"; }
 
 echo "Creating 500 MB and 200 small files in $work ..."
 head -c $((500 * 1024 * 1024)) /dev/urandom >"$work/local/big.bin"
@@ -81,17 +91,24 @@ small_names=$(cd "$work/local/small" && ls | paste -sd, -)
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 rounds="1 2 3 4 5"
-ours_big=(); curl_big=()
+ours_big=(); curl_big=(); windowed_big=(); window_alone=()
 for round in $rounds; do
     clear_uploads
     ours_big+=("$(seconds_of run_ours "put big.bin")")
     cmp -s "$work/local/big.bin" "$work/root/up/big.bin" || { echo "ftp.exe: big.bin differs" >&2; exit 1; }
+    clear_uploads
+    windowed_big+=("$(seconds_of run_ours_windowed "put big.bin")")
+    window_alone+=("$(seconds_of run_ours_windowed)")
+    cmp -s "$work/local/big.bin" "$work/root/up/big.bin" || { echo "window: big.bin differs" >&2; exit 1; }
     clear_uploads
     curl_big+=("$(seconds_of curl -sS --user anonymous:guest@ -T "$work/local/big.bin" "$url/")")
     cmp -s "$work/local/big.bin" "$work/root/up/big.bin" || { echo "curl: big.bin differs" >&2; exit 1; }
 done
 t_ours_big=$(printf '%s\n' "${ours_big[@]}" | median)
 t_curl_big=$(printf '%s\n' "${curl_big[@]}" | median)
+t_windowed_big=$(printf '%s\n' "${windowed_big[@]}" | median)
+t_window_alone=$(printf '%s\n' "${window_alone[@]}" | median)
+t_display_big=$(awk -v a="$t_windowed_big" -v b="$t_window_alone" 'BEGIN { print a - b }')
 
 ours_small=(); curl_each=(); curl_reuse=()
 for round in $rounds; do
@@ -115,6 +132,9 @@ echo "One 500 MB file over loopback (median of 5):"
 printf '  ftp.exe  %7.3f s  %7s MB/s\n' "$t_ours_big" "$(mbps "$t_ours_big")"
 printf '  curl     %7.3f s  %7s MB/s\n' "$t_curl_big" "$(mbps "$t_curl_big")"
 echo "  throughput ftp.exe / curl = $(ratio "$t_curl_big" "$t_ours_big")  (goal: >= 1.00)"
+printf '  ftp.exe with its window %7.3f s, of which %.3f s the window alone\n' \
+    "$t_windowed_big" "$t_window_alone"
+echo "  throughput with the progress shown / without = $(ratio "$t_ours_big" "$t_display_big")  (goal: >= 0.98)"
 echo
 echo "200 small files (8-16 KB), median of 5:"
 printf '  ftp.exe, one script        %7.3f s\n' "$t_ours_small"

@@ -1,5 +1,6 @@
 #include "Client.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -11,7 +12,31 @@
 
 namespace ftp {
 
-int RunClient(const std::vector<std::string>& arguments, Transcript& transcript) {
+namespace {
+
+SendWatch* interrupted = nullptr; // what Ctrl+C stops
+
+// Before any connection: the songs a script sends are opened while they are
+// surely there. A script that is no ordinary file (a pipe) is read once only.
+void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcript& transcript,
+                     SendWatch& watch) {
+    std::error_code ignored;
+    if (options.scriptFile.empty() ||
+        !std::filesystem::is_regular_file(options.scriptFile, ignored))
+        return;
+    std::ifstream script(options.scriptFile, std::ios::binary);
+    HeldFiles held = HoldFilesOfScript(script, options.glob);
+    if (held.Overflowed())
+        transcript.Line("ftp: the script sends more than " + std::to_string(HeldFiles::kMaxHeld) +
+                        " files; the rest are opened when their turn comes.");
+    watch.Plan(held.Count(), held.Bytes());
+    interpreter.UseHeldFiles(std::move(held));
+}
+
+} // namespace
+
+int RunClient(const std::vector<std::string>& arguments, Transcript& transcript,
+              SendWatch* watch) {
     std::string error;
     const auto options = ParseArguments(arguments, error);
     if (!options) {
@@ -33,7 +58,19 @@ int RunClient(const std::vector<std::string>& arguments, Transcript& transcript)
     CurlConnection connection;
     DiskLocalSide local;
     Interpreter interpreter(*options, connection, local, transcript);
+    SendWatch ownWatch;
+    if (!watch) {
+        watch = interrupted = &ownWatch;
+        std::signal(SIGINT, [](int) { // a second Ctrl+C ends the client at once
+            interrupted->Cancel();
+            std::signal(SIGINT, SIG_DFL);
+        });
+    }
+    interpreter.Watch(*watch);
+    HoldScriptFiles(*options, interpreter, transcript, *watch);
     const bool succeeded = interpreter.Run(script.is_open() ? script : std::cin);
+    if (watch == &ownWatch)
+        std::signal(SIGINT, SIG_DFL);
     return succeeded ? 0 : 1;
 }
 

@@ -42,6 +42,8 @@ public:
 
     virtual ~Connection() = default;
     virtual void SetListeners(Listeners listeners) = 0;
+    // Asked during every transfer: true ends it at once, as cut off.
+    virtual void SetStopRequest(std::function<bool()> stopRequested) = 0;
     // From the next Open on: explicit TLS (AUTH TLS) before the login and
     // on every data connection, the server's certificate checked against
     // `caFile`, or the system's store when empty. No TLS, no session.
@@ -52,8 +54,11 @@ public:
     virtual bool IsOpen() const = 0;
     // Sends one command; the code of the server's final reply (0: none).
     virtual int Send(const std::string& command, std::string& error) = 0;
-    virtual TransferResult Put(const std::string& localPath, const std::string& remoteName,
-                               bool ascii, bool append, ProgressListener progress) = 0;
+    // Sends the open `localFile` from its current position (in ASCII mode
+    // from its start) and closes it; `localPath` names it in messages.
+    virtual TransferResult Put(int localFile, const std::string& localPath,
+                               const std::string& remoteName, bool ascii, bool append,
+                               ProgressListener progress) = 0;
     // Receives into a temporary file beside `localPath`, renamed to it only
     // when the whole file arrived. Local path first, as for Put.
     virtual TransferResult Get(const std::string& localPath, const std::string& remoteName,

@@ -1,5 +1,7 @@
 #include "CurlConnection.h"
 
+#include "Transcript.h"
+
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -77,11 +79,13 @@ struct UploadSource {
     }
 };
 
+// What is left from the current position: a resumed song starts inside.
 curl_off_t FileSize(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0)
+    const off_t start = ::ftello(file);
+    if (start < 0 || ::fseeko(file, 0, SEEK_END) != 0)
         return -1;
-    const curl_off_t size = std::ftell(file);
-    std::rewind(file);
+    const curl_off_t size = ::ftello(file) - start;
+    ::fseeko(file, start, SEEK_SET);
     return size;
 }
 
@@ -180,6 +184,11 @@ int DebugHook(CURL*, curl_infotype type, char* data, std::size_t size, void* use
     else if (type == CURLINFO_DATA_IN)
         connection->OnDataIn(data, size);
     return 0;
+}
+
+// Called by libcurl at least once a second during a transfer, stalled or not.
+int TransferInfoHook(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<CurlConnection*>(user)->StopRequested() ? 1 : 0;
 }
 
 curl_socket_t OpenSocketHook(void* user, curlsocktype purpose, curl_sockaddr* address) {
@@ -296,6 +305,9 @@ void CurlConnection::ResetHandle() {
     curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
     curl_easy_setopt(handle_, CURLOPT_OPENSOCKETFUNCTION, OpenSocketHook);
     curl_easy_setopt(handle_, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, TransferInfoHook);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(handle_, CURLOPT_MAXCONNECTS, 1L);
@@ -410,6 +422,8 @@ bool CurlConnection::Perform(std::string& error) {
         listeners_.replies("Connection closed by remote host.");
     if (refusedNewControl_)
         error = "the connection to the server was lost";
+    else if (result == CURLE_ABORTED_BY_CALLBACK)
+        error = kStoppedByUser;
     else if (result == CURLE_USE_SSL_FAILED)
         error = "the server does not offer TLS; nothing was sent in the clear";
     else if (result != CURLE_OK)
@@ -465,6 +479,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
     const auto started = std::chrono::steady_clock::now();
     lastReply_ = 0;
     pasvRefused_ = false;
+    transferring_ = true;
     bool performed = Perform(error);
     if (!performed && !active_ && pasvRefused_) {
         active_ = true;
@@ -475,21 +490,25 @@ bool CurlConnection::PerformTransfer(std::string& error) {
         lastReply_ = 0;
         performed = Perform(error);
     }
+    transferring_ = false;
     seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return performed;
 }
 
-TransferResult CurlConnection::Put(const std::string& localPath, const std::string& remoteName,
-                                   bool ascii, bool append, ProgressListener progress) {
+TransferResult CurlConnection::Put(int localFile, const std::string& localPath,
+                                   const std::string& remoteName, bool ascii, bool append,
+                                   ProgressListener progress) {
     TransferResult result;
-    if (!open_ || HoldsControlCharacter(remoteName)) {
-        result.error = open_ ? kUnsendableName : "Not connected.";
-        return result;
-    }
     UploadSource source;
-    source.file = std::fopen(localPath.c_str(), "rb");
+    source.file = ::fdopen(localFile, "rb");
     if (!source.file) {
         result.error = localPath + ": " + std::strerror(errno);
+        ::close(localFile);
+        return result;
+    }
+    if (!open_ || HoldsControlCharacter(remoteName)) {
+        result.error = open_ ? kUnsendableName : "Not connected.";
+        std::fclose(source.file);
         return result;
     }
     source.ascii = ascii;

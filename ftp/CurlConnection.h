@@ -20,13 +20,16 @@ public:
     CurlConnection& operator=(const CurlConnection&) = delete;
 
     void SetListeners(Listeners listeners) override;
+    void SetStopRequest(std::function<bool()> stopRequested) override {
+        stopRequested_ = std::move(stopRequested);
+    }
     void RequireTls(const std::string& caFile) override;
     bool Open(const std::string& host, int port, const std::string& user,
               const std::string& password, std::string& error) override;
     bool IsOpen() const override;
     int Send(const std::string& command, std::string& error) override;
-    TransferResult Put(const std::string& localPath, const std::string& remoteName, bool ascii,
-                       bool append, ProgressListener progress) override;
+    TransferResult Put(int localFile, const std::string& localPath, const std::string& remoteName,
+                       bool ascii, bool append, ProgressListener progress) override;
     TransferResult Get(const std::string& localPath, const std::string& remoteName, bool ascii,
                        ProgressListener progress) override;
     bool List(ListKind kind, const std::string& remotePath, std::string& listing,
@@ -77,6 +80,14 @@ private:
     bool pasvRefused_ = false; // its last PASV or EPSV had a failure reply
     double seconds_ = 0;       // of the last transfer
     Listeners listeners_;
+    std::function<bool()> stopRequested_;
+
+public:
+    // Only a transfer is stopped: the commands that clean up after it are not.
+    bool StopRequested() const { return transferring_ && stopRequested_ && stopRequested_(); }
+
+private:
+    bool transferring_ = false;
 };
 
 } // namespace ftp

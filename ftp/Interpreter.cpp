@@ -147,6 +147,8 @@ Interpreter::Interpreter(const Options& options, Connection& connection, LocalSi
             const bool failure = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
             if (failure)
                 lastFailureReply_ = reply;
+            lastReply_ = reply;
+            restStream_ = restStream_ || reply.find("REST STREAM") != std::string::npos;
             if (options_.verbose || failure)
                 transcript_.Line(reply);
         },
@@ -169,7 +171,7 @@ bool Interpreter::Run(std::istream& input) {
         allSucceeded = Open(words, {});
     }
     const bool fromScript = !options_.scriptFile.empty() || !isatty(STDIN_FILENO);
-    while (!quitting_) {
+    while (!quitting_ && !Cancelled()) {
         if (!fromScript)
             transcript_.Write("ftp> ");
         auto line = NextLine();
@@ -182,10 +184,19 @@ bool Interpreter::Run(std::istream& input) {
         if (!Execute(*line))
             allSucceeded = false;
     }
+    if (Cancelled()) {
+        allSucceeded = NoteCancel();
+        NoteHeldFilesNotTried();
+    }
     if (!quitting_)
         connection_.Close();
     input_ = nullptr;
     return allSucceeded && !lineRefused_;
+}
+
+void Interpreter::Watch(SendWatch& watch) {
+    watch_ = &watch;
+    connection_.SetStopRequest([&watch] { return watch.Cancelled(); });
 }
 
 std::optional<std::string> Interpreter::NextLine() {
@@ -220,9 +231,7 @@ std::optional<std::string> Interpreter::Ask(const std::string& prompt) {
 // The command as the user would have typed it, the password left out.
 void Interpreter::Echo(const std::string& line) {
     const Words words = SplitWords(line);
-    int candidates = 0;
-    const Command* command = words.empty() ? nullptr : Resolve(words.front(), candidates);
-    const std::string name = command ? command->name : "";
+    const std::string name = words.empty() ? std::string() : CommandName(words.front());
     std::string shown = line;
     if (name == "user" && words.size() > 2)
         shown = words[0] + " " + words[1];
@@ -230,6 +239,12 @@ void Interpreter::Echo(const std::string& line) {
              Lowered(words[1]) == "pass")
         shown = words[0] + " " + words[1];
     transcript_.Line("ftp> " + shown);
+}
+
+std::string Interpreter::CommandName(const std::string& typed) {
+    int candidates = 0;
+    const Command* command = Resolve(typed, candidates);
+    return command ? command->name : "";
 }
 
 // The command a name stands for: itself or the one command it begins.

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "Connection.h"
+#include "HeldFiles.h"
 #include "LocalSide.h"
 #include "Options.h"
 #include "ScriptReader.h"
+#include "SendWatch.h"
 #include "Transcript.h"
 
 namespace ftp {
@@ -25,6 +27,12 @@ public:
 
     // Runs every command of `input` until its end or bye; true when all succeeded.
     bool Run(std::istream& input);
+    // Files opened before the run, sent even when their names are gone.
+    void UseHeldFiles(HeldFiles files) { held_ = std::move(files); }
+    // Told how far each file is, and asked whether the user stopped the send.
+    void Watch(SendWatch& watch);
+    // The command a typed name stands for; empty when none or ambiguous.
+    static std::string CommandName(const std::string& typed);
 
     using Words = std::vector<std::string>;
     using Handler = bool (Interpreter::*)(const Words&, const std::string& rest);
@@ -92,7 +100,16 @@ private:
     bool Connected();
     bool Confirm(const std::string& command, const std::string& name);
     bool Transfer(const std::string& localPath, const std::string& remoteName, bool append);
+    TransferResult SendFrom(int localFile, std::uint64_t offset, const std::string& localPath,
+                            const std::string& remoteName, bool append, bool& marked);
+    TransferResult Resume(int localFile, std::uint64_t size, const std::string& localPath,
+                          const std::string& remoteName, bool& marked);
+    std::optional<std::uint64_t> RemoteSize(const std::string& remoteName);
     bool Receive(const std::string& remoteName, const std::string& localPath);
+    bool Cancelled() const { return watch_ && watch_->Cancelled(); }
+    void NoteHeldFilesNotTried();
+    void RemoveStoppedFile(const std::string& remoteName);
+    bool NoteCancel();
     bool Conclude(const TransferResult& result, bool marked, const std::string& name,
                   const char* verb);
     bool Report(const TransferResult& result, const std::string& name, const char* verb);
@@ -108,6 +125,9 @@ private:
     Connection::ProgressListener HashMarks(bool& marked);
 
     Options options_;
+    HeldFiles held_;
+    SendWatch* watch_ = nullptr;
+    bool cancelNoted_ = false;
     Connection& connection_;
     LocalSide& local_;
     Transcript& transcript_;
@@ -123,6 +143,8 @@ private:
     bool keepSession_ = false;
     bool reconnecting_ = false;
     std::string lastFailureReply_; // the server's last 4xx/5xx line
+    std::string lastReply_;        // and its last line of any kind
+    bool restStream_ = false;      // the server's FEAT listed REST STREAM
     bool ascii_ = true;
     bool hash_ = false;
     bool bell_ = false;

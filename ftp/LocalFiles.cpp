@@ -45,7 +45,8 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards) {
+LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards,
+                                const std::vector<std::string>& gone) {
     namespace fs = std::filesystem;
     const std::string path = LocalPath(pattern);
     const std::string namePattern = BaseName(path);
@@ -53,7 +54,7 @@ LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards) {
     LocalMatches matches;
     std::error_code error;
     fs::directory_iterator it(folder.empty() ? "." : folder, error);
-    if (error) {
+    if (error && gone.empty()) { // a folder gone since its files were opened is none
         matches.error = error.message();
         return matches;
     }
@@ -61,15 +62,20 @@ LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards) {
         matches.paths.push_back(path); // sending it tells when it is not there
         return matches;
     }
+    std::vector<std::string> names;
     for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
         std::error_code typeError;
-        if (name.front() != '.' && it->is_regular_file(typeError) &&
-            NameMatches(namePattern, name))
-            matches.paths.push_back(folder + name);
+        if (it->is_regular_file(typeError))
+            names.push_back(it->path().filename().string());
     }
-    if (error)
+    if (error && gone.empty())
         matches.error = error.message();
+    names.insert(names.end(), gone.begin(), gone.end());
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const auto& name : names)
+        if (name.front() != '.' && NameMatches(namePattern, name))
+            matches.paths.push_back(folder + name);
     std::sort(matches.paths.begin(), matches.paths.end(), LessIgnoringCase);
     return matches;
 }

@@ -26,7 +26,10 @@ struct LocalMatches {
 // with "." (hidden files and the staging copy's temporary files), as in a
 // shell. A name without wildcards, or any name when `wildcards` is off, gives
 // itself. A folder that cannot be listed is an error, no match is not.
-LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards = true);
+// `gone` are names of files opened from that folder earlier, matched as if
+// they were still there.
+LocalMatches ExpandLocalPattern(const std::string& pattern, bool wildcards = true,
+                                const std::vector<std::string>& gone = {});
 
 // The last element of a path: the name a local file gets on the server, or
 // a remote name's own part. Only "/" separates, on both sides: a "\" found

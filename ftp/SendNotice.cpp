@@ -38,6 +38,8 @@ std::string FailureText(const std::string& failure) {
 
 DesktopNotice FailureNotice(const SendOutcome& outcome) {
     std::string body = FailureText(outcome.failure);
+    if (!outcome.stopped.empty())
+        body += "\nStopped: " + NameList(outcome.stopped);
     if (!outcome.unsent.empty())
         body += "\nNot sent: " + NameList(outcome.unsent);
     if (!outcome.sent.empty())

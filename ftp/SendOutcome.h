@@ -12,6 +12,7 @@ struct SendOutcome {
     bool succeeded = false;        // every command of the session succeeded
     std::vector<std::string> sent; // file names, as the user staged them
     std::vector<std::string> unsent;
+    std::vector<std::string> stopped; // cut off by the user, removed from the server
     std::string failure; // the first failure, in the client's words
 };
 

@@ -10,6 +10,9 @@
 
 namespace ftp {
 
+// The error of a file whose sending the user stopped.
+inline constexpr const char* kStoppedByUser = "Stopped by the user.";
+
 class Transcript {
 public:
     using Listener = std::function<void(const std::string& text)>;

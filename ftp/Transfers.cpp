@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "LocalFiles.h"
 
@@ -20,11 +23,6 @@ std::string Fixed2(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2f", value);
     return text;
-}
-
-bool IsRegularFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
 }
 
 } // namespace
@@ -78,15 +76,20 @@ bool Interpreter::Confirm(const std::string& command, const std::string& name) {
 bool Interpreter::PutMany(const Words& words, const std::string&) {
     if (words.size() < 2)
         return Usage("mput local-files");
+    // Files opened at the start count as there, though their names be gone.
+    auto expand = [this](const std::string& pattern) {
+        return ExpandLocalPattern(pattern, options_.glob,
+                                  held_.NamesIn(FolderOf(LocalPath(pattern))));
+    };
     if (!Connected()) { // its files are noted as not sent, with no question for each
         for (std::size_t i = 1; i < words.size(); ++i)
-            for (const auto& path : ExpandLocalPattern(words[i], options_.glob).paths)
+            for (const auto& path : expand(words[i]).paths)
                 transcript_.NoteSend(path, "Not connected.");
         return false;
     }
     bool allSent = true;
     for (std::size_t i = 1; i < words.size(); ++i) {
-        const LocalMatches matches = ExpandLocalPattern(words[i], options_.glob);
+        const LocalMatches matches = expand(words[i]);
         if (!matches.error.empty()) {
             allSent = Fail("ftp: " + words[i] + ": cannot read the folder: " + matches.error);
             continue;
@@ -138,19 +141,110 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
 // session is set up again for the files that follow.
 bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
                            bool append) {
-    if (!IsRegularFile(localPath)) {
+    if (Cancelled()) {
+        transcript_.NoteSend(localPath, "Cancelled.");
+        return false;
+    }
+    const int localFile = held_.OpenForSending(localPath);
+    if (localFile < 0) {
         transcript_.NoteSend(localPath, "File not found");
         return Fail(Printable(localPath) + ": File not found");
     }
     if (!Connected()) { // which it said
+        ::close(localFile);
         transcript_.NoteSend(localPath, "Not connected.");
         return false;
     }
     bool marked = false;
-    const TransferResult result =
-        connection_.Put(localPath, remoteName, ascii_, append, HashMarks(marked));
+    struct stat info {};
+    const std::uint64_t size = ::fstat(localFile, &info) == 0 ? info.st_size : 0;
+    if (watch_)
+        watch_->SongStarted(remoteName, size);
+    TransferResult result = SendFrom(::dup(localFile), 0, localPath, remoteName, append, marked);
+    // Cut off by a dropped connection: what the server has need not go again.
+    if (!result.done && result.error != kStoppedByUser && !append && !ascii_ &&
+        !connection_.IsOpen() && keepSession_)
+        result = Resume(localFile, size, localPath, remoteName, marked);
+    ::close(localFile);
     transcript_.NoteSend(localPath, result.done ? std::string() : result.error);
-    return Conclude(result, marked, localPath, "sent");
+    if (result.error == kStoppedByUser)
+        NoteCancel();
+    const bool sent = Conclude(result, marked, localPath, "sent");
+    if (result.error == kStoppedByUser && !append) // an appended-to file was there before
+        RemoveStoppedFile(remoteName);
+    return sent;
+}
+
+// `localFile` is closed by the sending.
+TransferResult Interpreter::SendFrom(int localFile, std::uint64_t offset,
+                                     const std::string& localPath, const std::string& remoteName,
+                                     bool append, bool& marked) {
+    ::lseek(localFile, static_cast<off_t>(offset), SEEK_SET); // a held file was read before
+    return connection_.Put(localFile, localPath, remoteName, ascii_, append,
+                           [this, hashMarks = HashMarks(marked)](std::uint64_t bytes) {
+                               hashMarks(bytes);
+                               if (watch_)
+                                   watch_->Moved(bytes);
+                           });
+}
+
+// The rest of a song after the session is set up again, appended where the
+// server can resume (REST STREAM among its features, SIZE answered), the
+// whole song's size checked at the end; else the song again from its start.
+TransferResult Interpreter::Resume(int localFile, std::uint64_t size, const std::string& localPath,
+                                   const std::string& remoteName, bool& marked) {
+    std::string error;
+    if (!Connected())
+        return {false, 0, 0, "Not connected."};
+    restStream_ = false;
+    const bool resumable = connection_.Send("FEAT", error) == 211 && restStream_;
+    const auto arrived = resumable ? RemoteSize(remoteName) : std::nullopt;
+    if (!arrived || *arrived > size) {
+        transcript_.Line("Sending " + Printable(remoteName) + " again from its start.");
+        return SendFrom(::dup(localFile), 0, localPath, remoteName, false, marked);
+    }
+    transcript_.Line("Resuming " + Printable(remoteName) + " after its first " +
+                     std::to_string(*arrived) + " bytes.");
+    TransferResult result =
+        SendFrom(::dup(localFile), *arrived, localPath, remoteName, true, marked);
+    const auto whole = result.done ? RemoteSize(remoteName) : std::nullopt;
+    if (result.done && whole != size) {
+        result.done = false;
+        result.error = "after resuming, the server's size of it is not its " +
+                       std::to_string(size) + " bytes";
+    }
+    return result;
+}
+
+std::optional<std::uint64_t> Interpreter::RemoteSize(const std::string& remoteName) {
+    std::string error;
+    if (connection_.Send("SIZE " + remoteName, error) != 213 || lastReply_.size() < 5)
+        return std::nullopt;
+    return std::strtoull(lastReply_.c_str() + 4, nullptr, 10);
+}
+
+// What arrived of a file the user stopped goes, where the server lets it.
+void Interpreter::RemoveStoppedFile(const std::string& remoteName) {
+    transcript_.Line("Removing the part of " + Printable(remoteName) + " that arrived.");
+    SendCommand("DELE " + remoteName);
+}
+
+// The first failure of a cancelled send is the cancel itself.
+bool Interpreter::NoteCancel() {
+    if (!cancelNoted_)
+        Fail("Sending cancelled by the user.");
+    cancelNoted_ = true;
+    return false;
+}
+
+// After a cancel: the files the script was to send and did not try.
+void Interpreter::NoteHeldFilesNotTried() {
+    std::vector<std::string> tried;
+    for (const auto& send : transcript_.Sends())
+        tried.push_back(BaseName(send.localPath));
+    for (const auto& name : held_.Names())
+        if (std::find(tried.begin(), tried.end(), name) == tried.end())
+            transcript_.NoteSend(name, "Cancelled.");
 }
 
 bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {

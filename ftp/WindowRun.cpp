@@ -1,6 +1,6 @@
 // The client with its transcript window: the transfers run on a worker so
-// the window stays live; the window shows the transcript as it grows and
-// decides when the program ends.
+// the window stays live; the window shows the transcript and the progress
+// as they grow, passes a Cancel on, and decides when the program ends.
 #include "WindowRun.h"
 
 #include <QApplication>
@@ -26,7 +26,12 @@ extern "C" __attribute__((visibility("default"))) int wavecrest_ftp_run_with_win
     QString title = "ftp";
     for (int i = 1; i < argc; ++i)
         title += QString(" ") + QString::fromLocal8Bit(argv[i]);
-    ftp::TranscriptWindow window(title);
+    ftp::SendWatch watch;
+    ftp::TranscriptWindow window(title, [&watch] { watch.Cancel(); });
+    watch.SetListener([&window](const ftp::SendProgress& progress) {
+        QMetaObject::invokeMethod(
+            &window, [&window, progress] { window.ShowProgress(progress); }, Qt::QueuedConnection);
+    });
     ftp::Transcript transcript;
     transcript.SetListener([&window](const std::string& text) {
         QMetaObject::invokeMethod(
@@ -38,7 +43,8 @@ extern "C" __attribute__((visibility("default"))) int wavecrest_ftp_run_with_win
     std::atomic<bool> finished = false;
     int status = 1;
     std::thread worker([&] {
-        status = ftp::RunClient(std::vector<std::string>(argv + 1, argv + argc), transcript);
+        status =
+            ftp::RunClient(std::vector<std::string>(argv + 1, argv + argc), transcript, &watch);
         finished = true;
         QMetaObject::invokeMethod(
             &window,

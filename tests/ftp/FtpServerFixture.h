@@ -34,10 +34,13 @@ public:
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
     // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required;
+    // "-throttle": uploads taken at 1 MB/s;
     // "rogue FAULT": the misbehaving server of rogue_server.py, with FAULT.
     explicit FtpServerFixture(const QString& kind = {}) {
         if (kind.startsWith("rogue "))
             Start("rogue_server.py", {"--fault", kind.mid(6), "--log", spare_.filePath("log")});
+        else if (kind == "-throttle")
+            Start("ftp_server.py", {"--throttle", "1000000"});
         else if (kind == "-tls")
             Start("ftp_server.py", {"--tls-cert", certificate()});
         else

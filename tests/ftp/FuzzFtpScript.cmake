@@ -4,7 +4,9 @@ file(GLOB ftp_headers ${PROJECT_SOURCE_DIR}/ftp/*.h)
 set(ftp ${PROJECT_SOURCE_DIR}/ftp)
 wavecrest_add_fuzz_test(fuzz_ftpscript SECONDS 20
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_ftpscript.cpp ${ftp}/Interpreter.cpp
-            ${ftp}/Transfers.cpp ${ftp}/LocalFiles.cpp ${ftp}/Options.cpp ${ftp}/ScriptReader.cpp ${ftp}/Transcript.cpp
+            ${ftp}/Transfers.cpp ${ftp}/HeldFiles.cpp ${ftp}/LocalFiles.cpp ${ftp}/Options.cpp
+            ${ftp}/ScriptReader.cpp ${ftp}/SendWatch.cpp
+            ${ftp}/Transcript.cpp
             ${PROJECT_SOURCE_DIR}/platform/Wildcard.cpp ${PROJECT_SOURCE_DIR}/platform/Utf8.cpp
             ${PROJECT_SOURCE_DIR}/platform/posix/PosixFoldCase.cpp
     DEPENDS ${ftp_headers}

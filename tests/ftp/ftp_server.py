@@ -1,6 +1,7 @@
 """FTP server for the client's tests: one user on 127.0.0.1 and a free port,
 printed as "PORT <n>"; ends by itself after --lifetime seconds.
---refuse-passive: PASV and EPSV refused. --tls-cert FILE: explicit
+--refuse-passive: PASV and EPSV refused. --throttle N: uploads taken at
+N bytes a second. --tls-cert FILE: explicit
 TLS required, with a self-signed certificate for 127.0.0.1 made into FILE.
 """
 import argparse
@@ -41,6 +42,7 @@ def main():
         parser.add_argument(option, default="")
     parser.add_argument("--refuse-passive", action="store_true")
     parser.add_argument("--lifetime", type=float, default=300)
+    parser.add_argument("--throttle", type=int, default=0)
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -56,6 +58,9 @@ def main():
     handler.authorizer = authorizer
     handler.banner = "Test server ready."
     handler.passive_ports = None
+    if args.throttle:
+        from pyftpdlib.handlers import ThrottledDTPHandler
+        handler.dtp_handler = type("Dtp", (ThrottledDTPHandler,), {"read_limit": args.throttle})
     if args.refuse_passive:
         refuse = lambda self, line: self.respond("502 Passive mode not allowed.")
         handler.ftp_PASV = handler.ftp_EPSV = refuse

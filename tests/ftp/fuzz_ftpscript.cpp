@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include "ftp/Interpreter.h"
 
@@ -16,6 +17,7 @@ class RecordingConnection : public ftp::Connection {
 public:
     void SetListeners(Listeners listeners) override { listeners_ = std::move(listeners); }
     void RequireTls(const std::string&) override {}
+    void SetStopRequest(std::function<bool()>) override {}
     bool Open(const std::string&, int, const std::string& user, const std::string&,
               std::string& error) override {
         open_ = !user.empty() && user.front() != 'x';
@@ -32,8 +34,9 @@ public:
             open_ = false;
         return command.size() % 2 ? 250 : 550;
     }
-    ftp::TransferResult Put(const std::string&, const std::string& remote, bool, bool,
+    ftp::TransferResult Put(int file, const std::string&, const std::string& remote, bool, bool,
                             ProgressListener progress) override {
+        ::close(file);
         progress(remote.size() * 1000);
         open_ = remote.find('!') == std::string::npos; // a dropped connection
         return {open_, remote.size(), 0.5, open_ ? "" : "dropped"};

@@ -3,7 +3,9 @@ printed as "PORT <n>", files under --home, the verbs heard in --log, ended
 after --lifetime seconds. --fault: drop (the first STOR, RETR or NLST closes
 the control connection after its data, before the final reply), endless,
 long-name or cr-name (NLST streams for ever, lists a 5 MB name or one with a
-CR), short (RETR sends 100 of the bytes it announces), no-epsv, quit-hang."""
+CR), short (RETR sends 100 of the bytes it announces), no-epsv, quit-hang,
+drop-half (the first STOR ends both connections after 100000 bytes; FEAT
+offers resuming)."""
 import argparse
 import os
 import socket
@@ -75,12 +77,19 @@ def serve(conn, args):
             port = passive.getsockname()[1]
             say("229 Extended passive mode (|||%d|)." % port if verb == "EPSV" else
                 "227 Passive mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
-        elif verb == "STOR":
+        elif verb == "FEAT" and args.fault == "drop-half":
+            conn.sendall(b"211-Features:\r\n SIZE\r\n REST STREAM\r\n211 End\r\n")
+        elif verb == "SIZE" and os.path.isfile(path):
+            say("213 %d" % os.path.getsize(path))
+        elif verb in ("STOR", "APPE"):
             say("150 Send the data.")
-            with passive.accept()[0] as data, open(path, "wb") as out:
-                while chunk := data.recv(65536):
+            cut = args.fault == "drop-half" and verb == "STOR" and not transfers
+            with passive.accept()[0] as data, open(path, "ab" if verb == "APPE" else "wb") as out:
+                while (not cut or out.tell() < 100000) and (chunk := data.recv(65536)):
                     out.write(chunk)
-            if not finish("226 Stored."):
+            if cut:
+                transfers.append(1)
+            if cut or not finish("226 Stored."):
                 break
         elif verb == "RETR" and os.path.isfile(path):
             content = open(path, "rb").read()

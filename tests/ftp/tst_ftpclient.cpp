@@ -63,14 +63,16 @@ void Stage(const QString& root, const QStringList& entries) {
 // One run of the client as ftp.exe runs it without a window, in a child of
 // this test under umask 027 with at most 256 MB of data, ended at a bound
 // below the client's own 60 s reply timeout: what reached standard output
-// and its desktop notice.
+// and its desktop notice. `whileRunning` is shown the output so far and the child.
 struct BoundedRun {
     int exitCode = -1; // -1: ended at the bound
     QString output, notice;
 };
 constexpr rlim_t kMemoryBound = 256 << 20;
+using WhileRunning = std::function<void(const QString& output, pid_t client)>;
 
-BoundedRun RunBounded(const QString& folder, const QStringList& arguments) {
+BoundedRun RunBounded(const QString& folder, const QStringList& arguments,
+                      const WhileRunning& whileRunning = {}) {
     QTemporaryFile output; // the client's output, a form feed, its notice
     if (!output.open())
         return {};
@@ -101,6 +103,9 @@ BoundedRun RunBounded(const QString& folder, const QStringList& arguments) {
     while (::waitpid(child, &status, WNOHANG) == 0) {
         if (clock.elapsed() > 50000)
             ::kill(child, SIGKILL);
+        QFile soFar(output.fileName());
+        if (whileRunning && soFar.open(QIODevice::ReadOnly))
+            whileRunning(QString::fromUtf8(soFar.readAll()), child);
         QTest::qSleep(20);
     }
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -118,9 +123,10 @@ class FtpClientTest : public QObject {
 private:
     QTemporaryDir app_; // the application folder: script and temp/
 
-    BoundedRun RunScript(const QString& script) {
+    BoundedRun RunScript(const QString& script,
+                         const WhileRunning& whileRunning = {}) {
         WriteFile(app_.filePath("script.ftps"), script.toUtf8());
-        return RunBounded(app_.path(), {"-s:script.ftps"});
+        return RunBounded(app_.path(), {"-s:script.ftps"}, whileRunning);
     }
 
 private Q_SLOTS:
@@ -131,10 +137,11 @@ private Q_SLOTS:
 
     // The installed script sends every staged MP3, whatever the letter case
     // of its extension, and nothing else, into the remote folder a build
-    // names; the bytes arrive unchanged.
+    // names; the bytes arrive unchanged, though Finish! empties the staging
+    // folder as soon as the client connected to a slow server.
     void installedScriptSendsStagedSongs() {
         const QString remoteFolder = "songs";
-        FtpServerFixture server;
+        FtpServerFixture server("-throttle");
         QVERIFY(server.port() > 0 && QDir(server.home()).mkdir(remoteFolder));
         const QMap<QString, int> songs{
             {"one.mp3", 3 * 1024 * 1024 + 17}, {"Two Words.MP3", 40000}, {"three.Mp3", 0}};
@@ -144,11 +151,17 @@ private Q_SLOTS:
 
         const QString script = InstalledScriptFor(server, remoteFolder);
         QVERIFY(!script.isEmpty());
-        const BoundedRun run = RunScript(script);
+        const BoundedRun run = RunScript(script, [this](const QString& said, pid_t) {
+            if (said.contains("Connected to"))
+                for (const QString& name : QDir(app_.filePath("temp")).entryList(QDir::Files))
+                    QFile::remove(app_.filePath("temp/" + name));
+        });
 
         QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QVERIFY2(run.notice.startsWith("3 songs sent"), qPrintable(run.notice));
         const QString prefix = remoteFolder + "/";
         for (auto song = songs.begin(); song != songs.end(); ++song) {
+            QVERIFY(run.notice.contains(song.key()));
             QCOMPARE(server.remoteFile(prefix + song.key()), RandomBytes(song.value()));
             QVERIFY(run.output.contains(
                 QRegularExpression(QString("ftp: %1 bytes sent in \\d+\\.\\d\\dSeconds "
@@ -189,12 +202,11 @@ private Q_SLOTS:
         };
         const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"}, sentTwo{"a.mp3=A", "b.mp3=B"};
         const QStringList sentA{"a.mp3=A"}, lines{"temp/l.txt=a\nb\r\nc"};
-        row("unknown command") << two << none << "%L\nfrobnicate\nmput temp/*\n" << 1 << sentTwo
-                               << none << "Invalid command.";
         row("missing remote folder") << two << none << "%L\ncd nowhere\nmput temp/*\n" << 1
                                      << sentTwo << none << "550 ";
-        row("refused literal, pasv harmless") << two << none
-            << "%L\nliteral XYZZY\nquote pasv\nmput temp/*\n" << 1 << sentTwo << none << "500 ";
+        row("unknown and refused commands, pasv harmless") << two << none
+            << "%L\nliteral XYZZY\nquote pasv\nfrobnicate\nmput temp/*\n" << 1 << sentTwo << none
+            << "Invalid command.";
         row("backslash is part of a found name")
             << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none << "%L\nmput temp\\*.mp3\n"
             << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"} << none << "ftp> mput temp\\*.mp3";
@@ -275,6 +287,10 @@ private Q_SLOTS:
             << QStringList{"sub/k=k"} << "%L\ncd sub\nmput temp/*.mp3\n" << 1
             << QStringList{"sub/a.mp3=A", "sub/b.mp3=B", "sub/c.mp3=C", "sub/k=k"} << none
             << "Reconnecting to 127.0.0.1.";
+        rogue("dropped halfway: the rest appended", "drop-half", "1 song sent", "STOR=1")
+            << QStringList{"temp/b.mp3=" + QString(300000, 'b')} << none
+            << "%L\nbinary\nput temp/b.mp3\n" << 0 << QStringList{"b.mp3=" + QString(300000, 'b')}
+            << none << "Resuming b.mp3 after";
         rogue("dropped get, then ascii: no silent login", "drop", "a.txt was not received", "USER=2") << none << inSub
             << "%L\ncd sub\nget a.txt\nascii\nget t.txt\n" << 1 << inSub
             << QStringList{"t.txt=sub", "!a.txt"} << "Reconnecting";
@@ -387,6 +403,24 @@ private Q_SLOTS:
         first.write("bye\n");
         first.closeWriteChannel();
         QVERIFY(first.waitForFinished(60000));
+    }
+
+    // Ctrl+C (what the window's Cancel does) stops the send at once: the
+    // song cut off is removed from the server, the notice tells the rest.
+    void cancelStopsTheSend() {
+        FtpServerFixture server("-throttle");
+        for (const char song : {'a', 'b', 'c'})
+            WriteFile(app_.filePath(QString("temp/%1.mp3").arg(song)),
+                      QByteArray(song == 'b' ? 3 << 20 : 1, song));
+        const auto cancelOnceBArrives = [&](const QString&, pid_t client) {
+            if (QFileInfo(server.home() + "/b.mp3").size() > 0)
+                ::kill(client, SIGINT);
+        };
+        const BoundedRun run = RunScript(InstalledScriptFor(server), cancelOnceBArrives);
+        QVERIFY2(run.exitCode == 1, qPrintable(run.output));
+        QCOMPARE(server.tree(), QStringList{"a.mp3=a"});
+        QVERIFY2(run.notice.contains("Sending cancelled by the user.\nStopped: b.mp3\n"
+                                     "Not sent: c.mp3\nSent: a.mp3"), qPrintable(run.notice));
     }
 
     void scriptThatCannotBeReadFails() {

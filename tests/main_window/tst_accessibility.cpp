@@ -132,10 +132,11 @@ private Q_SLOTS:
     }
 
     void transcriptNamed() {
-        ftp::TranscriptWindow window("ftp -s:sendfiles.ftps");
-        auto* text = window.findChild<QPlainTextEdit*>();
-        QCOMPARE(QAccessible::queryAccessibleInterface(text)->text(QAccessible::Name),
-                 QString("Transcript"));
+        ftp::TranscriptWindow window("ftp -s:sendfiles.ftps", [] {});
+        for (QWidget* control : {static_cast<QWidget*>(window.findChild<QPlainTextEdit*>()),
+                                 static_cast<QWidget*>(window.findChild<QPushButton*>())})
+            QVERIFY(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name)
+                         .isEmpty());
     }
 };
 
