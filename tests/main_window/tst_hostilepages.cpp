@@ -17,8 +17,7 @@
 //   progress:cancel     presses Cancel on the download's progress
 //   login:USER:PASSWORD|login:cancel   answers a login box
 //   exit                Menu, then Exit: two clicks, which must end the program
-//   alive               the player pane's clock ticks
-//   chatalive           the chat page's title keeps changing
+//   alive|chatalive     the player pane's clock ticks, or the chat page's title changes
 //   ownprocess          each pane's pages run in a page process of their own
 //   kill                the chat pane's page process is killed
 //   notice:TEXT|nonotice   the chat pane shows (or no longer shows) a notice with TEXT
@@ -211,14 +210,12 @@ class TestHostilePages : public QObject {
             QDialog* box = paneBoxes().last();
             user.seen << textOf(box);
             auto* buttons = box->findChild<QDialogButtonBox*>();
-            QAbstractButton* ok = nullptr;
-            QAbstractButton* cancel = nullptr;
-            for (QAbstractButton* button : buttons->buttons()) {
-                if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
-                    ok = button;
-                else if (buttons->buttonRole(button) == QDialogButtonBox::RejectRole)
-                    cancel = button;
-            }
+            const auto role =
+                arg == "cancel" ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
+            QAbstractButton* pressed = nullptr;
+            for (QAbstractButton* button : buttons->buttons())
+                if (buttons->buttonRole(button) == role)
+                    pressed = button;
             if (verb == "login" && arg != "cancel") {
                 const QList<QLineEdit*> fields = box->findChildren<QLineEdit*>();
                 fields[0]->setText(arg.section(':', 0, 0));
@@ -234,7 +231,7 @@ class TestHostilePages : public QObject {
                 if (!stop->isChecked())
                     user.failure = step + ": the check box did not take the click";
             }
-            QTest::mouseClick(arg == "cancel" ? cancel : ok, Qt::LeftButton);
+            QTest::mouseClick(pressed, Qt::LeftButton);
         } else if (verb == "msg") {
             auto* box = qobject_cast<QMessageBox*>(modal);
             user.seen << box->text();
@@ -541,10 +538,9 @@ private Q_SLOTS:
             QVERIFY2(user.seen[i].contains(expected),
                      qPrintable(QString("box %1 said \"%2\", not \"%3\"").arg(i).arg(user.seen[i], expected)));
         }
-        QStringList opened;
+        QStringList opened, expectedHanded;
         for (const std::string& address : shell.opened)
             opened << QString::fromStdString(address);
-        QStringList expectedHanded;
         for (const QString& address : handed)
             expectedHanded << expand(address);
         QCOMPARE(opened, expectedHanded);
