@@ -17,8 +17,8 @@
 //   progress:cancel     presses Cancel on the download's progress
 //   login:USER:PASSWORD|login:cancel   answers a login box
 //   exit                Menu, then Exit: two clicks, which must end the program
-//   alive               the player pane's clock ticks
-//   chatalive           the chat page's title keeps changing
+//   alive|chatalive     the player pane's clock ticks, or the chat page's title changes
+//   ownprocess          each pane's pages run in a page process of their own
 //   kill                the chat pane's page process is killed
 //   notice:TEXT|nonotice   the chat pane shows (or no longer shows) a notice with TEXT
 //   noticelink          follows the notice's link
@@ -83,6 +83,8 @@ class TestHostilePages : public QObject {
     // that worked for the rest of the run.
     SlowHttpServer loginSites[3];
     int exitRequests = 0;
+    // Menu, then Exit: each click does its part at once or never.
+    const QStringList exitSteps{"exitmenu", "exititem @2000", "exited @2000"};
     const QByteArray song = "ID3" + QByteArray(300000, 'x');
 
     // The user being played, one step at a time.
@@ -152,20 +154,10 @@ class TestHostilePages : public QObject {
             return progressShown();
         if (verb == "exitmenu")
             return true;
-        if (verb == "exititem") { // the first click opened the menu, or never will
-            if (window.menu->isVisible())
-                return true;
-            if (user.sinceStep.elapsed() > 2000)
-                user.failure = "Exit: the menu did not open at the first click";
-            return false;
-        }
-        if (verb == "exited") {
-            if (exitRequests > user.exitsBefore)
-                return true;
-            if (user.sinceStep.elapsed() > 2000)
-                user.failure = "Exit: the second click did not end the program";
-            return false;
-        }
+        if (verb == "exititem") // the first click opened the menu
+            return window.menu->isVisible();
+        if (verb == "exited") // the second click ended the program
+            return exitRequests > user.exitsBefore;
         if (verb == "alive" || verb == "chatalive") {
             const QString title =
                 (verb == "alive" ? window.brwWebBrowserPlay : window.brwWebBrowserChat)->LocationName();
@@ -180,6 +172,11 @@ class TestHostilePages : public QObject {
         }
         if (verb == "kill")
             return chat->page()->renderProcessPid() > 0;
+        if (verb == "ownprocess") { // each pane's pages in a page process of their own
+            const qint64 player = engine(window.brwWebBrowserPlay)->page()->renderProcessPid();
+            const qint64 chatPid = chat->page()->renderProcessPid();
+            return player > 0 && chatPid > 0 && player != chatPid;
+        }
         if (verb == "notice")
             return chat->Notice().contains(arg);
         if (verb == "nonotice")
@@ -213,14 +210,12 @@ class TestHostilePages : public QObject {
             QDialog* box = paneBoxes().last();
             user.seen << textOf(box);
             auto* buttons = box->findChild<QDialogButtonBox*>();
-            QAbstractButton* ok = nullptr;
-            QAbstractButton* cancel = nullptr;
-            for (QAbstractButton* button : buttons->buttons()) {
-                if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
-                    ok = button;
-                else if (buttons->buttonRole(button) == QDialogButtonBox::RejectRole)
-                    cancel = button;
-            }
+            const auto role =
+                arg == "cancel" ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
+            QAbstractButton* pressed = nullptr;
+            for (QAbstractButton* button : buttons->buttons())
+                if (buttons->buttonRole(button) == role)
+                    pressed = button;
             if (verb == "login" && arg != "cancel") {
                 const QList<QLineEdit*> fields = box->findChildren<QLineEdit*>();
                 fields[0]->setText(arg.section(':', 0, 0));
@@ -236,7 +231,7 @@ class TestHostilePages : public QObject {
                 if (!stop->isChecked())
                     user.failure = step + ": the check box did not take the click";
             }
-            QTest::mouseClick(arg == "cancel" ? cancel : ok, Qt::LeftButton);
+            QTest::mouseClick(pressed, Qt::LeftButton);
         } else if (verb == "msg") {
             auto* box = qobject_cast<QMessageBox*>(modal);
             user.seen << box->text();
@@ -274,7 +269,7 @@ class TestHostilePages : public QObject {
             if (!server.comeBack())
                 user.failure = step + ": the server could not listen again";
         } else if (!QStringList{"boxshown", "exited", "alive", "chatalive", "notice", "nonotice",
-                                "title", "wait"}
+                                "title", "wait", "ownprocess"}
                         .contains(verb)) {
             user.failure = "unknown step " + step;
         }
@@ -395,6 +390,13 @@ private Q_SLOTS:
         platform::LoadedWindows::setEndProgram([this] { ++exitRequests; });
     }
 
+    // A row: most need only the page, the script and what the boxes said.
+    static void row(const char* name, const QString& page, const QStringList& script,
+                    const QStringList& seen = {}, const QStringList& handed = {},
+                    const QString& files = {}, const QString& requests = {}) {
+        QTest::newRow(name) << page << script << seen << handed << files << requests;
+    }
+
     void hostilePage_data() {
         QTest::addColumn<QString>("page");     // chat pane's page: a path, or another site's address
         QTest::addColumn<QStringList>("script");
@@ -405,115 +407,85 @@ private Q_SLOTS:
 
         const QString refused = "Wavecrest does not open \"%1:\" addresses";
         // Other programs: only http and https go to the desktop unasked.
-        QTest::newRow("ssh: link in the page is refused")
-            << "/ssh" << QStringList{"click", "msg:ok", "title:Ssh link"}
-            << QStringList{refused.arg("ssh")} << QStringList{} << "" << "";
-        QTest::newRow("steam: link to a new window is refused")
-            << "/steam" << QStringList{"click", "msg:ok"} << QStringList{refused.arg("steam")}
-            << QStringList{} << "" << "";
-        QTest::newRow("vnd.ms-x: link is refused")
-            << "/vnd" << QStringList{"click", "msg:ok"} << QStringList{refused.arg("vnd.ms-x")}
-            << QStringList{} << "" << "";
-        QTest::newRow("file: link to a new window: the engine itself refuses it")
-            << "/file" << QStringList{"click", "wait:1500"} << QStringList{} << QStringList{} << ""
-            << "";
-        QTest::newRow("mailto: shows the whole address, No opens nothing")
-            << "/mail" << QStringList{"click", "msg:no"}
-            << QStringList{"mailto:x@y?attach=/etc/passwd&body=hello"} << QStringList{} << "" << "";
-        QTest::newRow("mailto: in a new window, Yes opens the mail program")
-            << "/mailnew" << QStringList{"click", "msg:yes"}
-            << QStringList{"mailto:dj@station.example"}
-            << QStringList{"mailto:dj@station.example"} << "" << "";
-        QTest::newRow("http link to a new window goes to the browser unasked")
-            << "/web" << QStringList{"click", "wait:1000"} << QStringList{}
-            << QStringList{"${url}/other"} << "" << "";
-        QTest::newRow("schemes by script without a click: nothing, not even a message")
-            << "/sneaky" << QStringList{"wait:2000", "title:Sneaky"} << QStringList{}
-            << QStringList{} << "" << "";
-        QTest::newRow("typed ssh: address is refused")
-            << "/room"
-            << QStringList{"title:Chat room", "type:ssh://user@host/", "msg:ok", "title:Chat room"}
-            << QStringList{refused.arg("ssh")} << QStringList{} << "" << "";
-        QTest::newRow("typed mailto: asks first")
-            << "/room" << QStringList{"title:Chat room", "type:mailto:x@y?attach=/etc/passwd", "msg:no"}
-            << QStringList{"mailto:x@y?attach=/etc/passwd"} << QStringList{} << "" << "";
+        row("ssh: link in the page is refused", "/ssh", {"click", "msg:ok", "title:Ssh link"},
+            {refused.arg("ssh")});
+        row("steam: link to a new window is refused", "/steam", {"click", "msg:ok"},
+            {refused.arg("steam")});
+        row("vnd.ms-x: link is refused", "/vnd", {"click", "msg:ok"}, {refused.arg("vnd.ms-x")});
+        row("file: link to a new window: the engine itself refuses it", "/file",
+            {"click", "wait:1500"});
+        row("mailto: shows the whole address, No opens nothing", "/mail", {"click", "msg:no"},
+            {"mailto:x@y?attach=/etc/passwd&body=hello"});
+        row("mailto: in a new window, Yes opens the mail program", "/mailnew", {"click", "msg:yes"},
+            {"mailto:dj@station.example"}, {"mailto:dj@station.example"});
+        row("http link to a new window goes to the browser unasked", "/web", {"click", "wait:1000"},
+            {}, {"${url}/other"});
+        row("schemes by script without a click: nothing, not even a message", "/sneaky",
+            {"wait:2000", "title:Sneaky"});
+        row("typed ssh: address is refused", "/room",
+            {"title:Chat room", "type:ssh://user@host/", "msg:ok", "title:Chat room"},
+            {refused.arg("ssh")});
+        row("typed mailto: asks first", "/room",
+            {"title:Chat room", "type:mailto:x@y?attach=/etc/passwd", "msg:no"},
+            {"mailto:x@y?attach=/etc/passwd"});
 
         // Boxes: the window stays usable, and the page can be stopped.
-        QTest::newRow("alert() in a loop: Exit in two clicks, the player runs, stopped at box 2")
-            << "/alerts"
-            << QStringList{"box:ok", "boxshown", "exit", "alive", "box:stop", "chatalive"}
-            << QStringList{"${site} says: On air now", "${site} says: On air now"} << QStringList{}
-            << "" << "";
-        QTest::newRow("confirm and prompt: a stopped page gets false and null")
-            << "/questions"
-            << QStringList{"box:ok", "box:stop", "title:[true,true,false,false,null]"}
-            << QStringList{"Sure?", "Sure?"} << QStringList{} << "" << "";
-        QTest::newRow("leave-page question: Stay stays, Leave leaves")
-            << "/leave"
-            << QStringList{"title:Leave page", "click", "type:${url}/room", "box:cancel",
-                           "title:Leave page", "type:${url}/room", "box:ok", "title:Chat room"}
-            << QStringList{"Leave this page?", "Leave this page?"} << QStringList{} << "" << "";
+        row("alert() in a loop: Exit in two clicks, the player runs, stopped at box 2", "/alerts",
+            {"box:ok", "boxshown", "exit", "alive", "box:stop", "chatalive"},
+            {"${site} says: On air now", "${site} says: On air now"});
+        row("confirm and prompt: a stopped page gets false and null", "/questions",
+            {"box:ok", "box:stop", "title:[true,true,false,false,null]"}, {"Sure?", "Sure?"});
+        row("leave-page question: Stay stays, Leave leaves", "/leave",
+            {"title:Leave page", "click", "type:${url}/room", "box:cancel", "title:Leave page",
+             "type:${url}/room", "box:ok", "title:Chat room"},
+            {"Leave this page?", "Leave this page?"});
 
         // Downloads.
-        QTest::newRow("download storm without a click: no Save As; one click, one Save As")
-            << "/storm"
-            << QStringList{"wait:2500", "exit", "click", "save:storm.mp3", "msg:ok", "wait:2000"}
-            << QStringList{"Save As in ${home} as song.mp3", "storm.mp3 has been downloaded"}
-            << QStringList{} << "storm.mp3" << "";
-        QTest::newRow("download cut off by the server: one message, nothing kept, the engine's own retry cut short")
-            << "/cutpage" << QStringList{"click", "save:cut.bin", "msg:ok", "wait:2000"}
-            << QStringList{"Save As in ${home} as cut.bin",
-                           "cut.bin could not be downloaded: only 98 KB of 488 KB arrived"}
-            << QStringList{} << "" << "/cut.bin=2";
-        QTest::newRow("Save As cancelled: no progress box stays")
-            << "/cutpage" << QStringList{"click", "save:-", "wait:1500"}
-            << QStringList{"Save As in ${home} as cut.bin"} << QStringList{} << "" << "/cut.bin=1";
-        QTest::newRow("download stalled: the progress box's Cancel ends it, nothing kept")
-            << "/stallpage" << QStringList{"click", "save:stall.bin", "progress:cancel", "wait:1000"}
-            << QStringList{"Save As in ${home} as stall.bin"} << QStringList{} << "" << "/stall.bin=1";
-        QTest::newRow("download=\"../../../root/.bashrc\": a plain name, no dot")
-            << "/hidden" << QStringList{"click", "save:kept.txt", "msg:ok"}
-            << QStringList{"Save As in ${home} as bashrc", "kept.txt has been downloaded"}
-            << QStringList{} << "kept.txt" << "";
-        QTest::newRow("Content-Disposition .bashrc: a plain name, no dot")
-            << "/dotfile" << QStringList{"click", "save:kept.txt", "msg:ok"}
-            << QStringList{"Save As in ${home} as bashrc", "kept.txt has been downloaded"}
-            << QStringList{} << "kept.txt" << "";
+        row("download storm without a click: no Save As; one click, one Save As", "/storm",
+            {"wait:2500", "exit", "click", "save:storm.mp3", "msg:ok", "wait:2000"},
+            {"Save As in ${home} as song.mp3", "storm.mp3 has been downloaded"}, {}, "storm.mp3");
+        row("download cut off by the server: one message, nothing kept, the engine's own retry "
+            "cut short",
+            "/cutpage", {"click", "save:cut.bin", "msg:ok", "wait:2000"},
+            {"Save As in ${home} as cut.bin",
+             "cut.bin could not be downloaded: only 98 KB of 488 KB arrived"},
+            {}, "", "/cut.bin=2");
+        row("Save As cancelled: no progress box stays", "/cutpage", {"click", "save:-", "wait:1500"},
+            {"Save As in ${home} as cut.bin"}, {}, "", "/cut.bin=1");
+        row("download stalled: the progress box's Cancel ends it, nothing kept", "/stallpage",
+            {"click", "save:stall.bin", "progress:cancel", "wait:1000"},
+            {"Save As in ${home} as stall.bin"}, {}, "", "/stall.bin=1");
+        // download="../../../root/.bashrc", and a header's .bashrc: a plain name, no dot.
+        for (const char* page : {"/hidden", "/dotfile"})
+            row(page, page, {"click", "save:kept.txt", "msg:ok"},
+                {"Save As in ${home} as bashrc", "kept.txt has been downloaded"}, {}, "kept.txt");
 
-        // Crashes and outages heal.
-        QTest::newRow("page process killed twice: reloads once, then offers to")
-            << "/room"
-            << QStringList{"title:Chat room", "kill", "notice:stopped working", "nonotice",
-                           "title:Chat room", "kill", "notice:stopped working again", "wait:2000",
-                           "notice:Load it again", "noticelink", "nonotice", "title:Chat room"}
-            << QStringList{} << QStringList{} << "" << "/room=3";
-        QTest::newRow("chrome://crash typed into the chat box: the pane comes back")
-            << "/room"
-            << QStringList{"title:Chat room", "type:chrome://crash", "notice:stopped working",
-                           "nonotice", "title:Chat room"}
-            << QStringList{} << QStringList{} << "" << "";
-        QTest::newRow("station down at start: both panes back within 15 s of its return")
-            << "/room"
-            << QStringList{"down", "wait:3000", "notice:does not answer", "title:Working...",
-                           "wait:6000", "up", "title:Chat room @15000", "nonotice", "alive"}
-            << QStringList{} << QStringList{} << "" << "";
+        // Crashes and outages heal; each pane's pages run in a page process of their own.
+        row("page process killed twice: reloads once, then offers to", "/room",
+            {"title:Chat room", "ownprocess", "kill", "notice:stopped working", "nonotice",
+             "title:Chat room", "kill", "notice:stopped working again", "wait:2000",
+             "notice:Load it again", "noticelink", "nonotice", "title:Chat room"},
+            {}, {}, "", "/room=3");
+        row("chrome://crash typed into the chat box: the pane comes back", "/room",
+            {"title:Chat room", "type:chrome://crash", "notice:stopped working", "nonotice",
+             "title:Chat room"});
+        row("station down at start: both panes back within 15 s of its return", "/room",
+            {"down", "wait:3000", "notice:does not answer", "title:Working...", "wait:6000", "up",
+             "title:Chat room @15000", "nonotice", "alive"});
 
-        // Logins.
-        const auto login = [](const SlowHttpServer& site) {
-            return site.address("").mid(7) + " asks for a user name and password";
+        // Logins, each on a site of its own.
+        const auto login = [this](int site) {
+            return QStringList{loginSites[site].address("").mid(7) +
+                               " asks for a user name and password"};
         };
-        QTest::newRow("20 images behind a login: one box, its answer for all")
-            << loginSites[0].address("/gallery")
-            << QStringList{"login:dj:onair", "title:20 shown, 0 failed"}
-            << QStringList{login(loginSites[0])} << QStringList{} << "" << "";
-        QTest::newRow("20 images, Cancel: one box cancels them all")
-            << loginSites[1].address("/gallery") << QStringList{"login:cancel", "title:0 shown, 20 failed"}
-            << QStringList{login(loginSites[1])} << QStringList{} << "" << "";
-        QTest::newRow("20 images, wrong answers: asked three times, then no more")
-            << loginSites[2].address("/gallery")
-            << QStringList{"login:dj:no", "login:dj:nope", "login:dj:never", "title:0 shown, 20 failed"}
-            << QStringList{login(loginSites[2]), login(loginSites[2]), login(loginSites[2])}
-            << QStringList{} << "" << "";
+        row("20 images behind a login: one box, its answer for all", loginSites[0].address("/gallery"),
+            {"login:dj:onair", "title:20 shown, 0 failed"}, login(0));
+        row("20 images, Cancel: one box cancels them all", loginSites[1].address("/gallery"),
+            {"login:cancel", "title:0 shown, 20 failed"}, login(1));
+        row("20 images, wrong answers: asked three times, then no more",
+            loginSites[2].address("/gallery"),
+            {"login:dj:no", "login:dj:nope", "login:dj:never", "title:0 shown, 20 failed"},
+            login(2) + login(2) + login(2));
     }
 
     void hostilePage() {
@@ -534,8 +506,7 @@ private Q_SLOTS:
         window->cboAddressChat->setEditText(page.startsWith("http") ? page : server.address(page));
         User user;
         for (const QString& step : script)
-            user.steps << (step == "exit" ? QStringList{"exitmenu", "exititem", "exited"}
-                                          : QStringList{step});
+            user.steps << (step == "exit" ? exitSteps : QStringList{step});
         if (user.steps.value(0) == "down") {
             server.goDown();
             user.next = 1;
@@ -549,7 +520,7 @@ private Q_SLOTS:
         driver.start(30);
         QTRY_VERIFY_WITH_TIMEOUT(user.done(), 120000);
         // After every row: Exit is two clicks away, the player runs.
-        user.steps << "exitmenu" << "exititem" << "exited" << "alive";
+        user.steps << exitSteps << "alive";
         QTRY_VERIFY_WITH_TIMEOUT(user.done(), 30000);
         const QString failure = user.failure;
         const bool boxesLeft = !paneBoxes().isEmpty() || QApplication::activeModalWidget() ||
@@ -567,10 +538,9 @@ private Q_SLOTS:
             QVERIFY2(user.seen[i].contains(expected),
                      qPrintable(QString("box %1 said \"%2\", not \"%3\"").arg(i).arg(user.seen[i], expected)));
         }
-        QStringList opened;
+        QStringList opened, expectedHanded;
         for (const std::string& address : shell.opened)
             opened << QString::fromStdString(address);
-        QStringList expectedHanded;
         for (const QString& address : handed)
             expectedHanded << expand(address);
         QCOMPARE(opened, expectedHanded);
@@ -584,26 +554,6 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!window->timTimerChat->isTicking(), 20000);
         QVERIFY(!window->brwWebBrowserChat->Busy());
         QCOMPARE(platform::PaneWait::Active(), 0);
-    }
-
-    // Each pane's pages run in a page process of their own.
-    void aPageProcessPerPane() {
-        FrmMain window;
-        window.cboAddressPlay->setEditText(server.address("/clock"));
-        window.cboAddressChat->setEditText(server.address("/room"));
-        window.show();
-        window.Form_Load();
-        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QString("Chat room"), 20000);
-        const qint64 player = engine(window.brwWebBrowserPlay)->page()->renderProcessPid();
-        const qint64 chat = engine(window.brwWebBrowserChat)->page()->renderProcessPid();
-        QVERIFY(player > 0 && chat > 0);
-        QVERIFY(player != chat);
-        for (qint64 pid : {player, chat}) {
-            // Forked from the engine's zygote, they carry its command line.
-            QFile commandLine(QString("/proc/%1/cmdline").arg(pid));
-            QVERIFY(commandLine.open(QIODevice::ReadOnly));
-            QVERIFY(commandLine.readAll().contains("QtWebEngineProcess"));
-        }
     }
 
     // A page never holds the window open: closing it with a page's box up
@@ -620,16 +570,15 @@ private Q_SLOTS:
             bool closed = false;
             QTimer closer;
             connect(&closer, &QTimer::timeout, this, [&] {
-                if (!alive || closed)
+                const bool leave = QString(path) == "/leave";
+                if (!alive || closed ||
+                    !(leave ? window->windowTitle() == "Leave page" : !paneBoxes().isEmpty()))
                     return;
-                const bool boxUp = !paneBoxes().isEmpty();
-                if (QString(path) != "/leave" ? boxUp : window->windowTitle() == "Leave page") {
-                    if (QString(path) == "/leave") // the page has the user's click it needs to ask
-                        QTest::mouseClick(window->brwWebBrowserChat->widget()->focusProxy(),
-                                          Qt::LeftButton, {}, QPoint(50, 40));
-                    closed = true;
-                    window->close();
-                }
+                if (leave) // the page has the user's click it needs to ask
+                    QTest::mouseClick(window->brwWebBrowserChat->widget()->focusProxy(),
+                                      Qt::LeftButton, {}, QPoint(50, 40));
+                closed = true;
+                window->close();
             });
             closer.start(50);
             QTRY_VERIFY_WITH_TIMEOUT(closed, 20000);
