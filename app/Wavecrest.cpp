@@ -46,8 +46,9 @@ void deleteRemainingWindows() {
 int RunWavecrest(int argc, char** argv) {
     // Said in one line, where Qt would print several and abort.
     if (!platform::HasDesktopSession()) {
-        std::fputs("Wavecrest needs a desktop session: neither DISPLAY nor WAYLAND_DISPLAY is set.\n",
-                   stderr);
+        std::fputs(
+            "Wavecrest needs a desktop session: neither DISPLAY nor WAYLAND_DISPLAY is set.\n",
+            stderr);
         return 1;
     }
     // The argument text is taken before Qt removes the options it knows.
@@ -73,7 +74,8 @@ int RunWavecrest(int argc, char** argv) {
     start.Form_Load();
     // The web engine sets signal handlers of its own as it starts: ours again.
     platform::WatchTerminationRequests();
-    const int status = platform::LoadedWindows::count() == 0 || endRequested ? 0 : QApplication::exec();
+    const int status =
+        platform::LoadedWindows::count() == 0 || endRequested ? 0 : QApplication::exec();
     deleteRemainingWindows();
     return status;
 }

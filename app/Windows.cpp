@@ -5,9 +5,13 @@ Windows& windows() {
     return instances;
 }
 
-void ShowWindows::ShowMusicUploader() { windows().uploader.Show(); }
+void ShowWindows::ShowMusicUploader() {
+    windows().uploader.Show();
+}
 
-void ShowWindows::ShowHelp() { windows().help.Show(); }
+void ShowWindows::ShowHelp() {
+    windows().help.Show();
+}
 
 void ShowWindows::ShowMain() {
     const bool loading = !windows().main.isLoaded();

@@ -1,9 +1,9 @@
 #include "frmStart.h"
 
 #include "platform/CommandLine.h"
+#include "platform/FailureHandling.h"
 #include "platform/MsgBox.h"
 #include "platform/Services.h"
-#include "platform/FailureHandling.h"
 #include "platform/qt/Form.h"
 
 #include <array>
@@ -74,4 +74,6 @@ void frmStart::Dispatch() {
     }
 }
 
-void frmStart::Command1_Click() { platform::LoadedWindows::EndProgram(); }
+void frmStart::Command1_Click() {
+    platform::LoadedWindows::EndProgram();
+}

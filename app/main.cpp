@@ -1,3 +1,5 @@
 #include "Wavecrest.h"
 
-int main(int argc, char** argv) { return RunWavecrest(argc, argv); }
+int main(int argc, char** argv) {
+    return RunWavecrest(argc, argv);
+}

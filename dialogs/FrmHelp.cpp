@@ -1,9 +1,9 @@
 #include "FrmHelp.h"
 
 #include "TextBox.h"
+#include "platform/FailureHandling.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/StationSite.h"
 

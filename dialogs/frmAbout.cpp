@@ -2,8 +2,8 @@
 
 #include "ProjectSettings.h"
 #include "SysInfoLauncher.h"
-#include "platform/Services.h"
 #include "platform/FailureHandling.h"
+#include "platform/Services.h"
 #include "platform/qt/Controls.h"
 #include "resources/icons/about.xpm"
 

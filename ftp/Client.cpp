@@ -35,14 +35,14 @@ void HoldScriptFiles(const Options& options, Interpreter& interpreter, Transcrip
 
 } // namespace
 
-int RunClient(const std::vector<std::string>& arguments, Transcript& transcript,
-              SendWatch* watch) {
+int RunClient(const std::vector<std::string>& arguments, Transcript& transcript, SendWatch* watch) {
     std::string error;
     const auto options = ParseArguments(arguments, error);
     if (!options) {
         transcript.Line(error);
-        transcript.Line("Usage: ftp [-v] [-d] [-i] [-n] [-g] [-s:filename] [-a] [-A] [-x:sendbuffer] "
-                        "[-r:recvbuffer] [-b:asyncbuffers] [-w:windowsize] [host [port]]");
+        transcript.Line(
+            "Usage: ftp [-v] [-d] [-i] [-n] [-g] [-s:filename] [-a] [-A] [-x:sendbuffer] "
+            "[-r:recvbuffer] [-b:asyncbuffers] [-w:windowsize] [host [port]]");
         return 2;
     }
     std::ifstream script;

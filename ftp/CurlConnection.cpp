@@ -223,7 +223,8 @@ bool IsPassword(const std::string& command) {
            (command.size() == 4 || command[4] == ' ');
 }
 
-constexpr const char* kUnsendableName = "the name holds a control character, which FTP cannot carry";
+constexpr const char* kUnsendableName =
+    "the name holds a control character, which FTP cannot carry";
 
 bool IsFinalReply(const std::string& line) {
     return line.size() >= 3 && std::isdigit(static_cast<unsigned char>(line[0])) &&
@@ -588,9 +589,8 @@ bool CurlConnection::List(ListKind kind, const std::string& remotePath, std::str
         error = open_ ? kUnsendableName : "Not connected.";
         return false;
     }
-    const std::string command =
-        std::string(kind == ListKind::Names ? "NLST" : "LIST") +
-        (remotePath.empty() ? "" : " " + remotePath);
+    const std::string command = std::string(kind == ListKind::Names ? "NLST" : "LIST") +
+                                (remotePath.empty() ? "" : " " + remotePath);
     curl_easy_setopt(handle_, CURLOPT_URL, Url("").c_str());
     curl_easy_setopt(handle_, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(handle_, CURLOPT_CUSTOMREQUEST, command.c_str());

@@ -69,8 +69,8 @@ private:
     ListingSink* listing_ = nullptr;   // while a listing arrives
     std::uint64_t bytesIn_ = 0;        // on the data connection, as they came
     std::int64_t announcedBytes_ = -1; // "(n bytes)" of the reply opening a download
-    bool hidingReplies_ = false; // replies to libcurl's own bookkeeping commands
-    std::string greeting_;       // shown when the server's first reply comes
+    bool hidingReplies_ = false;       // replies to libcurl's own bookkeeping commands
+    std::string greeting_;             // shown when the server's first reply comes
     std::string awaitedCommand_;
     std::string lastCommand_; // its first four letters
     int lastReply_ = 0;

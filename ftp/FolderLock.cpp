@@ -19,7 +19,8 @@ constexpr const char* kLockName = ".ftp-send.lock";
 // True when `descriptor` is still the file at `path`: a client that waited
 // may have locked a file the holder removed on leaving.
 bool StillInPlace(int descriptor, const std::string& path) {
-    struct stat open {}, named {};
+    struct stat open {
+    }, named{};
     return ::fstat(descriptor, &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }

@@ -40,9 +40,9 @@ bool ShowDesktopNotice(const DesktopNotice& notice) {
         {"urgency", QVariant::fromValue(notice.failure ? kCriticalUrgency : kNormalUrgency)},
         {"desktop-entry", QString(settings::kDesktopId)}};
     const QDBusMessage reply = CallService(
-        "Notify", {QString(settings::kTitle), 0u,
-                   QString(notice.failure ? "dialog-error" : "document-send"),
-                   QString::fromStdString(notice.title), body, QStringList(), hints, -1});
+        "Notify",
+        {QString(settings::kTitle), 0u, QString(notice.failure ? "dialog-error" : "document-send"),
+         QString::fromStdString(notice.title), body, QStringList(), hints, -1});
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 

@@ -10,7 +10,6 @@ namespace ftp {
 
 namespace {
 
-
 std::string Lowered(std::string text) {
     for (auto& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -90,54 +89,53 @@ std::string Printable(const std::string& name) {
 const std::vector<Interpreter::Command>& Interpreter::CommandTable() {
     using I = Interpreter;
     static const std::vector<Command> commands = {
-    {"!", &I::Shell, {}, 0},
-    {"?", &I::Help, {}, 0},
-    {"append", &I::Append, {"Local file ", "Remote file "}, 1},
-    {"ascii", &I::Ascii, {}, 0},
-    {"bell", &I::ToggleBell, {}, 0},
-    {"binary", &I::Binary, {}, 0},
-    {"bye", &I::Quit, {}, 0},
-    {"cd", &I::ChangeFolder, {"Remote directory "}, 1},
-    {"close", &I::Disconnect, {}, 0},
-    {"debug", &I::ToggleDebug, {}, 0},
-    {"delete", &I::Delete, {"Remote file "}, 1},
-    {"dir", &I::ListLong, {}, 0},
-    {"disconnect", &I::Disconnect, {}, 0},
-    {"get", &I::GetOne, {"Remote file ", "Local file "}, 1},
-    {"glob", &I::ToggleGlob, {}, 0},
-    {"hash", &I::ToggleHash, {}, 0},
-    {"help", &I::Help, {}, 0},
-    {"image", &I::Binary, {}, 0},
-    {"lcd", &I::LocalFolder, {}, 0},
-    {"literal", &I::Literal, {"Command line to send "}, 1},
-    {"ls", &I::ListNames, {}, 0},
-    {"mdelete", &I::DeleteMany, {"Remote files "}, 1},
-    {"mdir", &I::ListManyLong, {"Remote files ", "Local file "}, 2},
-    {"mget", &I::GetMany, {"Remote files "}, 1},
-    {"mkdir", &I::MakeFolder, {"Directory name "}, 1},
-    {"mls", &I::ListManyNames, {"Remote files ", "Local file "}, 2},
-    {"mput", &I::PutMany, {"Local files "}, 1},
-    {"open", &I::Open, {"To "}, 1},
-    {"prompt", &I::TogglePrompt, {}, 0},
-    {"put", &I::PutOne, {"Local file ", "Remote file "}, 1},
-    {"pwd", &I::PrintFolder, {}, 0},
-    {"quit", &I::Quit, {}, 0},
-    {"quote", &I::Literal, {"Command line to send "}, 1},
-    {"recv", &I::GetOne, {"Remote file ", "Local file "}, 1},
-    {"remotehelp", &I::RemoteHelp, {}, 0},
-    {"rename", &I::Rename, {"From name ", "To name "}, 2},
-    {"rmdir", &I::RemoveFolder, {"Directory name "}, 1},
-    {"send", &I::PutOne, {"Local file ", "Remote file "}, 1},
-    {"status", &I::Status, {}, 0},
-    {"tls", &I::RequireTls, {}, 0}, // ours: no Windows client has it
-    {"trace", &I::ToggleTrace, {}, 0},
-    {"type", &I::Type, {}, 0},
-    {"user", &I::User, {"Username "}, 1},
-    {"verbose", &I::ToggleVerbose, {}, 0},
-};
+        {"!", &I::Shell, {}, 0},
+        {"?", &I::Help, {}, 0},
+        {"append", &I::Append, {"Local file ", "Remote file "}, 1},
+        {"ascii", &I::Ascii, {}, 0},
+        {"bell", &I::ToggleBell, {}, 0},
+        {"binary", &I::Binary, {}, 0},
+        {"bye", &I::Quit, {}, 0},
+        {"cd", &I::ChangeFolder, {"Remote directory "}, 1},
+        {"close", &I::Disconnect, {}, 0},
+        {"debug", &I::ToggleDebug, {}, 0},
+        {"delete", &I::Delete, {"Remote file "}, 1},
+        {"dir", &I::ListLong, {}, 0},
+        {"disconnect", &I::Disconnect, {}, 0},
+        {"get", &I::GetOne, {"Remote file ", "Local file "}, 1},
+        {"glob", &I::ToggleGlob, {}, 0},
+        {"hash", &I::ToggleHash, {}, 0},
+        {"help", &I::Help, {}, 0},
+        {"image", &I::Binary, {}, 0},
+        {"lcd", &I::LocalFolder, {}, 0},
+        {"literal", &I::Literal, {"Command line to send "}, 1},
+        {"ls", &I::ListNames, {}, 0},
+        {"mdelete", &I::DeleteMany, {"Remote files "}, 1},
+        {"mdir", &I::ListManyLong, {"Remote files ", "Local file "}, 2},
+        {"mget", &I::GetMany, {"Remote files "}, 1},
+        {"mkdir", &I::MakeFolder, {"Directory name "}, 1},
+        {"mls", &I::ListManyNames, {"Remote files ", "Local file "}, 2},
+        {"mput", &I::PutMany, {"Local files "}, 1},
+        {"open", &I::Open, {"To "}, 1},
+        {"prompt", &I::TogglePrompt, {}, 0},
+        {"put", &I::PutOne, {"Local file ", "Remote file "}, 1},
+        {"pwd", &I::PrintFolder, {}, 0},
+        {"quit", &I::Quit, {}, 0},
+        {"quote", &I::Literal, {"Command line to send "}, 1},
+        {"recv", &I::GetOne, {"Remote file ", "Local file "}, 1},
+        {"remotehelp", &I::RemoteHelp, {}, 0},
+        {"rename", &I::Rename, {"From name ", "To name "}, 2},
+        {"rmdir", &I::RemoveFolder, {"Directory name "}, 1},
+        {"send", &I::PutOne, {"Local file ", "Remote file "}, 1},
+        {"status", &I::Status, {}, 0},
+        {"tls", &I::RequireTls, {}, 0}, // ours: no Windows client has it
+        {"trace", &I::ToggleTrace, {}, 0},
+        {"type", &I::Type, {}, 0},
+        {"user", &I::User, {"Username "}, 1},
+        {"verbose", &I::ToggleVerbose, {}, 0},
+    };
     return commands;
 }
-
 
 Interpreter::Interpreter(const Options& options, Connection& connection, LocalSide& local,
                          Transcript& transcript)
@@ -527,8 +525,8 @@ bool Interpreter::Status(const Words&, const std::string&) {
     auto onOff = [](bool flag) { return flag ? "On" : "Off"; };
     transcript_.Line(std::string("Type: ") + (ascii_ ? "ascii" : "binary") +
                      "; Verbose: " + onOff(options_.verbose) + " ; Bell: " + onOff(bell_) +
-                     " ; Prompting: " + onOff(options_.prompt) + " ; Globbing: " +
-                     onOff(options_.glob));
+                     " ; Prompting: " + onOff(options_.prompt) +
+                     " ; Globbing: " + onOff(options_.glob));
     transcript_.Line(std::string("Debugging: ") + onOff(options_.debug) +
                      " ; Hash mark printing: " + onOff(hash_) + " .");
     return true;

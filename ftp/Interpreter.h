@@ -135,8 +135,8 @@ private:
     bool lineRefused_ = false;
     std::string host_; // of the open (or, with -n, the opened-to) server
     int port_ = 21;
-    std::string user_, password_; // of the last login, for a reconnection
-    std::string pendingUser_;     // a `quote USER` waiting for its PASS
+    std::string user_, password_;            // of the last login, for a reconnection
+    std::string pendingUser_;                // a `quote USER` waiting for its PASS
     std::vector<std::string> remoteFolders_; // cd's since the login, replayed on reconnection
     // Logged in and not closed by a command: a connection lost since is set
     // up again, visibly, by the next command that needs it.

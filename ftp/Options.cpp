@@ -7,7 +7,8 @@ namespace {
 // -x:, -r:, -b:, -w: tune socket buffers and queues on Windows; here the
 // system's own sizes serve, so the values are checked and left alone.
 bool IsTuningSwitch(const std::string& name) {
-    if (name.size() < 3 || name[1] != ':' || std::string("xrbwXRBW").find(name[0]) == std::string::npos)
+    if (name.size() < 3 || name[1] != ':' ||
+        std::string("xrbwXRBW").find(name[0]) == std::string::npos)
         return false;
     return name.find_first_not_of("0123456789", 2) == std::string::npos;
 }

@@ -13,7 +13,7 @@ struct SendOutcome {
     std::vector<std::string> sent; // file names, as the user staged them
     std::vector<std::string> unsent;
     std::vector<std::string> stopped; // cut off by the user, removed from the server
-    std::string failure; // the first failure, in the client's words
+    std::string failure;              // the first failure, in the client's words
 };
 
 SendOutcome ReadSendOutcome(const Transcript& transcript, bool succeeded);

@@ -210,8 +210,8 @@ TransferResult Interpreter::Resume(int localFile, std::uint64_t size, const std:
     const auto whole = result.done ? RemoteSize(remoteName) : std::nullopt;
     if (result.done && whole != size) {
         result.done = false;
-        result.error = "after resuming, the server's size of it is not its " +
-                       std::to_string(size) + " bytes";
+        result.error =
+            "after resuming, the server's size of it is not its " + std::to_string(size) + " bytes";
     }
     return result;
 }

@@ -16,9 +16,8 @@
 #include "SendNotice.h"
 #include "TranscriptWindow.h"
 
-extern "C" __attribute__((visibility("default"))) int wavecrest_ftp_run_with_window(int argc,
-                                                                                 char** argv,
-                                                                                 int mode) {
+extern "C" __attribute__((visibility("default"))) int
+wavecrest_ftp_run_with_window(int argc, char** argv, int mode) {
     QApplication application(argc, argv);
     // The window belongs to the program's desktop entry, whose window class it carries.
     QApplication::setApplicationName(settings::kTitle);
@@ -39,7 +38,7 @@ extern "C" __attribute__((visibility("default"))) int wavecrest_ftp_run_with_win
             Qt::QueuedConnection);
     });
     static_cast<ftp::WindowMode>(mode) == ftp::WindowMode::Minimized ? window.showMinimized()
-                                                                    : window.show();
+                                                                     : window.show();
     std::atomic<bool> finished = false;
     int status = 1;
     std::thread worker([&] {

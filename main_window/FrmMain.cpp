@@ -1,8 +1,8 @@
 #include "FrmMain.h"
 
+#include "platform/FailureHandling.h"
 #include "platform/Services.h"
 #include "platform/Shell.h"
-#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/MenuBarKeys.h"
 #include "platform/qt/StationSite.h"
@@ -125,7 +125,8 @@ void FrmMain::buildPlayerBar(QWidget* client) {
     Frame1 = makeFrame(client, 0, 0, 11895, 480);
     StopPlay = MakeButton(QStringLiteral("Stop"), Frame1, 60, 130, 495, 255);
     RefreshPlay = MakeButton(QStringLiteral("Refresh"), Frame1, 650, 130, 735, 255);
-    cboAddressPlay = makeAddressBox(StationAddress("/Wavecrest/playeronly.html"), Frame1, 1440, 120, 9915, 315);
+    cboAddressPlay =
+        makeAddressBox(StationAddress("/Wavecrest/playeronly.html"), Frame1, 1440, 120, 9915, 315);
     GoPlayer = MakeButton(QStringLiteral("Go"), Frame1, 11400, 130, 375, 255);
     brwWebBrowserPlay = makeBrowser(client, 0, 480, 11880, 1800);
 }
@@ -134,7 +135,8 @@ void FrmMain::buildChatBar(QWidget* client) {
     Frame2 = makeFrame(client, 0, 2280, 11895, 480);
     StopChat = MakeButton(QStringLiteral("Stop"), Frame2, 60, 130, 495, 255);
     RefreshChat = MakeButton(QStringLiteral("Refresh"), Frame2, 650, 130, 855, 255);
-    cboAddressChat = makeAddressBox(StationAddress("/Wavecrest/chatonly.html"), Frame2, 1560, 120, 9795, 315);
+    cboAddressChat =
+        makeAddressBox(StationAddress("/Wavecrest/chatonly.html"), Frame2, 1560, 120, 9795, 315);
     // The chat pane's Go button belongs to the window, over the chat bar's right end.
     Command1 = MakeButton(QStringLiteral("Go"), client, 11400, 2430, 375, 255);
     Command1->raise();

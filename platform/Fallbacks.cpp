@@ -1,9 +1,9 @@
 // Safe base behaviour of every platform seam: nothing happens, or the step
 // fails cleanly with a reason, never a crash.
 #include "CommandLine.h"
+#include "Failure.h"
 #include "FileDialog.h"
 #include "FileSystem.h"
-#include "Failure.h"
 #include "MsgBox.h"
 #include "ProcessStarter.h"
 #include "Registry.h"
@@ -17,21 +17,41 @@ namespace {
 }
 } // namespace
 
-std::string FileSystem::ApplicationFolder() const { return "."; }
-bool FileSystem::FolderExists(const std::string&) const { return false; }
-void FileSystem::MakeFolder(const std::string&) { unavailable("Folder creation"); }
-void FileSystem::SetCurrentFolder(const std::string&) { unavailable("Changing folders"); }
-std::string FileSystem::CurrentFolder() const { return "."; }
+std::string FileSystem::ApplicationFolder() const {
+    return ".";
+}
+bool FileSystem::FolderExists(const std::string&) const {
+    return false;
+}
+void FileSystem::MakeFolder(const std::string&) {
+    unavailable("Folder creation");
+}
+void FileSystem::SetCurrentFolder(const std::string&) {
+    unavailable("Changing folders");
+}
+std::string FileSystem::CurrentFolder() const {
+    return ".";
+}
 CopyOutcome FileSystem::CopyInto(const std::string&, const std::string&, const CopyProgress&) {
     unavailable("File copy");
 }
-void FileSystem::DeleteMatching(const std::string&) { unavailable("File deletion"); }
-void FileSystem::DeleteExactFile(const std::string&) { unavailable("File deletion"); }
+void FileSystem::DeleteMatching(const std::string&) {
+    unavailable("File deletion");
+}
+void FileSystem::DeleteExactFile(const std::string&) {
+    unavailable("File deletion");
+}
 void FileSystem::ClearUnfinishedCopies(const std::string&) {}
-bool FileSystem::FileExists(const std::string&) const { return false; }
-std::vector<std::string> FileSystem::ListFiles(const std::string&) const { return {}; }
+bool FileSystem::FileExists(const std::string&) const {
+    return false;
+}
+std::vector<std::string> FileSystem::ListFiles(const std::string&) const {
+    return {};
+}
 
-void ProcessStarter::Start(const std::string&, int) { unavailable("Starting programs"); }
+void ProcessStarter::Start(const std::string&, int) {
+    unavailable("Starting programs");
+}
 
 long Registry::OpenKey(RegKey, const std::string&, std::uint32_t, std::uint32_t, RegKey* result) {
     if (result)
@@ -42,7 +62,9 @@ long Registry::QueryValue(RegKey, const std::string&, std::uint32_t*, unsigned c
                           std::uint32_t*) {
     return kErrorInvalidHandle;
 }
-long Registry::CloseKey(RegKey) { return kErrorInvalidHandle; }
+long Registry::CloseKey(RegKey) {
+    return kErrorInvalidHandle;
+}
 
 int MsgBox::Show(const std::string&, int style, const std::string&) {
     const int buttons = style & 0xF;
@@ -59,7 +81,9 @@ int MsgBox::Show(const std::string&, int style, const std::string&) {
 
 void Shell::Open(const std::string&) {}
 
-std::string CommandLine::Text() const { return {}; }
+std::string CommandLine::Text() const {
+    return {};
+}
 
 std::string JoinArguments(int argc, const char* const* argv) {
     std::string text;

@@ -4,7 +4,7 @@ namespace platform {
 
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& at) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead < 0x80          ? 1
+    const std::size_t length = lead < 0x80           ? 1
                                : (lead >> 5) == 0x6  ? 2
                                : (lead >> 4) == 0xE  ? 3
                                : (lead >> 3) == 0x1E ? 4

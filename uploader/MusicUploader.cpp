@@ -3,12 +3,12 @@
 #include "CopyProgressBox.h"
 #include "FileListBox.h"
 #include "platform/Failure.h"
+#include "platform/FailureHandling.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/Paths.h"
 #include "platform/ProcessStarter.h"
 #include "platform/Services.h"
-#include "platform/FailureHandling.h"
 #include "platform/qt/Controls.h"
 
 #include <QDir>
@@ -21,12 +21,12 @@
 #include <QScopedValueRollback>
 #include <QShowEvent>
 
+using platform::JoinPath;
 using platform::MakeButton;
 using platform::MakeLabel;
 using platform::PlaceTwips;
 using platform::Reported;
 using platform::RunReported;
-using platform::JoinPath;
 
 const char* const MusicUploader::kSendingHint =
     "After you have selected the files you want, press Send The Music, and it you should be "

@@ -4,8 +4,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -28,5 +28,4 @@ std::vector<std::string> ProgramSearchFolders(const std::string& applicationFold
 // the folders when there is none.
 std::string FindProgram(const std::string& name, const std::vector<std::string>& folders);
 
-
 } // namespace platform

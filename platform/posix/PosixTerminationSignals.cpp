@@ -27,7 +27,9 @@ void onTerminationSignal(int signal) {
 }
 
 // The exit status a shell reports for a process ended by that signal.
-void onGraceOver(int) { _exit(128 + requested); }
+void onGraceOver(int) {
+    _exit(128 + requested);
+}
 
 void install(int signal, void (*handler)(int)) {
     struct sigaction action = {};

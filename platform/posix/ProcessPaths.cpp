@@ -26,8 +26,8 @@ std::string CurrentFolder() {
             return buffer.c_str();
         const int error = errno;
         if (error != ERANGE)
-            throw Failure(error, std::string("Cannot read the current folder: ") +
-                                     std::strerror(error));
+            throw Failure(error,
+                          std::string("Cannot read the current folder: ") + std::strerror(error));
     }
 }
 

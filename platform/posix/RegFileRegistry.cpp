@@ -121,8 +121,7 @@ std::string RegFileRegistry::DefaultFileName() {
 
 std::optional<RegFileRegistry::OpenedKey> RegFileRegistry::Parent(RegKey root) const {
     if (const char* name = RootName(root))
-        return OpenedKey{std::make_shared<const regfile::Hive>(LoadRegFile(fileName_)),
-                         name};
+        return OpenedKey{std::make_shared<const regfile::Hive>(LoadRegFile(fileName_)), name};
     const auto found = opened_.find(root);
     if (found == opened_.end())
         return std::nullopt;

@@ -26,7 +26,9 @@ Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
     LoadedWindows::added();
 }
 
-Form::~Form() { markUnloaded(); }
+Form::~Form() {
+    markUnloaded();
+}
 
 void Form::Unload() {
     if (!close()) // a refused close keeps the window; none of ours refuses
@@ -93,14 +95,18 @@ void RunLoadHandler(Form& window) {
     RunReported("Opening the window", [&] { window.Form_Load(); });
 }
 
-int LoadedWindows::count() { return loadedCount; }
+int LoadedWindows::count() {
+    return loadedCount;
+}
 
 void LoadedWindows::setEndProgram(std::function<void()> end) {
     endProgram = std::move(end);
     endRequested = false;
 }
 
-bool LoadedWindows::EndRequested() { return endRequested; }
+bool LoadedWindows::EndRequested() {
+    return endRequested;
+}
 
 void LoadedWindows::EndProgram() {
     endRequested = true;
@@ -108,7 +114,9 @@ void LoadedWindows::EndProgram() {
         endProgram();
 }
 
-void LoadedWindows::added() { ++loadedCount; }
+void LoadedWindows::added() {
+    ++loadedCount;
+}
 
 void LoadedWindows::removed() {
     if (--loadedCount == 0)

@@ -4,11 +4,11 @@
 // or a key in the pane), which is what lets a download or another program
 // start.
 #include <QElapsedTimer>
-#include <functional>
 #include <QHash>
 #include <QList>
 #include <QSet>
 #include <QWebEnginePage>
+#include <functional>
 
 namespace platform {
 

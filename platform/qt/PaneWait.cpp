@@ -9,7 +9,7 @@
 namespace platform {
 
 namespace {
-QList<PaneWait*> running;              // innermost last
+QList<PaneWait*> running;                 // innermost last
 QList<QPointer<QWidget>> closeAfterWaits; // windows whose close was held
 } // namespace
 
@@ -47,7 +47,9 @@ PaneWait::PaneWait(QWidget* pane) : pane_(pane) {}
 
 PaneWait::~PaneWait() = default;
 
-int PaneWait::Active() { return int(running.size()); }
+int PaneWait::Active() {
+    return int(running.size());
+}
 
 bool PaneWait::Closing(const QWidget* pane) {
     return pane && closeAfterWaits.contains(pane->window());

@@ -17,11 +17,12 @@ std::vector<Button> buttonsFor(int style) {
     case kMbOkCancel:
         return {{QMessageBox::Ok, kIdOk}, {QMessageBox::Cancel, kIdCancel}};
     case kMbAbortRetryIgnore:
-        return {{QMessageBox::Abort, kIdAbort}, {QMessageBox::Retry, kIdRetry},
+        return {{QMessageBox::Abort, kIdAbort},
+                {QMessageBox::Retry, kIdRetry},
                 {QMessageBox::Ignore, kIdIgnore}};
     case kMbYesNoCancel:
-        return {{QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo},
-                {QMessageBox::Cancel, kIdCancel}};
+        return {
+            {QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo}, {QMessageBox::Cancel, kIdCancel}};
     case kMbYesNo:
         return {{QMessageBox::Yes, kIdYes}, {QMessageBox::No, kIdNo}};
     case kMbRetryCancel:
@@ -65,7 +66,8 @@ int QtMsgBox::Show(const std::string& text, int style, const std::string& title)
     for (const auto& [button, code] : buttons)
         all |= button;
     box.setStandardButtons(all);
-    const size_t defaultIndex = std::min<size_t>((style & kMbDefButtonMask) / kMbDefButton2, buttons.size() - 1);
+    const size_t defaultIndex =
+        std::min<size_t>((style & kMbDefButtonMask) / kMbDefButton2, buttons.size() - 1);
     box.setDefaultButton(buttons[defaultIndex].first);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

@@ -30,7 +30,7 @@ public:
 
 private:
     void showOverPane(QDialog* box, QWidget* pane);
-    QHash<QString, QPointer<QProgressDialog>> progress_; // one small window per download
+    QHash<QString, QPointer<QProgressDialog>> progress_;       // one small window per download
     QList<QPair<QPointer<QDialog>, QPointer<QWidget>>> boxes_; // shown over panes
 };
 

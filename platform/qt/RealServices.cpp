@@ -8,7 +8,6 @@
 #include "platform/Services.h"
 #include "platform/SystemServices.h"
 
-
 namespace platform {
 
 void InstallRealServices(int argc, const char* const* argv) {

@@ -6,7 +6,9 @@
 
 namespace platform {
 
-inline QString StationHost() { return QString::fromUtf8(settings::kStationHost); }
+inline QString StationHost() {
+    return QString::fromUtf8(settings::kStationHost);
+}
 
 // "http://", the host name and `path`; the front page has no path.
 inline QString StationAddress(const QString& path = {}) {

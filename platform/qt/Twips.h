@@ -10,11 +10,15 @@ namespace platform {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-inline int Twips(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+inline int Twips(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 inline QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
 }
-inline QSize TwipsSize(int width, int height) { return QSize(Twips(width), Twips(height)); }
+inline QSize TwipsSize(int width, int height) {
+    return QSize(Twips(width), Twips(height));
+}
 
 // Places a control in its container by its twips position and size.
 inline void PlaceTwips(QWidget* control, int left, int top, int width, int height) {

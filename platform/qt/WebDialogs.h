@@ -19,10 +19,10 @@ namespace platform {
 struct PageDialog {
     enum Kind { Alert, Confirm, Prompt, Leave };
     Kind kind = Alert;
-    QString site;     // who asks: host and port of the page's origin
-    QString message;  // the page's text
-    QString text;     // a prompt's default answer
-    bool offerStop = false; // the box lets the user stop the page's boxes
+    QString site;            // who asks: host and port of the page's origin
+    QString message;         // the page's text
+    QString text;            // a prompt's default answer
+    bool offerStop = false;  // the box lets the user stop the page's boxes
     QWidget* pane = nullptr; // the pane the page is shown in
 };
 

@@ -142,7 +142,8 @@ void WebDownloads::finish(QWebEngineDownloadRequest* download) {
     const QString& target = running->target;
     dialogs_.EndDownloadProgress(target);
     // The engine may have changed the name to avoid a file already there.
-    const QString written = QDir(download->downloadDirectory()).filePath(download->downloadFileName());
+    const QString written =
+        QDir(download->downloadDirectory()).filePath(download->downloadFileName());
     const bool complete = download->state() == QWebEngineDownloadRequest::DownloadCompleted;
     // The user agreed to replace the target when choosing it.
     const bool saved = complete && (!QFile::exists(target) || QFile::remove(target)) &&
@@ -150,8 +151,8 @@ void WebDownloads::finish(QWebEngineDownloadRequest* download) {
     if (!saved) {
         // Nothing stays behind: neither the part nor the engine's own
         // working file, which it keeps to resume an interrupted download.
-        for (const QString& leftover :
-             {written, written + QStringLiteral(".download"), written + QStringLiteral(".crdownload")})
+        for (const QString& leftover : {written, written + QStringLiteral(".download"),
+                                        written + QStringLiteral(".crdownload")})
             QFile::remove(leftover);
         if (download->state() != QWebEngineDownloadRequest::DownloadCancelled)
             download->cancel();
@@ -161,13 +162,14 @@ void WebDownloads::finish(QWebEngineDownloadRequest* download) {
     const QString name = QFileInfo(target).fileName();
     QString text;
     if (saved) {
-        text = QStringLiteral("%1 has been downloaded to %2.").arg(name, QDir::toNativeSeparators(target));
+        text = QStringLiteral("%1 has been downloaded to %2.")
+                   .arg(name, QDir::toNativeSeparators(target));
     } else if (complete) {
         text = QStringLiteral("%1 could not be downloaded: the file could not be saved.").arg(name);
     } else {
         const QString arrived = running->total > 0
-                                    ? QStringLiteral("%1 of %2").arg(SizeText(running->arrived),
-                                                                     SizeText(running->total))
+                                    ? QStringLiteral("%1 of %2")
+                                          .arg(SizeText(running->arrived), SizeText(running->total))
                                     : SizeText(running->arrived);
         const QString reason = download->interruptReason() == QWebEngineDownloadRequest::NoReason
                                    ? QString()

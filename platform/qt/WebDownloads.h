@@ -40,9 +40,9 @@ private:
     void start(QWebEngineDownloadRequest* download);
     void finish(QWebEngineDownloadRequest* download);
     WebDialogs& dialogs_;
-    bool choosing_ = false;              // a Save As dialog is open
-    QSet<quint32> seen_;                 // downloads asked about once already
-    QHash<quint32, Running*> running_;   // by the engine's download id
+    bool choosing_ = false;            // a Save As dialog is open
+    QSet<quint32> seen_;               // downloads asked about once already
+    QHash<quint32, Running*> running_; // by the engine's download id
 };
 
 } // namespace platform

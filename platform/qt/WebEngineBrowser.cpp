@@ -280,8 +280,8 @@ void WebEngineBrowser::onUrlChanged(const QUrl& url) {
 }
 
 bool WebEngineBrowser::ownSite(const QUrl& address) const {
-    return home_.isValid() && address.scheme() == home_.scheme() && address.host() == home_.host() &&
-           address.port() == home_.port();
+    return home_.isValid() && address.scheme() == home_.scheme() &&
+           address.host() == home_.host() && address.port() == home_.port();
 }
 
 void WebEngineBrowser::retryLater(const QWebEngineLoadingInfo& info) {

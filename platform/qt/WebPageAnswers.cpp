@@ -94,8 +94,9 @@ void WebPageAnswers::Serve(PanePage* page) {
 }
 
 bool WebPageAnswers::EngineShowsItself(const QUrl& address) {
-    static const QStringList inside{"http", "https", "about", "blob", "chrome", "data",
-                                    "file", "filesystem", "javascript", "qrc", "view-source"};
+    static const QStringList inside{"http",       "https", "about",      "blob",
+                                    "chrome",     "data",  "file",       "filesystem",
+                                    "javascript", "qrc",   "view-source"};
     return inside.contains(address.scheme().toLower());
 }
 
@@ -293,10 +294,11 @@ void WebPageAnswers::answerPermission(QWebEnginePage* page, const QUrl& origin,
     const QString what = whatIsAsked(feature);
     const QString key = origin.toString() + QLatin1Char(' ') + what;
     if (!permissions_.contains(key)) {
-        const QString question = QStringLiteral("%1 asks to %2.\n\nAllow it?")
-                                     .arg(siteName(origin), what);
-        permissions_[key] = services().messageBox->Show(question.toStdString(),
-                                                        kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
+        const QString question =
+            QStringLiteral("%1 asks to %2.\n\nAllow it?").arg(siteName(origin), what);
+        permissions_[key] =
+            services().messageBox->Show(question.toStdString(),
+                                        kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes;
     }
     page->setFeaturePermission(origin, feature,
                                permissions_[key] ? QWebEnginePage::PermissionGrantedByUser

@@ -62,7 +62,8 @@ private:
     void logIn(PanePage* page, const QUrl& address, const QString& site,
                QAuthenticator* authenticator);
     void pageLoadStarts(QWebEnginePage* page);
-    void answerPermission(QWebEnginePage* page, const QUrl& origin, QWebEnginePage::Feature feature);
+    void answerPermission(QWebEnginePage* page, const QUrl& origin,
+                          QWebEnginePage::Feature feature);
 
     WebDialogs& dialogs_;
     WebDownloads downloads_;

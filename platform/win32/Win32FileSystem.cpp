@@ -73,8 +73,8 @@ private:
 };
 
 // CopyFileEx's progress routine: asks the caller's CopyProgress whether to go on.
-DWORD CALLBACK TellProgress(LARGE_INTEGER size, LARGE_INTEGER copied, LARGE_INTEGER,
-                            LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
+DWORD CALLBACK TellProgress(LARGE_INTEGER size, LARGE_INTEGER copied, LARGE_INTEGER, LARGE_INTEGER,
+                            DWORD, DWORD, HANDLE, HANDLE, LPVOID data) {
     const auto& progress = *static_cast<const CopyProgress*>(data);
     return progress(std::uint64_t(copied.QuadPart), std::uint64_t(size.QuadPart))
                ? PROGRESS_CONTINUE

@@ -41,7 +41,8 @@ QString WriteRegistryWithTool(const QString& folder) {
     QFile file(folder + "/test.reg");
     file.open(QIODevice::WriteOnly);
     file.write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO]\r\n"
-               "\"PATH\"=\"" + tool.fileName().toUtf8() + "\"\r\n");
+               "\"PATH\"=\"" +
+               tool.fileName().toUtf8() + "\"\r\n");
     return file.fileName();
 }
 
@@ -56,7 +57,7 @@ void StartSystemInfo(const XvfbDisplay& display, const QString& window, const QS
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/note"), 20000);
     QFile note(folder + "/note");
     QVERIFY(note.open(QIODevice::ReadOnly));
-    QCOMPARE(note.readAll().trimmed(), QByteArray("started 1")); // shown normally
+    QCOMPARE(note.readAll().trimmed(), QByteArray("started 1"));  // shown normally
     QVERIFY(display.waitForWindow("^Wavecrest$", 500).isEmpty()); // no failure message
 }
 
@@ -106,23 +107,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title"); // "" when no window may appear
         QTest::addColumn<QString>("ending");
         const QString joke = "^Wavecrest$", usage = "^Command Line Arguments$";
-        QTest::newRow("help as the usage text writes it") << QStringList{"-Help"} << "" << "";
-        QTest::newRow("switch and a second argument") << QStringList{"-poop", "x"} << "" << "";
-        QTest::newRow("Qt style option") << QStringList{"-style", "fusion"} << "" << "";
-        QTest::newRow("a bare word") << QStringList{"hello"} << "" << "";
+        QTest::newRow("help as the usage text writes it") << QStringList{"-Help"} << ""
+                                                          << "";
+        QTest::newRow("switch and a second argument") << QStringList{"-poop", "x"} << ""
+                                                      << "";
+        QTest::newRow("Qt style option") << QStringList{"-style", "fusion"} << ""
+                                         << "";
+        QTest::newRow("a bare word") << QStringList{"hello"} << ""
+                                     << "";
         QTest::newRow("joke box, OK") << QStringList{"-poop"} << joke << "Return";
         QTest::newRow("joke box, SIGHUP") << QStringList{"-poop"} << joke << "SIGHUP";
         QTest::newRow("usage box, OK") << QStringList{"/?"} << usage << "Return";
         QTest::newRow("usage box, SIGINT") << QStringList{"/?"} << usage << "SIGINT";
-        QTest::newRow("main window, SIGTERM") << QStringList{} << "." << "SIGTERM";
-        QTest::newRow("main window, keys to System Info, SIGTERM")
-            << QStringList{} << "." << "SIGTERM";
-        QTest::newRow("main window, uploader open, Exit by keys")
-            << QStringList{} << "." << "Exit by keys";
-        QTest::newRow("uploader, close box") << QStringList{"-MusicUploader"}
-                                             << "^Music Uploader$" << "close";
-        QTest::newRow("-help, click on OK") << QStringList{"-help"} << "^Help$" << "click OK";
-        QTest::newRow("/help, Enter on OK") << QStringList{"/help"} << "^Help$" << "Return";
+        QTest::newRow("main window, SIGTERM") << QStringList{} << "."
+                                              << "SIGTERM";
+        QTest::newRow("main window, keys to System Info, SIGTERM") << QStringList{} << "."
+                                                                   << "SIGTERM";
+        QTest::newRow("main window, uploader open, Exit by keys") << QStringList{} << "."
+                                                                  << "Exit by keys";
+        QTest::newRow("uploader, close box") << QStringList{"-MusicUploader"} << "^Music Uploader$"
+                                             << "close";
+        QTest::newRow("-help, click on OK") << QStringList{"-help"} << "^Help$"
+                                            << "click OK";
+        QTest::newRow("/help, Enter on OK") << QStringList{"/help"} << "^Help$"
+                                            << "Return";
     }
 
     void endsAsTheUserExpects() {

@@ -53,15 +53,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("title");
         const QStringList none;
-        QTest::newRow("empty") << "" << QStringList{"FrmMain"} << "" << "";
+        QTest::newRow("empty") << "" << QStringList{"FrmMain"} << ""
+                               << "";
         QTest::newRow("MusicUploader") << "-MusicUploader" << QStringList{"MusicUploader"} << ""
                                        << "";
-        QTest::newRow("help") << "-help" << QStringList{"FrmHelp"} << "" << "";
+        QTest::newRow("help") << "-help" << QStringList{"FrmHelp"} << ""
+                              << "";
         QTest::newRow("?") << "-?" << none << kUsage << "Command Line Arguments";
-        QTest::newRow("poop") << "-poop" << none << "HA HA YOU SAID POOP!" << "Wavecrest";
+        QTest::newRow("poop") << "-poop" << none << "HA HA YOU SAID POOP!"
+                              << "Wavecrest";
         for (const char* miss : {"-Help", "-musicuploader", "-HELP", "-help ", " -help",
                                  "-MusicUploader song.mp3", "-"})
-            QTest::newRow(miss) << miss << none << "" << "";
+            QTest::newRow(miss) << miss << none << ""
+                                << "";
     }
 
     void dispatch() {

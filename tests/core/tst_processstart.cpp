@@ -2,8 +2,8 @@
 // program that records what it was given. (Command-line splitting is held
 // against the system's own splitter under Wine: tests/windows/tst_cmdsplit.)
 #include <QDir>
-#include <QScopeGuard>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/wait.h>
@@ -47,12 +47,16 @@ private Q_SLOTS:
             << QStringList{"app/ftp.exe", "cur/ftp.exe", "path/ftp.exe"} << "ftp.exe"
             << "app/ftp.exe";
         QTest::newRow("then current folder")
-            << QStringList{"cur/ftp.exe", "path/ftp.exe"} << "ftp.exe" << "cur/ftp.exe";
+            << QStringList{"cur/ftp.exe", "path/ftp.exe"} << "ftp.exe"
+            << "cur/ftp.exe";
         QTest::newRow("no extension tries .exe first")
-            << QStringList{"app/tool", "app/tool.exe"} << "tool" << "app/tool.exe";
+            << QStringList{"app/tool", "app/tool.exe"} << "tool"
+            << "app/tool.exe";
         QTest::newRow("then search path, skipping what is not executable")
-            << QStringList{"app/ftp.exe:plain", "path/ftp.exe"} << "ftp.exe" << "path/ftp.exe";
-        QTest::newRow("missing") << QStringList{"app/other.exe"} << "ftp.exe" << "";
+            << QStringList{"app/ftp.exe:plain", "path/ftp.exe"} << "ftp.exe"
+            << "path/ftp.exe";
+        QTest::newRow("missing") << QStringList{"app/other.exe"} << "ftp.exe"
+                                 << "";
     }
     void findsProgramsInWindowsOrder() {
         QFETCH(QStringList, placed);
@@ -87,8 +91,8 @@ private Q_SLOTS:
             << QStringList{"app folder/ftp.exe"}
             << "ftp.exe -s:sendfiles.ftps \"a b\" \"say \\\"hi\\\"\" -dash \"$(touch pwned);x\" "
                "`touch pwned2`"
-            << QStringList{"2", "[-s:sendfiles.ftps]", "[a b]", "[say \"hi\"]", "[-dash]",
-                           "[$(touch pwned);x]", "[`touch]", "[pwned2`]"}
+            << QStringList{"2",       "[-s:sendfiles.ftps]", "[a b]",    "[say \"hi\"]",
+                           "[-dash]", "[$(touch pwned);x]",  "[`touch]", "[pwned2`]"}
             << "";
         QTest::newRow("quoted name with blanks from the current folder")
             << QStringList{"work dir/-my odd stub"} << "\"-my odd stub\" x \"q\\\"uote\""

@@ -52,14 +52,17 @@ private Q_SLOTS:
         QCOMPARE(window.minimumSize(), window.maximumSize());
         QVERIFY(!(window.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(window.windowType(), Qt::Tool);
-        const struct { QWidget* control; QString text; QRect pixels; } laidOut[] = {
-            {window.picIcon, "", {16, 16, 36, 36}},
-            {window.lblTitle, "Wavecrest", {70, 16, 259, 32}},
-            {window.lblVersion, "Version 1.0.0", {70, 52, 259, 15}},
-            {window.lblDescription, kExpectedDescription, {70, 75, 259, 78}},
-            {window.lblDisclaimer, kExpectedDisclaimer, {17, 175, 258, 55}},
-            {window.cmdOK, "OK", {283, 175, 84, 23}},
-            {window.cmdSysInfo, "&System Info...", {284, 205, 83, 23}}};
+        const struct {
+            QWidget* control;
+            QString text;
+            QRect pixels;
+        } laidOut[] = {{window.picIcon, "", {16, 16, 36, 36}},
+                       {window.lblTitle, "Wavecrest", {70, 16, 259, 32}},
+                       {window.lblVersion, "Version 1.0.0", {70, 52, 259, 15}},
+                       {window.lblDescription, kExpectedDescription, {70, 75, 259, 78}},
+                       {window.lblDisclaimer, kExpectedDisclaimer, {17, 175, 258, 55}},
+                       {window.cmdOK, "OK", {283, 175, 84, 23}},
+                       {window.cmdSysInfo, "&System Info...", {284, 205, 83, 23}}};
         for (const auto& [control, text, pixels] : laidOut) {
             QCOMPARE(control->geometry(), pixels);
             QCOMPARE(control->property("text").toString(), text);
@@ -106,7 +109,7 @@ private Q_SLOTS:
         QWidget* target = focused.isEmpty() ? static_cast<QWidget*>(&window) : window.cmdSysInfo;
         target->setFocus();
         QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QTRY_COMPARE(!about.isLoaded(), closes); // Alt+S presses the button shortly
+        QTRY_COMPARE(!about.isLoaded(), closes);              // Alt+S presses the button shortly
         QTRY_COMPARE(messages.shown.size(), size_t(!closes)); // tst_sysinfo checks its words
     }
 

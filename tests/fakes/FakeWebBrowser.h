@@ -48,7 +48,8 @@ private:
 class FakeWebBrowserFactory : public platform::WebBrowserFactory {
 public:
     platform::WebBrowser* Create(QWidget* parent) override {
-        made.push_back(std::make_unique<FakeWebBrowser>(parent, made.size() % 2 ? "chat" : "player", log));
+        made.push_back(
+            std::make_unique<FakeWebBrowser>(parent, made.size() % 2 ? "chat" : "player", log));
         return made.back().get();
     }
     FakeWebBrowser& player() { return *made.at(made.size() - 2); }

@@ -46,8 +46,7 @@ public:
         progress(remote.size());
         return {true, remote.size(), 0, ""};
     }
-    bool List(ftp::ListKind, const std::string& path, std::string& listing,
-              std::string&) override {
+    bool List(ftp::ListKind, const std::string& path, std::string& listing, std::string&) override {
         listing = "a.mp3\r\nb.txt\n" + path + "/c.mp3\n\n";
         return true;
     }

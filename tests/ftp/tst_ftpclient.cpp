@@ -31,7 +31,6 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-
 // The script as installed beside the program, pointed at the test server.
 QString InstalledScriptFor(const FtpServerFixture& server, const QString& folder = {}) {
     QFile installed(qEnvironmentVariable("WAVECREST_BIN") + "/sendfiles.ftps");
@@ -123,8 +122,7 @@ class FtpClientTest : public QObject {
 private:
     QTemporaryDir app_; // the application folder: script and temp/
 
-    BoundedRun RunScript(const QString& script,
-                         const WhileRunning& whileRunning = {}) {
+    BoundedRun RunScript(const QString& script, const WhileRunning& whileRunning = {}) {
         WriteFile(app_.filePath("script.ftps"), script.toUtf8());
         return RunBounded(app_.path(), {"-s:script.ftps"}, whileRunning);
     }
@@ -182,8 +180,8 @@ private Q_SLOTS:
     void scripts_data() {
         QTest::addColumn<QString>("server"); // FtpServerFixture's kind, or a fault after "rogue "
         QTest::addColumn<QStringList>("switches");
-        QTest::addColumn<QString>("notice"); // a part of it
-        QTest::addColumn<QString>("heard");  // "VERB=times" the rogue server heard it
+        QTest::addColumn<QString>("notice");           // a part of it
+        QTest::addColumn<QString>("heard");            // "VERB=times" the rogue server heard it
         QTest::addColumn<QStringList>("staged");       // see Stage
         QTest::addColumn<QStringList>("remoteBefore"); // "path=content"
         // "@path": that file; "UTF-16LE:" or "UTF-16BE:" before the text: so encoded
@@ -202,74 +200,86 @@ private Q_SLOTS:
         };
         const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"}, sentTwo{"a.mp3=A", "b.mp3=B"};
         const QStringList sentA{"a.mp3=A"}, lines{"temp/l.txt=a\nb\r\nc"};
-        row("missing remote folder") << two << none << "%L\ncd nowhere\nmput temp/*\n" << 1
-                                     << sentTwo << none << "550 ";
-        row("unknown and refused commands, pasv harmless") << two << none
-            << "%L\nliteral XYZZY\nquote pasv\nfrobnicate\nmput temp/*\n" << 1 << sentTwo << none
-            << "Invalid command.";
+        row("missing remote folder") << two << none << "%L\ncd nowhere\nmput temp/*\n"
+                                     << 1 << sentTwo << none << "550 ";
+        row("unknown and refused commands, pasv harmless")
+            << two << none << "%L\nliteral XYZZY\nquote pasv\nfrobnicate\nmput temp/*\n"
+            << 1 << sentTwo << none << "Invalid command.";
         row("backslash is part of a found name")
             << QStringList{"temp/a\\s.mp3=1", "temp/b\\s.mp3=2"} << none << "%L\nmput temp\\*.mp3\n"
             << 0 << QStringList{"a\\s.mp3=1", "b\\s.mp3=2"} << none << "ftp> mput temp\\*.mp3";
         row("control character fails alone")
             << QStringList{"temp/a\tb.mp3=T", "temp/c\nd.mp3=N", "temp/e.mp3=E"} << none
-            << "%L\nmput temp/*.mp3\n" << 1 << QStringList{"e.mp3=E"} << none
+            << "%L\nmput temp/*.mp3\n"
+            << 1 << QStringList{"e.mp3=E"} << none
             << "ftp: temp/a\\tb.mp3 was not sent: the name holds a control character";
         row("hidden and temporary files stay")
             << QStringList{"temp/.s.mp3=H", "temp/.x.mp3.partQ1w2e3", "temp/s.mp3=S"} << none
-            << "%L\nmput temp/*.mp3\n" << 0 << QStringList{"s.mp3=S"} << none << "";
-        row("missing folder") << two << none << "%L\nmput nowhere/*.mp3\nmput temp/a.mp3\n" << 1
-                              << sentA << none << "cannot read the folder";
-        row("bad port") << two << none << "open 127.0.0.1 99999\n%U\n%P\nmput temp/*\n" << 1
-                        << none << none << "Invalid port";
-        row("no host") << two << none << "open\n\n%U\n%P\nmput temp/*\n" << 1 << none << none
-                       << "Usage: open";
+            << "%L\nmput temp/*.mp3\n"
+            << 0 << QStringList{"s.mp3=S"} << none << "";
+        row("missing folder") << two << none << "%L\nmput nowhere/*.mp3\nmput temp/a.mp3\n"
+                              << 1 << sentA << none << "cannot read the folder";
+        row("bad port") << two << none << "open 127.0.0.1 99999\n%U\n%P\nmput temp/*\n"
+                        << 1 << none << none << "Invalid port";
+        row("no host") << two << none << "open\n\n%U\n%P\nmput temp/*\n"
+                       << 1 << none << none << "Usage: open";
         row("already connected") << two << none << "%L\nopen 127.0.0.1 %1\n%U\n%P\nmput temp/*\n"
                                  << 1 << sentTwo << none << "Already connected";
-        row("debug masks any case of PASS", {"-d"}) << two << none
-            << "%L\nquo pAsS %P\nput temp/a.mp3\n" << 1 << sentA << none << "---> PASS ****";
+        row("debug masks any case of PASS", {"-d"})
+            << two << none << "%L\nquo pAsS %P\nput temp/a.mp3\n"
+            << 1 << sentA << none << "---> PASS ****";
         row("prefixes") << two << none
-                        << "%L\nasc\nbin\nha\nquo NOOP\nlit NOOP\nmput temp/*\ndi\ndisc\n" << 1
-                        << sentTwo << none << "Ambiguous command.";
-        row("arguments on the next lines") << two << none
-            << "%L\nput\ntemp/a.mp3\nx.mp3\nrename\nx.mp3\ny.mp3\nappend\ntemp/b.mp3\ny.mp3\n" << 0
-            << QStringList{"y.mp3=AB"} << none << "From name x.mp3";
-        row("get, recv and mget") << none << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
+                        << "%L\nasc\nbin\nha\nquo NOOP\nlit NOOP\nmput temp/*\ndi\ndisc\n"
+                        << 1 << sentTwo << none << "Ambiguous command.";
+        row("arguments on the next lines")
+            << two << none
+            << "%L\nput\ntemp/a.mp3\nx.mp3\nrename\nx.mp3\ny.mp3\nappend\ntemp/b.mp3\ny.mp3\n"
+            << 0 << QStringList{"y.mp3=AB"} << none << "From name x.mp3";
+        row("get, recv and mget")
+            << none << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
             << "%L\nbinary\nget r/1.mp3\nrecv r/2.mp3 temp\\b.mp3\nmget r/*.mp3\nget nothere.mp3\n"
             << 1 << QStringList{"r/1.mp3=1", "r/2.mp3=2", "r/3.txt=3"}
             << QStringList{"1.mp3=1", "2.mp3=2", "temp/b.mp3=2"}
             << "ftp: nothere.mp3 was not received";
-        row("remote housekeeping") << none << QStringList{"d/x=1", "d/y=2", "e/z=3", "f=4"}
+        row("remote housekeeping")
+            << none << QStringList{"d/x=1", "d/y=2", "e/z=3", "f=4"}
             << "%L\nmdelete d/*\nrmdir d\ndelete f\nmkdir g\nls e e.txt\ndir . all.txt\n"
                "mls e d x.txt\nremotehelp\nstatus\nbell\ntrace\nglob\n"
             << 1 << QStringList{"e/z=3"} << QStringList{"e.txt=z\n"} << "Connected to 127.0.0.1.";
-        row("-n with quote USER and PASS", {"-n"}) << two << none
-            << "open 127.0.0.1 %1\nquote USER %U\nquote PASS %P\nprompt\nmput temp/*\n" << 0
-            << sentTwo << none << "230 ";
-        row("-g takes wildcards literally", {"-g"}) << two << none
-            << "%L\nmput temp/*.mp3\n" << 1 << none << none << "temp/*.mp3: File not found";
-        row("passive refused: active mode", {}, "-refuse-passive") << two << QStringList{"r.mp3=R"}
-            << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n" << 0
-            << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"} << QStringList{"temp/r.mp3=R"}
+        row("-n with quote USER and PASS", {"-n"})
+            << two << none
+            << "open 127.0.0.1 %1\nquote USER %U\nquote PASS %P\nprompt\nmput temp/*\n"
+            << 0 << sentTwo << none << "230 ";
+        row("-g takes wildcards literally", {"-g"})
+            << two << none << "%L\nmput temp/*.mp3\n"
+            << 1 << none << none << "temp/*.mp3: File not found";
+        row("passive refused: active mode", {}, "-refuse-passive")
+            << two << QStringList{"r.mp3=R"} << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n"
+            << 0 << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"} << QStringList{"temp/r.mp3=R"}
             << "using active mode";
-        row("TLS asked, plain server") << two << none << "tls\n%L\nmput temp/*\n" << 1 << none
-                                       << none << "does not offer TLS; nothing was sent";
-        row("TLS server: login and commands", {}, "-tls") << none << QStringList{"f=1"}
-            << "tls %C\n%L\nrename f g\n" << 0 << QStringList{"g=1"} << none << "230 ";
-        row("TLS server: unknown certificate", {}, "-tls") << none << QStringList{"f=1"}
-            << "tls\n%L\nrename f g\n" << 1 << QStringList{"f=1"} << none << "ftp: connect:";
-        row("user asks for the password, -n -d", {"-n", "-d"}) << two << none
-            << "open 127.0.0.1 %1\nuser %U\n%P\nput temp/a.mp3\n" << 0 << sentA << none
-            << "---> PASS ****";
+        row("TLS asked, plain server")
+            << two << none << "tls\n%L\nmput temp/*\n"
+            << 1 << none << none << "does not offer TLS; nothing was sent";
+        row("TLS server: login and commands", {}, "-tls")
+            << none << QStringList{"f=1"} << "tls %C\n%L\nrename f g\n"
+            << 0 << QStringList{"g=1"} << none << "230 ";
+        row("TLS server: unknown certificate", {}, "-tls")
+            << none << QStringList{"f=1"} << "tls\n%L\nrename f g\n"
+            << 1 << QStringList{"f=1"} << none << "ftp: connect:";
+        row("user asks for the password, -n -d", {"-n", "-d"})
+            << two << none << "open 127.0.0.1 %1\nuser %U\n%P\nput temp/a.mp3\n"
+            << 0 << sentA << none << "---> PASS ****";
         row("refused password") << two << none << "open 127.0.0.1 %1\n%U\nx%P\nput temp/a.mp3\n"
                                 << 1 << none << none << "Login failed.";
-        row("prompt answers from the script") << two << none << "%L\nprompt\nmput temp/*\nn\ny\n"
+        row("prompt answers from the script")
+            << two << none << "%L\nprompt\nmput temp/*\nn\ny\n"
             << 0 << QStringList{"b.mp3=B"} << none << "mput temp/a.mp3? n";
-        row("ascii by default") << lines << none << "%L\nput temp\\l.txt\n" << 0
-                                << QStringList{"l.txt=a\nb\nc"} << none << "ftp: 7 bytes sent";
-        row("type image") << lines << none << "%L\ntype image\nput temp\\l.txt\n" << 0
-                          << QStringList{"l.txt=a\nb\r\nc"} << none << "ftp: 6 bytes sent";
-        row("no local commands") << two << none << "%L\n!rm -r temp\nmput temp/*\n" << 1
-                                 << sentTwo << none << "not run by this client";
+        row("ascii by default") << lines << none << "%L\nput temp\\l.txt\n"
+                                << 0 << QStringList{"l.txt=a\nb\nc"} << none << "ftp: 7 bytes sent";
+        row("type image") << lines << none << "%L\ntype image\nput temp\\l.txt\n"
+                          << 0 << QStringList{"l.txt=a\nb\r\nc"} << none << "ftp: 6 bytes sent";
+        row("no local commands") << two << none << "%L\n!rm -r temp\nmput temp/*\n"
+                                 << 1 << sentTwo << none << "not run by this client";
         const QStringList songs{"temp/a.mp3=A", "temp/b.mp3=B", "temp/c.mp3=C"};
         const QStringList sent{"a.mp3=A", "b.mp3=B", "c.mp3=C"};
         const QString put = "%L\nput temp/a.mp3\n", oneSong = "1 song sent to the show";
@@ -342,8 +352,10 @@ private Q_SLOTS:
         Stage(app.path(), staged);
         Stage(ftpServer.home(), remoteBefore);
         script.replace("%L", "open 127.0.0.1 %1\n%U\n%P\nprompt")
-            .replace("%1", QString::number(ftpServer.port())).replace("%C", ftpServer.certificate())
-            .replace("%U", FtpServerFixture::kUser).replace("%P", FtpServerFixture::kPassword);
+            .replace("%1", QString::number(ftpServer.port()))
+            .replace("%C", ftpServer.certificate())
+            .replace("%U", FtpServerFixture::kUser)
+            .replace("%P", FtpServerFixture::kPassword);
         const qsizetype colon = script.indexOf(':');
         const auto encoding = QStringConverter::encodingForName(script.left(colon).toLatin1());
         const QString text = script.mid(encoding ? colon + 1 : 0) + "bye\n";
@@ -356,8 +368,8 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == exitCode, qPrintable(run.output));
         QVERIFY2(run.output.contains(said), qPrintable(run.output));
         QVERIFY2(run.notice.contains(notice), qPrintable(run.notice));
-        for (const QString& secret : {QString("ftp> ") + FtpServerFixture::kUser,
-                                      QString(FtpServerFixture::kPassword)})
+        for (const QString& secret :
+             {QString("ftp> ") + FtpServerFixture::kUser, QString(FtpServerFixture::kPassword)})
             QVERIFY2(!run.output.contains(secret), qPrintable(run.output));
         QCOMPARE(ftpServer.tree(), remoteAfter);
         const QStringList local = FileTree(app.path(), true);
@@ -420,7 +432,8 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == 1, qPrintable(run.output));
         QCOMPARE(server.tree(), QStringList{"a.mp3=a"});
         QVERIFY2(run.notice.contains("Sending cancelled by the user.\nStopped: b.mp3\n"
-                                     "Not sent: c.mp3\nSent: a.mp3"), qPrintable(run.notice));
+                                     "Not sent: c.mp3\nSent: a.mp3"),
+                 qPrintable(run.notice));
     }
 
     void scriptThatCannotBeReadFails() {

@@ -135,8 +135,8 @@ private Q_SLOTS:
         ftp::TranscriptWindow window("ftp -s:sendfiles.ftps", [] {});
         for (QWidget* control : {static_cast<QWidget*>(window.findChild<QPlainTextEdit*>()),
                                  static_cast<QWidget*>(window.findChild<QPushButton*>())})
-            QVERIFY(!QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name)
-                         .isEmpty());
+            QVERIFY(
+                !QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
     }
 };
 

@@ -41,8 +41,8 @@ class TestFrmMain : public QObject {
     }
     QPushButton* button(const QString& name) const {
         const QMap<QString, QPushButton*> buttons{
-            {"StopPlay", window->StopPlay}, {"RefreshPlay", window->RefreshPlay},
-            {"GoPlayer", window->GoPlayer}, {"StopChat", window->StopChat},
+            {"StopPlay", window->StopPlay},       {"RefreshPlay", window->RefreshPlay},
+            {"GoPlayer", window->GoPlayer},       {"StopChat", window->StopChat},
             {"RefreshChat", window->RefreshChat}, {"Command1", window->Command1},
             {"Default", window->Default}};
         return buttons.value(name);
@@ -53,7 +53,8 @@ class TestFrmMain : public QObject {
     // Which control of the window has the focus; a web view counts as a whole.
     QWidget* focused() const {
         QWidget* focus = QApplication::focusWidget();
-        for (QWidget* view : {window->brwWebBrowserPlay->widget(), window->brwWebBrowserChat->widget()})
+        for (QWidget* view :
+             {window->brwWebBrowserPlay->widget(), window->brwWebBrowserChat->widget()})
             if (focus && (focus == view || view->isAncestorOf(focus)))
                 return view;
         return focus;
@@ -78,24 +79,28 @@ private Q_SLOTS:
         QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
         // In pixels, 15 twips a pixel, from each control's container; and the
         // name a screen reader says (a combo box's by its text field).
-        const struct { QWidget* control; QString caption, heard; QRect pixels; } laidOut[] = {
-            {window->StopPlay, "Stop", "Stop player", {4, 9, 33, 17}},
-            {window->StopChat, "Stop", "Stop chat", {4, 9, 33, 17}},
-            {window->RefreshPlay, "Refresh", "Refresh player", {43, 9, 49, 17}},
-            {window->RefreshChat, "Refresh", "Refresh chat", {43, 9, 57, 17}},
-            {window->GoPlayer, "Go", "Go to player address", {760, 9, 25, 17}},
-            {window->Command1, "Go", "Go to chat address", {760, 162, 25, 17}},
-            {window->Default, "Default Button", "Default Button", {800, 112, 57, 33}},
-            {window->Frame1, "", "Player address bar", {0, 0, 793, 32}},
-            {window->Frame2, "", "Chat address bar", {0, 152, 793, 32}},
-            {window->cboAddressPlay->lineEdit(), "", "Player address", {96, 8, 661, 21}},
-            {window->cboAddressChat->lineEdit(), "", "Chat address", {104, 8, 653, 21}},
-            {window->brwWebBrowserPlay->widget(), "", "Player", {0, 32, 792, 120}},
-            {window->brwWebBrowserChat->widget(), "", "Chat", {0, 184, 792, 489}}};
+        const struct {
+            QWidget* control;
+            QString caption, heard;
+            QRect pixels;
+        } laidOut[] = {{window->StopPlay, "Stop", "Stop player", {4, 9, 33, 17}},
+                       {window->StopChat, "Stop", "Stop chat", {4, 9, 33, 17}},
+                       {window->RefreshPlay, "Refresh", "Refresh player", {43, 9, 49, 17}},
+                       {window->RefreshChat, "Refresh", "Refresh chat", {43, 9, 57, 17}},
+                       {window->GoPlayer, "Go", "Go to player address", {760, 9, 25, 17}},
+                       {window->Command1, "Go", "Go to chat address", {760, 162, 25, 17}},
+                       {window->Default, "Default Button", "Default Button", {800, 112, 57, 33}},
+                       {window->Frame1, "", "Player address bar", {0, 0, 793, 32}},
+                       {window->Frame2, "", "Chat address bar", {0, 152, 793, 32}},
+                       {window->cboAddressPlay->lineEdit(), "", "Player address", {96, 8, 661, 21}},
+                       {window->cboAddressChat->lineEdit(), "", "Chat address", {104, 8, 653, 21}},
+                       {window->brwWebBrowserPlay->widget(), "", "Player", {0, 32, 792, 120}},
+                       {window->brwWebBrowserChat->widget(), "", "Chat", {0, 184, 792, 489}}};
         for (const auto& [control, caption, heard, pixels] : laidOut) {
             auto* box = qobject_cast<QComboBox*>(control->parentWidget());
             QCOMPARE((box ? box : control)->geometry(), pixels);
-            QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), heard);
+            QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name),
+                     heard);
             if (auto* button = qobject_cast<QPushButton*>(control))
                 QCOMPARE(button->text(), caption);
         }
@@ -108,8 +113,9 @@ private Q_SLOTS:
 
     void loadNavigatesPlayerThenChat() {
         window->Form_Load();
-        QCOMPARE(browsers.log, QStringList({"player Navigate:" + kStation + "/Wavecrest/playeronly.html",
-                                            "chat Navigate:" + kStation + "/Wavecrest/chatonly.html"}));
+        QCOMPARE(browsers.log,
+                 QStringList({"player Navigate:" + kStation + "/Wavecrest/playeronly.html",
+                              "chat Navigate:" + kStation + "/Wavecrest/chatonly.html"}));
         QCOMPARE(title(), QString("Form1")); // until the first tick
     }
 
@@ -134,11 +140,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("chatTimer");
         QTest::addColumn<bool>("playTimer");
-        QTest::newRow("StopChat") << "StopChat" << "chat Stop" << "Chat page" << false << true;
-        QTest::newRow("StopPlay") << "StopPlay" << "player Stop" << "Chat page" << true << false;
-        QTest::newRow("RefreshChat") << "RefreshChat" << "chat Refresh" << "Form1" << true << true;
-        QTest::newRow("RefreshPlay")
-            << "RefreshPlay" << "player Refresh" << "Form1" << true << true;
+        QTest::newRow("StopChat") << "StopChat"
+                                  << "chat Stop"
+                                  << "Chat page" << false << true;
+        QTest::newRow("StopPlay") << "StopPlay"
+                                  << "player Stop"
+                                  << "Chat page" << true << false;
+        QTest::newRow("RefreshChat") << "RefreshChat"
+                                     << "chat Refresh"
+                                     << "Form1" << true << true;
+        QTest::newRow("RefreshPlay") << "RefreshPlay"
+                                     << "player Refresh"
+                                     << "Form1" << true << true;
     }
 
     void paneButtons() {
@@ -163,13 +176,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pane");
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("reports");
-        QTest::newRow("load, player fails") << "player" << "load" << 0;
-        QTest::newRow("load, chat fails") << "chat" << "load" << 0;
-        QTest::newRow("chat Go") << "chat" << "Go" << 0;
-        QTest::newRow("player Enter") << "player" << "Enter" << 0;
-        QTest::newRow("chat Refresh") << "chat" << "Refresh" << 1;
-        QTest::newRow("player Stop") << "player" << "Stop" << 1;
-        QTest::newRow("chat timer, once") << "chat" << "tick" << 1;
+        QTest::newRow("load, player fails") << "player"
+                                            << "load" << 0;
+        QTest::newRow("load, chat fails") << "chat"
+                                          << "load" << 0;
+        QTest::newRow("chat Go") << "chat"
+                                 << "Go" << 0;
+        QTest::newRow("player Enter") << "player"
+                                      << "Enter" << 0;
+        QTest::newRow("chat Refresh") << "chat"
+                                      << "Refresh" << 1;
+        QTest::newRow("player Stop") << "player"
+                                     << "Stop" << 1;
+        QTest::newRow("chat timer, once") << "chat"
+                                          << "tick" << 1;
     }
 
     void failingComponent() {
@@ -184,7 +204,10 @@ private Q_SLOTS:
         else if (action == "Enter")
             QTest::keyClick(window->cboAddressPlay, Qt::Key_Return);
         else
-            button(action == "Go" ? "Command1" : action == "Refresh" ? "RefreshChat" : "StopPlay")->click();
+            button(action == "Go"        ? "Command1"
+                   : action == "Refresh" ? "RefreshChat"
+                                         : "StopPlay")
+                ->click();
         if (action == "tick") // stopped after its one report
             QTRY_VERIFY_WITH_TIMEOUT(!window->timTimerChat->isTicking(), 5000);
         QCOMPARE(int(messages.shown.size()), reports);
@@ -202,9 +225,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("modifiers");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("navigates");
-        QTest::newRow("chat Enter") << true << int(Qt::Key_Return) << 0 << "example.org/page" << true;
-        QTest::newRow("player keypad Enter") << false << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "x" << true;
-        QTest::newRow("Ctrl+Enter") << true << int(Qt::Key_Return) << int(Qt::ControlModifier) << "x" << false;
+        QTest::newRow("chat Enter")
+            << true << int(Qt::Key_Return) << 0 << "example.org/page" << true;
+        QTest::newRow("player keypad Enter")
+            << false << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "x" << true;
+        QTest::newRow("Ctrl+Enter")
+            << true << int(Qt::Key_Return) << int(Qt::ControlModifier) << "x" << false;
     }
 
     void addressKeys() {
@@ -220,7 +246,7 @@ private Q_SLOTS:
         const QString pane = chatPane ? "chat" : "player";
         QCOMPARE(browsers.log, navigates ? QStringList{pane + " Navigate:" + text} : QStringList());
         QCOMPARE(window->timTimerChat->isEnabled(), navigates && chatPane);
-        QCOMPARE(box->count(), 0); // the drop-down list stays empty
+        QCOMPARE(box->count(), 0);                    // the drop-down list stays empty
         QVERIFY(box->currentText().startsWith(text)); // the key still reached the box
     }
 
@@ -248,11 +274,18 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         if (webEngine)
             QTRY_COMPARE_WITH_TIMEOUT(title(), QString("Chat"), 30000);
-        const QList<QWidget*> order{window->Default, window->RefreshPlay, window->StopPlay,
-                                    window->cboAddressPlay, window->brwWebBrowserPlay->widget(),
-                                    window->cboAddressChat, window->StopChat, window->RefreshChat,
-                                    window->brwWebBrowserChat->widget(), window->GoPlayer,
-                                    window->Command1, window->Default};
+        const QList<QWidget*> order{window->Default,
+                                    window->RefreshPlay,
+                                    window->StopPlay,
+                                    window->cboAddressPlay,
+                                    window->brwWebBrowserPlay->widget(),
+                                    window->cboAddressChat,
+                                    window->StopChat,
+                                    window->RefreshChat,
+                                    window->brwWebBrowserChat->widget(),
+                                    window->GoPlayer,
+                                    window->Command1,
+                                    window->Default};
         QTRY_COMPARE(focused(), window->Default);
         QTest::keyClick(window->Default, Qt::Key_Return); // the unseen button does nothing
         QTest::keyClick(window->Default, Qt::Key_Space);

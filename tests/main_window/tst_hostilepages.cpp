@@ -52,8 +52,8 @@
 #include <QWebEngineView>
 #include <QtTest>
 #include <csignal>
-#include <signal.h>
 #include <memory>
+#include <signal.h>
 
 namespace {
 
@@ -92,9 +92,9 @@ class TestHostilePages : public QObject {
         QStringList steps;
         qsizetype next = 0;
         QElapsedTimer sinceStep;
-        QStringList seen;      // what boxes and dialogs said, in order
-        QString failure;       // the first step that could not be done
-        QString remembered;    // a title an "alive" step started from
+        QStringList seen;   // what boxes and dialogs said, in order
+        QString failure;    // the first step that could not be done
+        QString remembered; // a title an "alive" step started from
         int exitsBefore = 0;
         bool closing = false;
         bool done() const { return next >= steps.size() || !failure.isEmpty(); }
@@ -121,7 +121,8 @@ class TestHostilePages : public QObject {
     }
     static QProgressDialog* progressShown() {
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<QProgressDialog*>(top); progress && progress->isVisible())
+            if (auto* progress = qobject_cast<QProgressDialog*>(top);
+                progress && progress->isVisible())
                 return progress;
         return nullptr;
     }
@@ -143,7 +144,8 @@ class TestHostilePages : public QObject {
             if (shown.isEmpty())
                 return false;
             const QList<QLineEdit*> fields = shown.last()->findChildren<QLineEdit*>();
-            const bool isLogin = !fields.isEmpty() && fields.last()->echoMode() == QLineEdit::Password;
+            const bool isLogin =
+                !fields.isEmpty() && fields.last()->echoMode() == QLineEdit::Password;
             return verb == "boxshown" || isLogin == (verb == "login");
         }
         if (verb == "msg")
@@ -160,7 +162,8 @@ class TestHostilePages : public QObject {
             return exitRequests > user.exitsBefore;
         if (verb == "alive" || verb == "chatalive") {
             const QString title =
-                (verb == "alive" ? window.brwWebBrowserPlay : window.brwWebBrowserChat)->LocationName();
+                (verb == "alive" ? window.brwWebBrowserPlay : window.brwWebBrowserChat)
+                    ->LocationName();
             if (user.remembered.isNull()) {
                 user.remembered = title;
                 return false;
@@ -235,7 +238,7 @@ class TestHostilePages : public QObject {
         } else if (verb == "msg") {
             auto* box = qobject_cast<QMessageBox*>(modal);
             user.seen << box->text();
-            const auto button = arg == "yes" ? QMessageBox::Yes
+            const auto button = arg == "yes"  ? QMessageBox::Yes
                                 : arg == "no" ? QMessageBox::No
                                               : QMessageBox::Ok;
             QTest::mouseClick(box->button(button), Qt::LeftButton);
@@ -296,12 +299,13 @@ class TestHostilePages : public QObject {
             user.sinceStep.start();
             act(window, user, step, saveFolder);
         } else if (user.failure.isEmpty() && user.sinceStep.elapsed() > limit) {
-            user.failure = QString("step %1 (%2) not done within %3 ms; title \"%4\", boxes shown: %5")
-                               .arg(user.next)
-                               .arg(step)
-                               .arg(limit)
-                               .arg(window.windowTitle())
-                               .arg(paneBoxes().size());
+            user.failure =
+                QString("step %1 (%2) not done within %3 ms; title \"%4\", boxes shown: %5")
+                    .arg(user.next)
+                    .arg(step)
+                    .arg(limit)
+                    .arg(window.windowTitle())
+                    .arg(paneBoxes().size());
         }
     }
 
@@ -320,7 +324,8 @@ class TestHostilePages : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(server.isListening());
-        const QByteArray gif = QByteArray::fromBase64("R0lGODlhAQABAAAAACH5BAEKAAEALAAAAAABAAEAAAICTAEAOw==");
+        const QByteArray gif =
+            QByteArray::fromBase64("R0lGODlhAQABAAAAACH5BAEKAAEALAAAAAABAAEAAAICTAEAOw==");
         server.addPage("/clock", {"Player", 0,
                                   "<script>let n = 0; setInterval(() => document.title = "
                                   "'tick ' + (++n), 200)</script>"});
@@ -337,37 +342,48 @@ private Q_SLOTS:
         server.addPage("/mailnew", {"Mail link", 0, linkPage("mailto:dj@station.example", true)});
         server.addPage("/web", {"Web link", 0, linkPage("/other", true)});
         server.addPage("/file", {"File link", 0, linkPage("file:///etc/passwd", true)});
-        server.addPage("/sneaky", {"Sneaky", 0,
-                                   "<iframe src=\"steam://run/1\"></iframe><script>"
-                                   "setTimeout(() => location = 'ssh://user@host/', 300);"
-                                   "window.open('vnd.ms-x:foo'); window.open('mailto:x@y')</script>"});
+        server.addPage("/sneaky",
+                       {"Sneaky", 0,
+                        "<iframe src=\"steam://run/1\"></iframe><script>"
+                        "setTimeout(() => location = 'ssh://user@host/', 300);"
+                        "window.open('vnd.ms-x:foo'); window.open('mailto:x@y')</script>"});
         // Boxes.
         server.addPage("/alerts", {"Alert loop", 0,
                                    "<script>let n = 0; setInterval(() => { alert('On air now');"
                                    "document.title = 'alerts ' + (++n) }, 100)</script>"});
-        server.addPage("/nagging", {"Nagging", 0, "<script>while (true) confirm('Stay?')</script>"});
+        server.addPage("/nagging",
+                       {"Nagging", 0, "<script>while (true) confirm('Stay?')</script>"});
         server.addPage("/questions", {"Questions", 0,
                                       "<script>const r = [];"
                                       "for (let i = 0; i < 4; ++i) r.push(confirm('Sure?'));"
                                       "r.push(prompt('Your name?', 'dj'));"
                                       "document.title = JSON.stringify(r)</script>"});
         server.addPage("/leave", {"Leave page", 0,
-                                  linkPage("#", false, "<script>onbeforeunload = e => {"
-                                                       "e.preventDefault(); e.returnValue = 'stay' }"
-                                                       "</script>")});
+                                  linkPage("#", false,
+                                           "<script>onbeforeunload = e => {"
+                                           "e.preventDefault(); e.returnValue = 'stay' }"
+                                           "</script>")});
         // Downloads.
-        server.addPage("/storm", {"Storm", 0,
-                                  linkPage("/song.mp3", false,
-                                           "<script>setInterval(() => "
-                                           "document.getElementById('go').click(), 300)</script>")});
+        server.addPage("/storm",
+                       {"Storm", 0,
+                        linkPage("/song.mp3", false,
+                                 "<script>setInterval(() => "
+                                 "document.getElementById('go').click(), 300)</script>")});
         server.addPage("/cutpage", {"Cut", 0, linkPage("/cut.bin", false)});
-        server.addPage("/cut.bin", {"", 0, QByteArray(500000, 'c'),
-                                    "Content-Disposition: attachment; filename=cut.bin\r\n", {},
+        server.addPage("/cut.bin", {"",
+                                    0,
+                                    QByteArray(500000, 'c'),
+                                    "Content-Disposition: attachment; filename=cut.bin\r\n",
+                                    {},
                                     100000});
         server.addPage("/stallpage", {"Stall", 0, linkPage("/stall.bin", false)});
-        server.addPage("/stall.bin", {"", 0, QByteArray(1000000, 's'),
+        server.addPage("/stall.bin", {"",
+                                      0,
+                                      QByteArray(1000000, 's'),
                                       "Content-Disposition: attachment; filename=stall.bin\r\n",
-                                      {}, 100000, true});
+                                      {},
+                                      100000,
+                                      true});
         server.addPage("/hidden", {"Hidden", 0,
                                    "<a id=go href=\"/other\" download=\"../../../root/.bashrc\""
                                    " style=\"display:block;width:400px;height:80px\">go</a>"});
@@ -383,7 +399,8 @@ private Q_SLOTS:
                        "\" onload=\"shown++; count()\" onerror=\"failed++; count()\">";
         for (SlowHttpServer& site : loginSites) {
             site.addPage("/gallery", {"Gallery", 0, gallery});
-            site.addPage("/private/img.gif", {"", 0, gif, "Content-Type: image/gif\r\n", "dj:onair"});
+            site.addPage("/private/img.gif",
+                         {"", 0, gif, "Content-Type: image/gif\r\n", "dj:onair"});
         }
 
         platform::install({.messageBox = &boxes, .shell = &shell, .browsers = &browsers});
@@ -398,12 +415,12 @@ private Q_SLOTS:
     }
 
     void hostilePage_data() {
-        QTest::addColumn<QString>("page");     // chat pane's page: a path, or another site's address
+        QTest::addColumn<QString>("page"); // chat pane's page: a path, or another site's address
         QTest::addColumn<QStringList>("script");
-        QTest::addColumn<QStringList>("seen"); // each box or dialog, in order: text it contains
+        QTest::addColumn<QStringList>("seen");   // each box or dialog, in order: text it contains
         QTest::addColumn<QStringList>("handed"); // addresses opened on the desktop
-        QTest::addColumn<QString>("files");    // in the folder the user saved into
-        QTest::addColumn<QString>("requests"); // path=count the server saw, if it matters
+        QTest::addColumn<QString>("files");      // in the folder the user saved into
+        QTest::addColumn<QString>("requests");   // path=count the server saw, if it matters
 
         const QString refused = "Wavecrest does not open \"%1:\" addresses";
         // Other programs: only http and https go to the desktop unasked.
@@ -450,8 +467,9 @@ private Q_SLOTS:
             {"Save As in ${home} as cut.bin",
              "cut.bin could not be downloaded: only 98 KB of 488 KB arrived"},
             {}, "", "/cut.bin=2");
-        row("Save As cancelled: no progress box stays", "/cutpage", {"click", "save:-", "wait:1500"},
-            {"Save As in ${home} as cut.bin"}, {}, "", "/cut.bin=1");
+        row("Save As cancelled: no progress box stays", "/cutpage",
+            {"click", "save:-", "wait:1500"}, {"Save As in ${home} as cut.bin"}, {}, "",
+            "/cut.bin=1");
         row("download stalled: the progress box's Cancel ends it, nothing kept", "/stallpage",
             {"click", "save:stall.bin", "progress:cancel", "wait:1000"},
             {"Save As in ${home} as stall.bin"}, {}, "", "/stall.bin=1");
@@ -478,8 +496,9 @@ private Q_SLOTS:
             return QStringList{loginSites[site].address("").mid(7) +
                                " asks for a user name and password"};
         };
-        row("20 images behind a login: one box, its answer for all", loginSites[0].address("/gallery"),
-            {"login:dj:onair", "title:20 shown, 0 failed"}, login(0));
+        row("20 images behind a login: one box, its answer for all",
+            loginSites[0].address("/gallery"), {"login:dj:onair", "title:20 shown, 0 failed"},
+            login(0));
         row("20 images, Cancel: one box cancels them all", loginSites[1].address("/gallery"),
             {"login:cancel", "title:0 shown, 20 failed"}, login(1));
         row("20 images, wrong answers: asked three times, then no more",
@@ -499,7 +518,8 @@ private Q_SLOTS:
         QTemporaryDir saveFolder;
         const QString homeBefore = visibleFilesIn(homeFolder);
         const QString programBefore = visibleFilesIn(QDir::currentPath());
-        const int requestsBefore = requests.isEmpty() ? 0 : server.requests(requests.section('=', 0, 0));
+        const int requestsBefore =
+            requests.isEmpty() ? 0 : server.requests(requests.section('=', 0, 0));
 
         auto window = std::make_unique<FrmMain>();
         window->cboAddressPlay->setEditText(server.address("/clock"));
@@ -515,16 +535,15 @@ private Q_SLOTS:
         window->Form_Load();
         user.sinceStep.start();
         QTimer driver;
-        connect(&driver, &QTimer::timeout, this,
-                [&] { tick(*window, user, saveFolder.path()); });
+        connect(&driver, &QTimer::timeout, this, [&] { tick(*window, user, saveFolder.path()); });
         driver.start(30);
         QTRY_VERIFY_WITH_TIMEOUT(user.done(), 120000);
         // After every row: Exit is two clicks away, the player runs.
         user.steps << exitSteps << "alive";
         QTRY_VERIFY_WITH_TIMEOUT(user.done(), 30000);
         const QString failure = user.failure;
-        const bool boxesLeft = !paneBoxes().isEmpty() || QApplication::activeModalWidget() ||
-                               progressShown();
+        const bool boxesLeft =
+            !paneBoxes().isEmpty() || QApplication::activeModalWidget() || progressShown();
         user.closing = true;
         closeEverything();
         if (!server.isListening())
@@ -535,8 +554,10 @@ private Q_SLOTS:
         QCOMPARE(user.seen.size(), seen.size());
         for (qsizetype i = 0; i < seen.size(); ++i) {
             const QString expected = expand(seen[i]).replace("${home}", homeFolder);
-            QVERIFY2(user.seen[i].contains(expected),
-                     qPrintable(QString("box %1 said \"%2\", not \"%3\"").arg(i).arg(user.seen[i], expected)));
+            QVERIFY2(
+                user.seen[i].contains(expected),
+                qPrintable(
+                    QString("box %1 said \"%2\", not \"%3\"").arg(i).arg(user.seen[i], expected)));
         }
         QStringList opened, expectedHanded;
         for (const std::string& address : shell.opened)

@@ -31,15 +31,17 @@ private Q_SLOTS:
         server.addPage("/chat", {"Slow chat room", 1500});
         server.addPage("/other", {"Other room"});
         server.addPage("/never", {"Never shown", 60000});
-        server.addPage("/link", {"Link", 0, "<a target=_blank href=/other>x</a>"
-                                            "<script>document.links[0].focus()</script>"});
+        server.addPage("/link", {"Link", 0,
+                                 "<a target=_blank href=/other>x</a>"
+                                 "<script>document.links[0].focus()</script>"});
         server.addPage("/popup", {"Popup", 0, "<script>window.open('/other')</script>"});
         server.addPage("/song.mp3",
                        {"", 0, song, "Content-Disposition: attachment; filename=song.mp3\r\n"});
         server.addPage("/studio", {"Studio", 0, {}, {}, "dj:onair"});
         for (SlowHttpServer* site : {&server, &otherSite})
-            site->addPage("/notify", {"Ask", 0, "<script>Notification.requestPermission()"
-                                       ".then(answer => document.title = answer)</script>"});
+            site->addPage("/notify", {"Ask", 0,
+                                      "<script>Notification.requestPermission()"
+                                      ".then(answer => document.title = answer)</script>"});
         server.addPage("/alert", {"Alert", 0, "<script>alert('On air in five')</script>"});
         platform::install({.messageBox = &boxes, .shell = &shell, .browsers = &browsers});
         platform::LoadedWindows::setEndProgram([] {});
@@ -98,14 +100,24 @@ private Q_SLOTS:
         const auto at = [this](const char* path) { return server.address(path); };
         const QString site = at("").mid(7);
         const QString saveAt = platform::WebDownloads::StartFolder() + "/song.mp3";
-        QTest::newRow("target _blank link") << at("/link") << "" << "Link" << at("/other") << "";
-        QTest::newRow("pop-up by itself") << at("/popup") << "" << "Popup" << "" << "";
-        QTest::newRow("download saved") << at("/song.mp3") << "save" << "" << saveAt << "song.mp3";
-        QTest::newRow("login") << at("/studio") << "dj:onair" << "Studio" << site + " Studio" << "";
-        QTest::newRow("notifications allowed") << at("/notify") << "yes" << "granted" << ""
-                                               << site + " asks to show notifications";
-        QTest::newRow("another site asks again")
-            << otherSite.address("/notify") << "no" << "denied" << "" << "notifications";
+        QTest::newRow("target _blank link") << at("/link") << ""
+                                            << "Link" << at("/other") << "";
+        QTest::newRow("pop-up by itself") << at("/popup") << ""
+                                          << "Popup"
+                                          << ""
+                                          << "";
+        QTest::newRow("download saved") << at("/song.mp3") << "save"
+                                        << "" << saveAt << "song.mp3";
+        QTest::newRow("login") << at("/studio") << "dj:onair"
+                               << "Studio" << site + " Studio"
+                               << "";
+        QTest::newRow("notifications allowed") << at("/notify") << "yes"
+                                               << "granted"
+                                               << "" << site + " asks to show notifications";
+        QTest::newRow("another site asks again") << otherSite.address("/notify") << "no"
+                                                 << "denied"
+                                                 << ""
+                                                 << "notifications";
     }
 
     void pageAsks() {
@@ -169,7 +181,8 @@ private Q_SLOTS:
         std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
         host.show();
         browser->Navigate(server.address("/boxes"));
-        QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("[true,false,false,null]"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("[true,false,false,null]"),
+                                  20000);
         const QString site = server.address("").mid(7);
         QCOMPARE(dialogs.asked, (QStringList{site + " says On air in five", site + " says Sure?"}));
         QCOMPARE(dialogs.offeredStop, (QList<bool>{false, true}));
@@ -179,12 +192,18 @@ private Q_SLOTS:
     void safeFileNames_data() {
         QTest::addColumn<QString>("suggested");
         QTest::addColumn<QString>("name");
-        QTest::newRow("hidden") << ".bashrc" << "bashrc";
-        QTest::newRow("climbing") << "../../../root/.bashrc" << "bashrc";
-        QTest::newRow("windows path") << "..\\..\\autoexec.bat" << "autoexec.bat";
-        QTest::newRow("only dots") << ".." << "download";
-        QTest::newRow("empty") << "" << "download";
-        QTest::newRow("odd characters") << "a<b>:c?.mp3 " << "a_b__c_.mp3";
+        QTest::newRow("hidden") << ".bashrc"
+                                << "bashrc";
+        QTest::newRow("climbing") << "../../../root/.bashrc"
+                                  << "bashrc";
+        QTest::newRow("windows path") << "..\\..\\autoexec.bat"
+                                      << "autoexec.bat";
+        QTest::newRow("only dots") << ".."
+                                   << "download";
+        QTest::newRow("empty") << ""
+                               << "download";
+        QTest::newRow("odd characters") << "a<b>:c?.mp3 "
+                                        << "a_b__c_.mp3";
     }
     void safeFileNames() {
         QFETCH(QString, suggested);

@@ -64,10 +64,11 @@ private Q_SLOTS:
         QTest::addColumn<uint>("type");
         QTest::addColumn<QByteArray>("data");
         QTest::newRow("text keeps its terminating zero")
-            << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\"" << "PATH" << 1u
-            << Sz("C:\\Tools\\msinfo32.exe");
+            << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\""
+            << "PATH" << 1u << Sz("C:\\Tools\\msinfo32.exe");
         QTest::newRow("escaped quote; other escapes stay as written")
-            << "\"Q\"=\"say \\\"hi\\\" a\\nb\"" << "Q" << 1u << Sz("say \"hi\" a\\nb");
+            << "\"Q\"=\"say \\\"hi\\\" a\\nb\""
+            << "Q" << 1u << Sz("say \"hi\" a\\nb");
         QTest::newRow("non-ASCII text comes back as UTF-8")
             << QString::fromUtf8("\"U\"=\"Grüße €\"") << "U" << 1u << Sz("Grüße €");
         // The rest of the format (defaults, escaped names, dwords, hex bytes of

@@ -8,8 +8,8 @@
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
-#include "platform/Paths.h"
 #include "platform/Failure.h"
+#include "platform/Paths.h"
 #include "platform/posix/RegFileRegistry.h"
 
 using namespace platform;
@@ -33,28 +33,40 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before");
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("after");
-        QTest::newRow("text stored with its zero")
-            << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\"" << "PATH" << "x" << true
-            << "C:\\Tools\\msinfo32.exe";
-        QTest::newRow("text stored without its zero")
-            << "\"PATH\"=hex(1):61,00,62,00,63,00" << "PATH" << "" << true << "abc";
-        QTest::newRow("size 0 reads as empty text")
-            << "\"PATH\"=hex(1):" << "PATH" << "x" << true << "";
-        QTest::newRow("dword 03 02 01 00 is &h010203")
-            << "\"N\"=dword:00010203" << "N" << "" << true << "66051";
-        QTest::newRow("dword with top bit set is negative")
-            << "\"N\"=dword:ffffffff" << "N" << "" << true << "-1";
-        QTest::newRow("dword after non-hex text stays text")
-            << "\"N\"=dword:00000102" << "N" << "C:" << true << "&hC:000102";
-        QTest::newRow("binary leaves the text held")
-            << "\"B\"=hex:01" << "B" << "held" << true << "held";
+        QTest::newRow("text stored with its zero") << "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe\""
+                                                   << "PATH"
+                                                   << "x" << true << "C:\\Tools\\msinfo32.exe";
+        QTest::newRow("text stored without its zero") << "\"PATH\"=hex(1):61,00,62,00,63,00"
+                                                      << "PATH"
+                                                      << "" << true << "abc";
+        QTest::newRow("size 0 reads as empty text") << "\"PATH\"=hex(1):"
+                                                    << "PATH"
+                                                    << "x" << true << "";
+        QTest::newRow("dword 03 02 01 00 is &h010203") << "\"N\"=dword:00010203"
+                                                       << "N"
+                                                       << "" << true << "66051";
+        QTest::newRow("dword with top bit set is negative") << "\"N\"=dword:ffffffff"
+                                                            << "N"
+                                                            << "" << true << "-1";
+        QTest::newRow("dword after non-hex text stays text") << "\"N\"=dword:00000102"
+                                                             << "N"
+                                                             << "C:" << true << "&hC:000102";
+        QTest::newRow("binary leaves the text held") << "\"B\"=hex:01"
+                                                     << "B"
+                                                     << "held" << true << "held";
         QTest::newRow("1023 characters and the zero fit")
-            << "\"PATH\"=\"" + QString(1023, 'a') + "\"" << "PATH" << "" << true
-            << QString(1023, 'a');
+            << "\"PATH\"=\"" + QString(1023, 'a') + "\""
+            << "PATH"
+            << "" << true << QString(1023, 'a');
         QTest::newRow("over 1024 bytes counts as missing")
-            << "\"PATH\"=\"" + QString(1024, 'a') + "\"" << "PATH" << "x" << false << "";
-        QTest::newRow("missing value") << "\"Other\"=\"v\"" << "PATH" << "x" << false << "";
-        QTest::newRow("missing key") << "[-" + kMsinfo.mid(1) << "PATH" << "x" << false << "";
+            << "\"PATH\"=\"" + QString(1024, 'a') + "\""
+            << "PATH"
+            << "x" << false << "";
+        QTest::newRow("missing value") << "\"Other\"=\"v\""
+                                       << "PATH"
+                                       << "x" << false << "";
+        QTest::newRow("missing key") << "[-" + kMsinfo.mid(1) << "PATH"
+                                     << "x" << false << "";
     }
     void getKeyValue() {
         QFETCH(QString, line);
@@ -74,30 +86,35 @@ private Q_SLOTS:
     void startSysInfo_data() {
         QTest::addColumn<QString>("body");
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("failing"); // "start" or "files"
+        QTest::addColumn<QString>("failing");       // "start" or "files"
         QTest::addColumn<QString>("started");       // empty: the message instead
         QTest::addColumn<QStringList>("fileTests"); // existence tests made
-        const QString tool = QString::fromStdString(platform::JoinPath("C:\\Tools", "MSINFO32.EXE"));
+        const QString tool =
+            QString::fromStdString(platform::JoinPath("C:\\Tools", "MSINFO32.EXE"));
         QTest::newRow("PATH used unchanged, no existence test")
             << kMsinfo + "\"PATH\"=\"C:\\\\Tools\\\\msinfo32.exe -x\"\r\n"
-            << QStringList{} << "" << "C:\\Tools\\msinfo32.exe -x" << QStringList{};
+            << QStringList{} << ""
+            << "C:\\Tools\\msinfo32.exe -x" << QStringList{};
         QTest::newRow("folder from MSINFO with the tool in it")
             << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
             << QStringList{tool} << "" << tool << QStringList{tool};
-        QTest::newRow("folder without the tool")
-            << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
-            << QStringList{} << "" << "" << QStringList{tool};
-        QTest::newRow("both values missing")
-            << kMsinfo + kLocation << QStringList{} << "" << "" << QStringList{};
+        QTest::newRow("folder without the tool") << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
+                                                 << QStringList{} << ""
+                                                 << "" << QStringList{tool};
+        QTest::newRow("both values missing") << kMsinfo + kLocation << QStringList{} << ""
+                                             << "" << QStringList{};
         QTest::newRow("PATH of another type starts nothing")
             << kMsinfo + "\"PATH\"=hex(2):61,00,00,00\r\n"
-            << QStringList{} << "" << "" << QStringList{};
+            << QStringList{} << ""
+            << "" << QStringList{};
         QTest::newRow("existence test that cannot be made")
             << kLocation + "\"MSINFO\"=\"C:\\\\Tools\"\r\n"
-            << QStringList{} << "files" << "" << QStringList{tool};
+            << QStringList{} << "files"
+            << "" << QStringList{tool};
         QTest::newRow("PATH that cannot be started")
             << kMsinfo + "\"PATH\"=\"C:\\\\nothing.exe\"\r\n"
-            << QStringList{} << "start" << "" << QStringList{};
+            << QStringList{} << "start"
+            << "" << QStringList{};
     }
     void startSysInfo() {
         QFETCH(QString, body);
@@ -139,9 +156,12 @@ private Q_SLOTS:
     void refusedRegistryFiles_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason"); // empty: read as empty
-        QTest::newRow("missing") << "missing.reg" << "";
-        QTest::newRow("FIFO") << "fifo.reg" << "is not a regular file";
-        QTest::newRow("over 16 MB") << "large.reg" << "is larger than 16 MB";
+        QTest::newRow("missing") << "missing.reg"
+                                 << "";
+        QTest::newRow("FIFO") << "fifo.reg"
+                              << "is not a regular file";
+        QTest::newRow("over 16 MB") << "large.reg"
+                                    << "is larger than 16 MB";
     }
     void refusedRegistryFiles() {
         QFETCH(QString, file);

@@ -14,17 +14,19 @@
 class SlowHttpServer : public QTcpServer {
 public:
     struct Page {
-        Page(QString title = {}, int delayMs = 0, QByteArray body = {}, QByteArray headers = {},
-             QByteArray login = {}, int cutAfter = -1, bool stall = false)
-            : title(title), delayMs(delayMs), body(body), headers(headers), login(login),
-              cutAfter(cutAfter), stall(stall) {}
+        Page(QString withTitle = {}, int withDelayMs = 0, QByteArray withBody = {},
+             QByteArray withHeaders = {}, QByteArray withLogin = {}, int withCutAfter = -1,
+             bool withStall = false)
+            : title(std::move(withTitle)), delayMs(withDelayMs), body(std::move(withBody)),
+              headers(std::move(withHeaders)), login(std::move(withLogin)), cutAfter(withCutAfter),
+              stall(withStall) {}
         QString title;
-        int delayMs;
+        int delayMs = 0;
         QByteArray body;    // inside <body>, or the whole file when `headers` say so
         QByteArray headers; // more response headers
         QByteArray login;   // "user:password" the page needs, if any
-        int cutAfter;       // bytes of the body sent before the connection ends (-1: all)
-        bool stall;         // the connection then stays open, sending nothing more
+        int cutAfter = -1;  // bytes of the body sent before the connection ends (-1: all)
+        bool stall = false; // the connection then stays open, sending nothing more
     };
 
     SlowHttpServer() {
@@ -68,15 +70,17 @@ private:
             if (!socket->isOpen())
                 return;
             // A file to download, or one that says what it is, goes as it is.
-            const bool raw = page.headers.contains("attachment") || page.headers.contains("Content-Type");
+            const bool raw =
+                page.headers.contains("attachment") || page.headers.contains("Content-Type");
             const QByteArray body =
                 raw ? page.body
                     : "<html><head><title>" + page.title.toUtf8() + "</title></head><body>" +
                           (page.body.isEmpty() ? "<p>page</p>" : page.body) + "</body></html>";
             const QByteArray sent = page.cutAfter < 0 ? body : body.left(page.cutAfter);
             socket->write("HTTP/1.1 " + status + "\r\n" + page.headers +
-                          (page.headers.contains("Content-Type") ? ""
-                                                                 : "Content-Type: text/html; charset=utf-8\r\n") +
+                          (page.headers.contains("Content-Type")
+                               ? ""
+                               : "Content-Type: text/html; charset=utf-8\r\n") +
                           "Cache-Control: no-store\r\nConnection: close\r\nContent-Length: " +
                           QByteArray::number(body.size()) + "\r\n\r\n" + sent);
             if (!page.stall)

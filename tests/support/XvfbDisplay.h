@@ -7,13 +7,13 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#define REQUIRE_XVFB(display)                                                                  \
-    do {                                                                                       \
-        if (!(display).isRunning()) {                                                          \
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))                          \
-                QFAIL("needs Xvfb and xdotool");                                               \
-            QSKIP("needs Xvfb and xdotool");                                                   \
-        }                                                                                      \
+#define REQUIRE_XVFB(display)                                                                      \
+    do {                                                                                           \
+        if (!(display).isRunning()) {                                                              \
+            if (qEnvironmentVariable("CI") == QLatin1String("true"))                               \
+                QFAIL("needs Xvfb and xdotool");                                                   \
+            QSKIP("needs Xvfb and xdotool");                                                       \
+        }                                                                                          \
     } while (false)
 
 class XvfbDisplay {

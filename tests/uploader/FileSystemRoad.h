@@ -33,27 +33,37 @@ struct Row {
 inline const Row kRoad[] = {
     {"make", "temp", "", "ok"},
     {"make", "temp", "", "ok"}, // another instance made it a moment ago
-    {"make", "no/such", "", "failed"}, {"cd", "temp", "", "ok"},
-    {"cd", "missing", "", "failed"}, {"cwd", "", "", "temp"},
-    {"write", "Song.MP3", "new song", "ok"}, {"write", "temp/Song.MP3", "old", "ok"},
+    {"make", "no/such", "", "failed"},
+    {"cd", "temp", "", "ok"},
+    {"cd", "missing", "", "failed"},
+    {"cwd", "", "", "temp"},
+    {"write", "Song.MP3", "new song", "ok"},
+    {"write", "temp/Song.MP3", "old", "ok"},
     {"copy", "Song.MP3", "temp/Song.MP3", "ok"}, // replaces the earlier copy
     {"read", "temp/Song.MP3", "", "new song"},
     {"stop", "Song.MP3", "temp/Song.MP3", "stopped"}, // Cancel: the earlier copy stays
-    {"read", "temp/Song.MP3", "", "new song"}, {"copy", "Song.MP3", "temp/Track 10.mp3", "ok"},
-    {"copy", "Song.MP3", "temp/track 2.mp3", "ok"}, {"copy", "Song.MP3", "temp/notes.txt", "ok"},
-    {"copy", "missing.mp3", "temp/x.mp3", "failed"}, {"copy", "temp", "temp/x.mp3", "failed"},
-    {"hide", "temp/hidden.mp3", "", "ok"}, {"make", "temp/folder.mp3", "", "ok"},
+    {"read", "temp/Song.MP3", "", "new song"},
+    {"copy", "Song.MP3", "temp/Track 10.mp3", "ok"},
+    {"copy", "Song.MP3", "temp/track 2.mp3", "ok"},
+    {"copy", "Song.MP3", "temp/notes.txt", "ok"},
+    {"copy", "missing.mp3", "temp/x.mp3", "failed"},
+    {"copy", "temp", "temp/x.mp3", "failed"},
+    {"hide", "temp/hidden.mp3", "", "ok"},
+    {"make", "temp/folder.mp3", "", "ok"},
     // Hidden files and folders are not listed; numbers sort by value.
     {"list", "temp", "", "notes.txt|Song.MP3|track 2.mp3|Track 10.mp3"},
-    {"exists", "temp/notes.txt", "", "yes"}, {"exists", "temp/hidden.mp3", "", "no"},
+    {"exists", "temp/notes.txt", "", "yes"},
+    {"exists", "temp/hidden.mp3", "", "no"},
     {"exists", "temp/folder.mp3", "", "no"},
     // Finish: the MP3 files go, letter case ignored; the rest stays.
-    {"delete", "temp/*.mp3", "", "ok"}, {"list", "temp", "", "notes.txt"},
+    {"delete", "temp/*.mp3", "", "ok"},
+    {"list", "temp", "", "notes.txt"},
     {"folder", "temp/folder.mp3", "", "yes"},
     {"delete", "temp/*.mp3", "", "ok"}, // nothing left to match
     {"delete", "missing/*.*", "", "ok"},
     // Delete All.
-    {"delete", "temp/*.*", "", "ok"}, {"list", "temp", "", ""},
+    {"delete", "temp/*.*", "", "ok"},
+    {"list", "temp", "", ""},
     {"folder", "temp", "", "yes"},
 };
 

@@ -243,8 +243,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // the start of the one message, "" for none
         const QString dialogFailure = "Error %1 selecting file.\r\nBuffer too small";
         const QString copyFailure = "Copying the chosen file into the staging folder failed.";
-        QTest::newRow("cancel") << "cancel" << "";
-        QTest::newRow("cancel reported as failure") << "32755" << "";
+        QTest::newRow("cancel") << "cancel"
+                                << "";
+        QTest::newRow("cancel reported as failure") << "32755"
+                                                    << "";
         QTest::newRow("dialog failure") << "-20476" << dialogFailure.arg(-20476);
         QTest::newRow("file gone before the copy") << "missing" << copyFailure;
         QTest::newRow("a folder") << "folder" << copyFailure;
@@ -475,14 +477,15 @@ private Q_SLOTS:
         TempFolder root;
         platform::PosixFileSystem files;
         QCOMPARE(files.ApplicationFolder(), QCoreApplication::applicationDirPath().toStdString());
-        fsroad::Walker walker(
-            files, std::filesystem::canonical(root.path()), [](const std::string& path) {
-                std::filesystem::path hidden(path);
-                // Not "." + name: GCC 12 warns of a false overlap there (-Wrestrict).
-                std::string name = hidden.filename().string();
-                name.insert(0, 1, '.');
-                WriteFile(hidden.replace_filename(name), "h");
-            });
+        fsroad::Walker walker(files, std::filesystem::canonical(root.path()),
+                              [](const std::string& path) {
+                                  std::filesystem::path hidden(path);
+                                  // Not "." + name: GCC 12 warns of a false overlap there
+                                  // (-Wrestrict).
+                                  std::string name = hidden.filename().string();
+                                  name.insert(0, 1, '.');
+                                  WriteFile(hidden.replace_filename(name), "h");
+                              });
         for (const fsroad::Row& row : fsroad::kRoad)
             QCOMPARE(QString::fromStdString(walker.Take(row)), QString(row.gives));
     }
