@@ -582,13 +582,19 @@ def announce_screen_reader():
                     "variant:boolean:true"], check=True, stdout=subprocess.DEVNULL, timeout=30)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__,
+def program_arguments(description):
+    """A parser with what every bench of the two programs needs."""
+    parser = argparse.ArgumentParser(description=description,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--wavecrest", required=True, help="the Wavecrest executable")
     parser.add_argument("--chromium", default="chromium")
     parser.add_argument("--port", type=int, required=True,
                         help="the port Wavecrest was built to use")
+    return parser
+
+
+def main():
+    parser = program_arguments(__doc__)
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--chat-delay-ms", type=int, default=500)
     parser.add_argument("--settle", type=float, default=5.0,

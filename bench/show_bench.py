@@ -15,7 +15,6 @@ samples after the first), the ratio Wavecrest / Chromium, and how long each
 took to settle once the room went quiet. Standard library only.
 """
 
-import argparse
 import itertools
 import json
 import os
@@ -27,8 +26,8 @@ import threading
 import time
 import urllib.request
 
-from browser_bench import (Bench, become_subreaper, context_switches, pss_kb, process_tree,
-                           reap, stop_tree, unique_pages_mb)
+from browser_bench import (Bench, become_subreaper, context_switches, program_arguments, pss_kb,
+                           process_tree, reap, stop_tree, unique_pages_mb)
 
 STATION = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "station", "station.py")
 CHAT_TITLE = "Wavecrest Chat - Local Station"
@@ -152,12 +151,7 @@ def seconds_until_quiet(programs, longest, window=10.0):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__,
-                                     formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--wavecrest", required=True, help="the Wavecrest executable")
-    parser.add_argument("--chromium", default="chromium")
-    parser.add_argument("--port", type=int, required=True,
-                        help="the port Wavecrest was built to use")
+    parser = program_arguments(__doc__)
     parser.add_argument("--minutes", type=float, default=20.0, help="length of the show")
     parser.add_argument("--rate", type=float, default=4.0, help="chat posts per second")
     parser.add_argument("--sample", type=float, default=30.0, help="seconds between samples")
