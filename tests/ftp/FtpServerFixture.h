@@ -33,19 +33,32 @@ public:
     static constexpr const char* kUser = "tester";
     static constexpr const char* kPassword = "Pw-9f3kq7Zt";
 
-    // "-refuse-passive": PASV and EPSV are refused; "-tls": TLS required;
-    // "-throttle": uploads taken at 1 MB/s;
-    // "rogue FAULT": the misbehaving server of rogue_server.py, with FAULT.
-    explicit FtpServerFixture(const QString& kind = {}) {
-        if (kind.startsWith("rogue "))
-            Start("rogue_server.py", {"--fault", kind.mid(6), "--log", spare_.filePath("log")});
-        else if (kind == "-throttle")
+    enum class Peer {
+        Plain,         // a well-behaved server
+        RefusePassive, // PASV and EPSV are refused
+        Tls,           // TLS required
+        Throttle,      // uploads taken at 1 MB/s
+        Rogue,         // the misbehaving server of rogue_server.py, with `fault`
+    };
+
+    explicit FtpServerFixture(Peer peer = Peer::Plain, const QString& fault = {}) {
+        switch (peer) {
+        case Peer::Rogue:
+            Start("rogue_server.py", {"--fault", fault, "--log", spare_.filePath("log")});
+            break;
+        case Peer::Throttle:
             Start("ftp_server.py", {"--throttle", "1000000"});
-        else if (kind == "-tls")
+            break;
+        case Peer::Tls:
             Start("ftp_server.py", {"--tls-cert", certificate()});
-        else
-            Start("ftp_server.py",
-                  kind == "-refuse-passive" ? QStringList{"--refuse-passive"} : QStringList{});
+            break;
+        case Peer::RefusePassive:
+            Start("ftp_server.py", {"--refuse-passive"});
+            break;
+        case Peer::Plain:
+            Start("ftp_server.py", {});
+            break;
+        }
     }
     ~FtpServerFixture() {
         server_.kill();

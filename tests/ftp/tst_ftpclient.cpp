@@ -139,7 +139,7 @@ private Q_SLOTS:
     // folder as soon as the client connected to a slow server.
     void installedScriptSendsStagedSongs() {
         const QString remoteFolder = "songs";
-        FtpServerFixture server("-throttle");
+        FtpServerFixture server(FtpServerFixture::Peer::Throttle);
         QVERIFY(server.port() > 0 && QDir(server.home()).mkdir(remoteFolder));
         const QMap<QString, int> songs{
             {"one.mp3", 3 * 1024 * 1024 + 17}, {"Two Words.MP3", 40000}, {"three.Mp3", 0}};
@@ -178,7 +178,8 @@ private Q_SLOTS:
     // show. A failed command is reported and the script goes on. No run may
     // take more than 256 MB or wait past the client's own timeouts.
     void scripts_data() {
-        QTest::addColumn<QString>("server"); // FtpServerFixture's kind, or a fault after "rogue "
+        QTest::addColumn<FtpServerFixture::Peer>("peer");
+        QTest::addColumn<QString>("fault"); // the rogue server's
         QTest::addColumn<QStringList>("switches");
         QTest::addColumn<QString>("notice");           // a part of it
         QTest::addColumn<QString>("heard");            // "VERB=times" the rogue server heard it
@@ -190,13 +191,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("remoteAfter"); // the whole server tree
         QTest::addColumn<QStringList>("localAfter");  // in FileTree with modes; "!path": none
         QTest::addColumn<QString>("said");
+        using Peer = FtpServerFixture::Peer;
         auto row = [](const char* name, const QStringList& switches = {},
-                      const QString& server = {}) -> QTestData& {
-            return QTest::newRow(name) << server << switches << QString() << QString();
+                      Peer peer = Peer::Plain) -> QTestData& {
+            return QTest::newRow(name) << peer << QString() << switches << QString() << QString();
         };
         auto rogue = [](const char* name, const QString& fault, const QString& notice,
                         const QString& heard) -> QTestData& {
-            return QTest::newRow(name) << "rogue " + fault << QStringList{} << notice << heard;
+            return QTest::newRow(name) << Peer::Rogue << fault << QStringList{} << notice << heard;
         };
         const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"}, sentTwo{"a.mp3=A", "b.mp3=B"};
         const QStringList sentA{"a.mp3=A"}, lines{"temp/l.txt=a\nb\r\nc"};
@@ -253,17 +255,17 @@ private Q_SLOTS:
         row("-g takes wildcards literally", {"-g"})
             << two << none << "%L\nmput temp/*.mp3\n"
             << 1 << none << none << "temp/*.mp3: File not found";
-        row("passive refused: active mode", {}, "-refuse-passive")
+        row("passive refused: active mode", {}, Peer::RefusePassive)
             << two << QStringList{"r.mp3=R"} << "%L\nmput temp/*\nget r.mp3 temp/r.mp3\n"
             << 0 << QStringList{"a.mp3=A", "b.mp3=B", "r.mp3=R"} << QStringList{"temp/r.mp3=R"}
             << "using active mode";
         row("TLS asked, plain server")
             << two << none << "tls\n%L\nmput temp/*\n"
             << 1 << none << none << "does not offer TLS; nothing was sent";
-        row("TLS server: login and commands", {}, "-tls")
+        row("TLS server: login and commands", {}, Peer::Tls)
             << none << QStringList{"f=1"} << "tls %C\n%L\nrename f g\n"
             << 0 << QStringList{"g=1"} << none << "230 ";
-        row("TLS server: unknown certificate", {}, "-tls")
+        row("TLS server: unknown certificate", {}, Peer::Tls)
             << none << QStringList{"f=1"} << "tls\n%L\nrename f g\n"
             << 1 << QStringList{"f=1"} << none << "ftp: connect:";
         row("user asks for the password, -n -d", {"-n", "-d"})
@@ -335,7 +337,8 @@ private Q_SLOTS:
         // clang-format on
     }
     void scripts() {
-        QFETCH(QString, server);
+        QFETCH(FtpServerFixture::Peer, peer);
+        QFETCH(QString, fault);
         QFETCH(QStringList, switches);
         QFETCH(QString, notice);
         QFETCH(QString, heard);
@@ -346,7 +349,7 @@ private Q_SLOTS:
         QFETCH(QStringList, remoteAfter);
         QFETCH(QStringList, localAfter);
         QFETCH(QString, said);
-        FtpServerFixture ftpServer(server);
+        FtpServerFixture ftpServer(peer, fault);
         QTemporaryDir app;
         QVERIFY(QDir(app.path()).mkdir("temp"));
         Stage(app.path(), staged);
@@ -420,7 +423,7 @@ private Q_SLOTS:
     // Ctrl+C (what the window's Cancel does) stops the send at once: the
     // song cut off is removed from the server, the notice tells the rest.
     void cancelStopsTheSend() {
-        FtpServerFixture server("-throttle");
+        FtpServerFixture server(FtpServerFixture::Peer::Throttle);
         for (const char song : {'a', 'b', 'c'})
             WriteFile(app_.filePath(QString("temp/%1.mp3").arg(song)),
                       QByteArray(song == 'b' ? 3 << 20 : 1, song));

@@ -74,9 +74,9 @@ void SendNoticeTest::notice() {
              bus.registerObject("/org/freedesktop/Notifications", &recorder,
                                 QDBusConnection::ExportAllSlots)));
 
-    FtpServerFixture ftpServer(server == "cut"    ? "rogue drop"
-                               : server == "slow" ? "-throttle"
-                                                  : "rogue ");
+    using Peer = FtpServerFixture::Peer;
+    FtpServerFixture ftpServer(server == "slow" ? Peer::Throttle : Peer::Rogue,
+                               server == "cut" ? "drop" : "");
     QTemporaryDir folder;
     QVERIFY(QDir(folder.path()).mkdir("temp"));
     for (const QString& song : songs) {
