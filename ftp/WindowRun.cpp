@@ -15,9 +15,11 @@
 #include "ProjectSettings.h"
 #include "SendNotice.h"
 #include "TranscriptWindow.h"
+#include "platform/qt/Diagnostics.h"
 
 extern "C" __attribute__((visibility("default"))) int
 wavecrest_ftp_run_with_window(int argc, char** argv, int mode) {
+    platform::KeepDiagnosticsQuiet();
     QApplication application(argc, argv);
     // The window belongs to the program's desktop entry, whose window class it carries.
     QApplication::setApplicationName(settings::kTitle);
