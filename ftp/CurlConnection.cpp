@@ -25,6 +25,9 @@ namespace ftp {
 namespace {
 
 constexpr long kUploadBufferSize = 512 * 1024;
+// libcurl (7.88) may leave a passive data connection unstarted until its
+// one-second idle wake-up; waking it sooner starts every transfer at once.
+constexpr int kLongestIdleWaitMs = 10;
 // A server that answers QUIT slowly, or never, does not hold the client.
 constexpr long kQuitWaitSeconds = 5;
 
@@ -297,8 +300,11 @@ void CurlConnection::ResetHandle() {
     if (handle_) {
         curl_easy_setopt(handle_, CURLOPT_VERBOSE, 0L);
         curl_easy_cleanup(handle_);
+        curl_multi_cleanup(multi_);
     }
     handle_ = curl_easy_init();
+    multi_ = curl_multi_init();
+    curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
     open_ = false;
     socket_ = -1;
     curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
@@ -410,12 +416,39 @@ void CurlConnection::ReadAnnouncedSize(const std::string& reply) {
         announcedBytes_ = bytes;
 }
 
+namespace {
+
+// curl_easy_perform with a bounded idle wait; the multi handle keeps the
+// connection for the next operation. `control` is its socket, or bad when
+// the operation left none open.
+CURLcode RunOperation(CURLM* multi, CURL* handle, curl_socket_t& control) {
+    if (curl_multi_add_handle(multi, handle) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    int running = 1;
+    CURLMcode state = curl_multi_perform(multi, &running);
+    while (state == CURLM_OK && running > 0) {
+        state = curl_multi_poll(multi, nullptr, 0, kLongestIdleWaitMs, nullptr);
+        if (state == CURLM_OK)
+            state = curl_multi_perform(multi, &running);
+    }
+    CURLcode result = state == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY : CURLE_RECV_ERROR;
+    int left = 0;
+    while (const CURLMsg* message = curl_multi_info_read(multi, &left))
+        if (message->msg == CURLMSG_DONE)
+            result = message->data.result;
+    control = CURL_SOCKET_BAD; // asked while the handle still knows its connection
+    curl_easy_getinfo(handle, CURLINFO_ACTIVESOCKET, &control);
+    curl_multi_remove_handle(multi, handle);
+    return result;
+}
+
+} // namespace
+
 bool CurlConnection::Perform(std::string& error) {
     commandsSent_ = 0;
     refusedNewControl_ = false;
-    const CURLcode result = curl_easy_perform(handle_);
     curl_socket_t socket = CURL_SOCKET_BAD;
-    curl_easy_getinfo(handle_, CURLINFO_ACTIVESOCKET, &socket);
+    const CURLcode result = RunOperation(multi_, handle_, socket);
     const bool wasOpen = open_;
     socket_ = socket;
     open_ = socket != CURL_SOCKET_BAD && !refusedNewControl_;
@@ -627,7 +660,9 @@ void CurlConnection::Close() {
     socket_ = -1;
     curl_easy_setopt(handle_, CURLOPT_VERBOSE, 0L);
     curl_easy_cleanup(handle_);
+    curl_multi_cleanup(multi_);
     handle_ = nullptr;
+    multi_ = nullptr;
     open_ = false;
 }
 

@@ -9,6 +9,7 @@
 #include "Connection.h"
 
 typedef void CURL;
+typedef void CURLM;
 
 namespace ftp {
 
@@ -59,6 +60,7 @@ private:
     std::string Url(const std::string& remotePath) const;
 
     CURL* handle_ = nullptr;
+    CURLM* multi_ = nullptr; // holds the control connection between operations
     std::string baseUrl_;
     bool open_ = false;
     int socket_ = -1; // of the control connection
