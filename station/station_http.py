@@ -4,12 +4,14 @@ import html
 import json
 import os
 import socketserver
+import time
 import urllib.parse
 from http import HTTPStatus
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import chat_room
 import song_shelf
+import tone_stream
 
 PAGES_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pages")
 STATIC_PAGES = {
@@ -18,6 +20,12 @@ STATIC_PAGES = {
     "/vavudavizezez/dedevirevo/wavecrest": "help.html",
 }
 STREAM_PATH = "/Wavecrest/stream.wav"
+LIVE_PATH = "/Wavecrest/live.wav"
+LIVE_LEAD_SECONDS = 2.0  # how far the live stream runs ahead of playing time
+# The show's artwork, for the desktop's media controls: the project's own icon.
+ARTWORK_PATH = "/Wavecrest/artwork.png"
+ARTWORK_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources",
+                            "icons", "wavecrest-256.png")
 LONGEST_CHAT_WAIT = 25.0
 LARGEST_CHAT_POST = 8192
 CONNECTION_GONE = (BrokenPipeError, ConnectionResetError, ConnectionAbortedError)
@@ -119,6 +127,11 @@ class StationRequestHandler(BaseHTTPRequestHandler):
             self._send_song(urllib.parse.unquote(path[len("/songs/"):]), send_body)
         elif path == STREAM_PATH:
             self._send_stream(send_body)
+        elif path == LIVE_PATH:
+            self._send_live_stream(send_body)
+        elif path == ARTWORK_PATH and os.path.isfile(ARTWORK_FILE):
+            with open(ARTWORK_FILE, "rb") as artwork:
+                self._send_bytes(HTTPStatus.OK, "image/png", artwork.read(), send_body, cache=True)
         elif path == "/chat/messages":
             self._chat_messages(query, send_body)
         elif path == "/favicon.ico":
@@ -166,6 +179,33 @@ class StationRequestHandler(BaseHTTPRequestHandler):
             return
         self._send_bytes(HTTPStatus.PARTIAL_CONTENT, "audio/wav", data[start:end + 1], send_body,
                          cache=True, extra={"Content-Range": f"bytes {start}-{end}/{len(data)}"})
+
+    def _send_live_stream(self, send_body):
+        """The loop played on and on, as a radio sends its show: no length, no
+        ranges, paced to playing time; it ends when the listener goes."""
+        self.close_connection = True
+        self.send_response(HTTPStatus.OK)
+        self.send_header("Content-Type", "audio/wav")
+        self.send_header("Cache-Control", "no-store")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        if not send_body:
+            return
+        loop = self.site.stream_bytes[tone_stream.HEADER_SIZE:]
+        quarter = tone_stream.BYTE_RATE // 4
+        started, sent = time.monotonic(), 0
+        try:
+            self.wfile.write(tone_stream.wav_header(tone_stream.ENDLESS))
+            while True:
+                ahead = sent / tone_stream.BYTE_RATE - (time.monotonic() - started)
+                if ahead > LIVE_LEAD_SECONDS:
+                    time.sleep(ahead - LIVE_LEAD_SECONDS)
+                offset = sent % len(loop)
+                part = loop[offset:offset + quarter]
+                self.wfile.write(part)
+                sent += len(part)
+        except CONNECTION_GONE:
+            pass
 
     def _send_error_page(self, status, send_body=True):
         text = (f"<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>{status.value} "

@@ -60,12 +60,16 @@ def render_samples():
     return samples
 
 
+BYTE_RATE = SAMPLE_RATE * 2
+HEADER_SIZE = 44
+ENDLESS = 0xFFFFFFFF  # the size a live WAV stream gives: players read it as unknown
+
+
 def wav_header(data_size):
     """A canonical 44-byte header for 16-bit mono PCM."""
-    byte_rate = SAMPLE_RATE * 2
     return b"".join([
-        b"RIFF", struct.pack("<I", 36 + data_size), b"WAVE",
-        b"fmt ", struct.pack("<IHHIIHH", 16, 1, 1, SAMPLE_RATE, byte_rate, 2, 16),
+        b"RIFF", struct.pack("<I", min(36 + data_size, ENDLESS)), b"WAVE",
+        b"fmt ", struct.pack("<IHHIIHH", 16, 1, 1, SAMPLE_RATE, BYTE_RATE, 2, 16),
         b"data", struct.pack("<I", data_size),
     ])
 

@@ -83,13 +83,13 @@ class SongRequest(unittest.TestCase):
 
     # --- steps ----------------------------------------------------------
 
-    def start_program(self):
+    def start_program(self, **variables):
         home = os.path.join(self.work, "home")
         runtime = os.path.join(self.work, "runtime")
         os.makedirs(home)
         os.makedirs(runtime, mode=0o700)
         env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb",
-                   QTWEBENGINE_DISABLE_SANDBOX="1")
+                   QTWEBENGINE_DISABLE_SANDBOX="1", **variables)
         for variable in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
                          "QTWEBENGINE_CHROMIUM_FLAGS", "WAVECREST_SHOW_WINDOW", "WAYLAND_DISPLAY"):
             env.pop(variable, None)
@@ -178,6 +178,39 @@ class SongRequest(unittest.TestCase):
         self.assertEqual(os.listdir(temp), [])
         self.assertIsNone(program.poll(), "the program ended with the uploader")
         self.assertEqual(self.x.xdotool("getwindowname", main), title)
+
+    def test_media_controls_show_the_live_show(self):
+        """The desktop's media controls, read through playerctl on a session
+        bus of this test's own, list the player pane's show as live, and
+        their Pause and Play act on it."""
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, text=True)
+        self.addCleanup(bus.kill)
+        address = bus.stdout.readline().strip()
+        self.start_program(DBUS_SESSION_BUS_ADDRESS=address)
+
+        def controls(*arguments):
+            return subprocess.run(["playerctl", *arguments], capture_output=True, text=True,
+                                  env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address),
+                                  timeout=20).stdout.strip()
+
+        self.assertTrue(e2e.wait_until(lambda: controls("status") == "Playing", 60),
+                        f"no player is playing: {controls('--list-all')!r}")
+        self.assertEqual(controls("metadata", "--format", "{{xesam:title}} / {{xesam:artist}}"),
+                         "Generated tone sequence / Wavecrest Radio")
+        self.assertEqual(controls("metadata", "mpris:length"), str(2**63 - 1))  # no end
+        player = "org.mpris.MediaPlayer2." + controls("--list-all")
+        identity = subprocess.run(["gdbus", "call", "--session", "-d", player, "-o",
+                                   "/org/mpris/MediaPlayer2", "-m",
+                                   "org.freedesktop.DBus.Properties.Get",
+                                   "org.mpris.MediaPlayer2", "Identity"],
+                                  capture_output=True, text=True, timeout=20,
+                                  env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address))
+        self.assertEqual(identity.stdout.strip(), "(<'Wavecrest'>,)")
+        for command, status in (("pause", "Paused"), ("play-pause", "Playing")):
+            controls(command)
+            self.assertTrue(e2e.wait_until(lambda: controls("status") == status, 20), command)
+
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:
