@@ -4,7 +4,7 @@ import logging
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.ioloop import IOLoop
 from pyftpdlib.servers import FTPServer
 
@@ -16,7 +16,7 @@ LISTENER_PERMISSIONS = "elradfmw"
 class FtpReceiver:
     """Runs pyftpdlib's loop on a thread of its own, stoppable from any thread."""
 
-    def __init__(self, host, port, root, user, password, passive_ports, log):
+    def __init__(self, host, port, root, user, password, passive_ports, log, rate=0):
         authorizer = DummyAuthorizer()
         authorizer.add_user(user, password, root, perm=LISTENER_PERMISSIONS)
 
@@ -27,6 +27,8 @@ class FtpReceiver:
         handler.passive_ports = passive_ports
         handler.on_file_received = lambda _self, path: log(f"received {path}")
         handler.on_incomplete_file_received = lambda _self, path: log(f"incomplete {path}")
+        if rate:  # a slow line: bytes a second taken from every upload
+            handler.dtp_handler = type("SlowLine", (ThrottledDTPHandler,), {"read_limit": rate})
 
         # pyftpdlib logs every command at INFO; the station reports its own events.
         # A handler of our own also keeps pyftpdlib from installing its chatty one.

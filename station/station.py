@@ -60,6 +60,9 @@ def parse_arguments(argv):
                         help="FTP password (default %(default)s)")
     parser.add_argument("--passive-ports", type=passive_port_range, default="60000-60099",
                         help="FTP passive data ports, FIRST-LAST or auto (default %(default)s)")
+    parser.add_argument("--ftp-rate", type=int, default=0,
+                        help="bytes a second the FTP receiver takes, as a slow line would "
+                             "(default: no limit)")
     parser.add_argument("--watch-pid", type=int,
                         help="stop when the process with this id has ended")
     parser.add_argument("--quiet", action="store_true", help="log only problems")
@@ -113,7 +116,7 @@ def start_servers(args, site, log):
     web = station_http.StationHttpServer((LOOPBACK, args.http_port), site)
     try:
         ftp = FtpReceiver(LOOPBACK, args.ftp_port, site.songs_root, args.user, args.password,
-                          args.passive_ports, log)
+                          args.passive_ports, log, args.ftp_rate)
     except BaseException:
         web.server_close()
         raise

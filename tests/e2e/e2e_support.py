@@ -135,7 +135,8 @@ class XServer:
 class LocalStation:
     """station/station.py on 127.0.0.1, its log kept for the test to read."""
 
-    def __init__(self, folder, http_port, ftp_port, user="listener", password="request"):
+    def __init__(self, folder, http_port, ftp_port, user="listener", password="request",
+                 ftp_rate=0):
         self.folder = folder
         self.songs = os.path.join(folder, "songs")
         self.log_path = os.path.join(folder, "station.log")
@@ -145,7 +146,7 @@ class LocalStation:
                 [sys.executable, STATION, "--http-port", str(http_port), "--ftp-port",
                  str(ftp_port), "--passive-ports", "auto", "--root", self.songs,
                  "--ready-file", ready, "--user", user, "--password", password,
-                 "--watch-pid", str(os.getpid())],
+                 "--ftp-rate", str(ftp_rate), "--watch-pid", str(os.getpid())],
                 stdout=log, stderr=subprocess.STDOUT)
         if not wait_until(lambda: os.path.exists(ready) or self.process.poll() is not None, 20):
             self.stop()

@@ -1,8 +1,9 @@
 """A listener's whole road through the installed program, on a X server
 against the local station: both panes load and the title follows the
 chat page; "Request a song!" opens the uploader; two MP3 files are staged
-with the real open-file dialog; "Send the Music!" delivers them, byte for
-byte, to the station's FTP receiver; "Finish!" removes the staged files.
+with the real open-file dialog; "Send the Music!" starts sending them over a
+slow line, "Finish!" closes the uploader and removes the staged files while
+the send runs, and both songs reach the station's FTP receiver byte for byte.
 
 Usage: test_song_request.py BUILD_DIR
 
@@ -54,7 +55,8 @@ class SongRequest(unittest.TestCase):
             self.skipTest(f"port {http_port} of the compiled-in station is taken")
         self.folder = e2e.install_release(BUILD, os.path.join(self.work, "Wavecrest"))
         user, password = self.point_script_at_port(None)
-        self.station = e2e.LocalStation(self.work, http_port, 0, user, password)
+        self.station = e2e.LocalStation(self.work, http_port, 0, user, password,
+                                        ftp_rate=32 * 1024)  # the songs take 4.5 s
         self.addCleanup(self.station.stop)
         self.point_script_at_port(self.station.ftp_port)
         self.x = e2e.XServer()
@@ -144,6 +146,18 @@ class SongRequest(unittest.TestCase):
 
     # --- the road -------------------------------------------------------
 
+    def client_holds_the_songs(self):
+        """Whether a process Send started has every staged song open."""
+        for pid in e2e.group_members(self.group):
+            try:
+                descriptors = os.listdir(f"/proc/{pid}/fd")
+                if set(SONGS) <= {os.path.basename(os.readlink(f"/proc/{pid}/fd/{fd}"))
+                                  for fd in descriptors}:
+                    return True
+            except OSError:  # the process or a descriptor went meanwhile
+                continue
+        return False
+
     def test_listener_sends_two_songs(self):
         library = os.path.join(self.work, "My Music")
         os.makedirs(library)
@@ -169,13 +183,17 @@ class SongRequest(unittest.TestCase):
                             f"{name} was not staged")
         x, y = self.x.origin(uploader)
         self.x.click(x + SEND[0], y + SEND[1])
+        self.assertTrue(e2e.wait_until(self.client_holds_the_songs, 20),
+                        "no client holds the staged songs")
+        self.assertNotEqual(self.received(), contents, "all sent before Finish! could matter")
+        self.x.xdotool("windowraise", uploader)  # over the client's window: no desktop here
+        self.x.click(x + FINISH[0], y + FINISH[1])
+        self.assertTrue(self.x.wait_for_window_gone(uploader), "Finish left the uploader open")
+        self.assertEqual(set(os.listdir(temp)) & set(SONGS), set())
         arrived = e2e.wait_until(lambda: self.received() == contents or None, 40, 0.3)
         self.assertTrue(arrived, f"the station received {sorted(self.received())}; log:\n"
                         + self.station.log())
-
-        self.x.click(x + FINISH[0], y + FINISH[1])
-        self.assertTrue(self.x.wait_for_window_gone(uploader), "Finish left the uploader open")
-        self.assertEqual(os.listdir(temp), [])
+        self.assertTrue(e2e.wait_until(lambda: os.listdir(temp) == [], 10), os.listdir(temp))
         self.assertIsNone(program.poll(), "the program ended with the uploader")
         self.assertEqual(self.x.xdotool("getwindowname", main), title)
 
