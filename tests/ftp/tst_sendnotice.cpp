@@ -1,11 +1,15 @@
 // A send started as the uploader starts it (window state 2, on a display),
 // its notice read where a desktop's notification service gets it.
+#include <QApplication>
 #include <QDBusConnection>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "FtpServerFixture.h"
 #include "ProjectSettings.h"
+#include "TranscriptWindow.h"
 #include "support/XvfbDisplay.h"
 
 // The desktop's notification service: records each notice it is asked to show.
@@ -35,6 +39,7 @@ class SendNoticeTest : public QObject {
 private Q_SLOTS:
     void notice_data();
     void notice();
+    void closingAsksFirst();
 };
 
 void SendNoticeTest::notice_data() {
@@ -131,6 +136,28 @@ void SendNoticeTest::notice() {
              QByteArray()); // the window has it all
     for (const QString& part : shown)
         QVERIFY2(recorder.notices.first().contains(part), qPrintable(recorder.notices.first()));
+}
+
+// Closing the window while it sends asks first: No keeps the send; Yes
+// cancels it, and the window goes once the send has ended.
+void SendNoticeTest::closingAsksFirst() {
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        int cancelled = 0;
+        ftp::TranscriptWindow window("ftp -s:sendfiles.ftps", [&cancelled] { ++cancelled; });
+        window.show();
+        QString asked;
+        QTimer::singleShot(0, [&asked, answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            asked = box ? box->text() : "no question";
+            box ? box->button(answer)->click() : void();
+        });
+        window.close();
+        QCOMPARE(asked, QString("Cancel the running send?"));
+        QCOMPARE(cancelled, answer == QMessageBox::Yes ? 1 : 0);
+        QVERIFY(window.isVisible());
+        window.Finish(false);
+        QCOMPARE(window.isVisible(), answer == QMessageBox::No);
+    }
 }
 
 QTEST_MAIN(SendNoticeTest)
