@@ -1,6 +1,7 @@
 #include "WebEngineBrowser.h"
 
 #include "Diagnostics.h"
+#include "PageGarbage.h"
 #include "PanePage.h"
 #include "WebPageAnswers.h"
 
@@ -134,6 +135,7 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, WebPageAnswers& answers)
     setParent(view_);
     page_ = new PanePage(SharedProfile(), answers, view_);
     view_->setPage(page_);
+    new PageGarbageCollector(page_);
     view_->setFocusPolicy(Qt::StrongFocus);
     answers.Serve(page_);
     // Staying on a page ends the navigation that would have left it.
@@ -379,8 +381,8 @@ void PrepareWebEngine() {
         std::fputs("Wavecrest: running as root, so the web engine's sandbox is off.\n", stderr);
     }
 #endif
-    if (*QuietEngineLogSwitch() != '\0')
-        setUnlessUserDid("QTWEBENGINE_CHROMIUM_FLAGS", QuietEngineLogSwitch());
+    const QByteArray flags = QByteArray(QuietEngineLogSwitch()) + ' ' + GarbageCollectorSwitch();
+    setUnlessUserDid("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed().constData());
     // The pages are read to screen readers: the engine builds their
     // accessibility trees only while an assistive technology listens (Qt's
     // accessibility is active). The engine reads this switch after start-up,

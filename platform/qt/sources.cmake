@@ -5,6 +5,7 @@ target_sources(wavecrest_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Form.h
     ${CMAKE_CURRENT_LIST_DIR}/MenuBarKeys.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtFileDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PageGarbage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PanePage.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PaneWait.cpp
     ${CMAKE_CURRENT_LIST_DIR}/QtMsgBox.cpp

@@ -188,6 +188,19 @@ private Q_SLOTS:
         QCOMPARE(dialogs.offeredStop, (QList<bool>{false, true}));
     }
 
+    // The engine leaves a page's garbage lying: the pane has it collected.
+    void paneCollectsThePagesGarbage() {
+        server.addPage("/garbage",
+                       {"Waiting", 0,
+                        "<script>window.left = new FinalizationRegistry(() => "
+                        "document.title = 'Collected'); left.register({}, 0)</script>"});
+        QWidget host;
+        std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
+        host.show();
+        browser->Navigate(server.address("/garbage"));
+        QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("Collected"), 90000);
+    }
+
     // Names a page suggests for a download, and the retry's pace.
     void safeFileNames_data() {
         QTest::addColumn<QString>("suggested");
