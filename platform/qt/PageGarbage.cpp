@@ -24,8 +24,8 @@ PageGarbageCollector::PageGarbageCollector(QWebEnginePage* page) : QObject(page)
         // In a world of ours: the page's scripts never see this call. An
         // engine started without the switch (the user's own flags) has no
         // collector, and the call does nothing.
-        page_->runJavaScript(QStringLiteral("typeof " WAVECREST_COLLECTOR " === 'function' && "
-                                            WAVECREST_COLLECTOR "()"),
+        page_->runJavaScript(QStringLiteral("typeof " WAVECREST_COLLECTOR
+                                            " === 'function' && " WAVECREST_COLLECTOR "()"),
                              QWebEngineScript::ApplicationWorld);
     });
     timer_.start(kCollectEveryMs);
