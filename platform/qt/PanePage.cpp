@@ -1,5 +1,7 @@
 #include "PanePage.h"
 
+#include "PaneMedia.h"
+
 #include "WebPageAnswers.h"
 
 #include <QWidget>
@@ -69,6 +71,16 @@ bool PanePage::acceptNavigationRequest(const QUrl& url, NavigationType type, boo
     // or refused here if the user's own click led to it, else dropped.
     answers_.OpenElsewhere(url, TakeUserGesture());
     return false;
+}
+
+void PanePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                        int lineNumber, const QString& sourceID) {
+    // A page may write the same line: it only makes us read its media again.
+    if (message == PaneMedia::ChangeNote() && onMediaChange) {
+        onMediaChange();
+        return;
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
 }
 
 } // namespace platform

@@ -44,6 +44,8 @@ public:
     // Called when the user chose to stay on a page that asked before being
     // left: the navigation that asked has ended there.
     std::function<void()> onStay;
+    // Called when our own script in the page notes that its media changed.
+    std::function<void()> onMediaChange;
 
     // How long a click or key counts as the user's own action.
     static constexpr int kGestureMs = 5000;
@@ -54,6 +56,8 @@ protected:
     bool javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                           const QString& defaultValue, QString* result) override;
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                  int lineNumber, const QString& sourceID) override;
 
 private:
     WebPageAnswers& answers_;

@@ -1,7 +1,9 @@
 #include "WebEngineBrowser.h"
 
 #include "Diagnostics.h"
+#include "MediaControls.h"
 #include "PageGarbage.h"
+#include "PaneMedia.h"
 #include "PanePage.h"
 #include "WebPageAnswers.h"
 
@@ -347,14 +349,20 @@ void WebEngineBrowser::hideNotice() {
     notice_->clear();
 }
 
-WebEngineBrowserFactory::WebEngineBrowserFactory(WebDialogs& dialogs) : dialogs_(dialogs) {}
+WebEngineBrowserFactory::WebEngineBrowserFactory(WebDialogs& dialogs,
+                                                 MediaControlsMaker makeMediaControls)
+    : dialogs_(dialogs), makeMediaControls_(std::move(makeMediaControls)) {}
 
 WebEngineBrowserFactory::~WebEngineBrowserFactory() = default;
 
 WebBrowser* WebEngineBrowserFactory::Create(QWidget* parent) {
-    if (!answers_)
+    if (!answers_) {
         answers_ = std::make_unique<WebPageAnswers>(dialogs_, WebEngineBrowser::SharedProfile());
-    return new WebEngineBrowser(parent, *answers_);
+        media_ = std::make_unique<PanesMedia>(makeMediaControls_());
+    }
+    auto* browser = new WebEngineBrowser(parent, *answers_);
+    media_->Follow(static_cast<PanePage*>(browser->page())); // a pane's page is always ours
+    return browser;
 }
 
 QWebEngineProfile* WebEngineBrowser::SharedProfile() {
@@ -381,7 +389,8 @@ void PrepareWebEngine() {
         std::fputs("Wavecrest: running as root, so the web engine's sandbox is off.\n", stderr);
     }
 #endif
-    const QByteArray flags = QByteArray(QuietEngineLogSwitch()) + ' ' + GarbageCollectorSwitch();
+    const QByteArray flags = QByteArray(QuietEngineLogSwitch()) + ' ' + GarbageCollectorSwitch() +
+                             ' ' + EngineMediaControlsSwitch();
     setUnlessUserDid("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed().constData());
     // The pages are read to screen readers: the engine builds their
     // accessibility trees only while an assistive technology listens (Qt's

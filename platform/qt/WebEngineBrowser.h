@@ -2,6 +2,7 @@
 // The pane's web browser component on Qt WebEngine.
 #include "platform/qt/WebBrowser.h"
 
+#include "MediaControls.h"
 #include "WebDialogs.h"
 
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@ class QWebEngineLoadingInfo;
 namespace platform {
 
 class PanePage;
+class PanesMedia;
 class WebPageAnswers;
 
 // Lives as long as its view: both go with the window. Each pane's pages run
@@ -90,16 +92,21 @@ private:
 };
 
 // Every pane it makes answers what its page asks (new windows, downloads,
-// logins, permissions) through the one set of dialogs given here.
+// logins, permissions) through the one set of dialogs given here, and
+// shows what plays in it on the desktop's media controls.
 class WebEngineBrowserFactory : public WebBrowserFactory {
 public:
-    explicit WebEngineBrowserFactory(WebDialogs& dialogs);
+    using MediaControlsMaker = std::function<std::unique_ptr<MediaControls>()>;
+    explicit WebEngineBrowserFactory(WebDialogs& dialogs,
+                                     MediaControlsMaker makeMediaControls = MakeMediaControls);
     ~WebEngineBrowserFactory() override;
     WebBrowser* Create(QWidget* parent) override;
 
 private:
     WebDialogs& dialogs_;
+    MediaControlsMaker makeMediaControls_;
     std::unique_ptr<WebPageAnswers> answers_; // made with the first pane, after the application
+    std::unique_ptr<PanesMedia> media_;       // what plays, for the desktop
 };
 
 // Before QApplication: chooses how the web engine draws and runs its pages

@@ -199,8 +199,8 @@ class SongRequest(unittest.TestCase):
 
     def test_media_controls_show_the_live_show(self):
         """The desktop's media controls, read through playerctl on a session
-        bus of this test's own, list the player pane's show as live, and
-        their Pause and Play act on it."""
+        bus of this test's own, list the player pane's show as live, under
+        Wavecrest's desktop entry, and their Pause and Play act on it."""
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                stdout=subprocess.PIPE, text=True)
         self.addCleanup(bus.kill)
@@ -216,15 +216,20 @@ class SongRequest(unittest.TestCase):
                         f"no player is playing: {controls('--list-all')!r}")
         self.assertEqual(controls("metadata", "--format", "{{xesam:title}} / {{xesam:artist}}"),
                          "Generated tone sequence / Wavecrest Radio")
-        self.assertEqual(controls("metadata", "mpris:length"), str(2**63 - 1))  # no end
-        player = "org.mpris.MediaPlayer2." + controls("--list-all")
-        identity = subprocess.run(["gdbus", "call", "--session", "-d", player, "-o",
+        self.assertEqual(controls("metadata", "mpris:length"), "")  # live: no length
+        players = controls("--list-all").splitlines()
+        self.assertEqual(len(players), 1, players)  # ours alone, not the engine's too
+
+        def about_us(name):
+            return subprocess.run(["gdbus", "call", "--session", "-d",
+                                   "org.mpris.MediaPlayer2." + players[0], "-o",
                                    "/org/mpris/MediaPlayer2", "-m",
                                    "org.freedesktop.DBus.Properties.Get",
-                                   "org.mpris.MediaPlayer2", "Identity"],
+                                   "org.mpris.MediaPlayer2", name],
                                   capture_output=True, text=True, timeout=20,
-                                  env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address))
-        self.assertEqual(identity.stdout.strip(), "(<'Wavecrest'>,)")
+                                  env=dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address)).stdout
+        self.assertEqual(about_us("Identity").strip(), "(<'Wavecrest'>,)")
+        self.assertEqual(about_us("DesktopEntry").strip(), "(<'org.wavecrest.Wavecrest'>,)")
         for command, status in (("pause", "Paused"), ("play-pause", "Playing")):
             controls(command)
             self.assertTrue(e2e.wait_until(lambda: controls("status") == status, 20), command)

@@ -1,5 +1,6 @@
 // The real web panes on Qt WebEngine, loading pages from a local server:
 // the title sequence, Enter and Stop, and what pages ask.
+#include "fakes/FakeMediaControls.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWebDialogs.h"
@@ -19,10 +20,48 @@ class TestWebPane : public QObject {
     FakeWebDialogs dialogs;
     FakeShell shell;
     FakeMsgBox boxes;
-    platform::WebEngineBrowserFactory browsers{dialogs};
+    FakeMediaControls* desktop = nullptr; // the panes' media controls
+    platform::WebEngineBrowserFactory browsers{dialogs, [this] {
+                                                   auto made =
+                                                       std::make_unique<FakeMediaControls>();
+                                                   desktop = made.get();
+                                                   return made;
+                                               }};
     SlowHttpServer server;
     SlowHttpServer otherSite;
     const QByteArray song = "ID3" + QByteArray(300000, 'x');
+
+    // A second of silence-free tone, as a WAV file (8 kHz, 8 bits, mono).
+    static QByteArray secondOfTone() {
+        const auto le = [](quint32 value, int bytes) {
+            QByteArray out;
+            for (int i = 0; i < bytes; ++i)
+                out += char((value >> (8 * i)) & 0xff);
+            return out;
+        };
+        QByteArray samples(8000, '\0');
+        for (int i = 0; i < samples.size(); ++i)
+            samples[i] = char(i % 16 < 8 ? 96 : 160);
+        return "RIFF" + le(36 + 8000, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) +
+               le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(8000, 4) + samples;
+    }
+    static QByteArray onAir(const QByteArray& metadata) {
+        return "<script>navigator.mediaSession.metadata = new MediaMetadata(" + metadata +
+               ")</script>";
+    }
+    static QString playbackOf(const platform::MediaState& state) {
+        using Playback = platform::MediaState::Playback;
+        return state.playback == Playback::Playing  ? "Playing"
+               : state.playback == Playback::Paused ? "Paused"
+                                                    : "Stopped";
+    }
+    std::unique_ptr<platform::WebBrowser> showPane(QWidget& host, const QString& path) {
+        std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
+        desktop->shown = {}; // what the pane shows, not what an earlier one did
+        host.show();
+        browser->Navigate(server.address(path));
+        return browser;
+    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -43,6 +82,7 @@ private Q_SLOTS:
                                       "<script>Notification.requestPermission()"
                                       ".then(answer => document.title = answer)</script>"});
         server.addPage("/alert", {"Alert", 0, "<script>alert('On air in five')</script>"});
+        server.addPage("/tone.wav", {"", 0, secondOfTone(), "Content-Type: audio/wav\r\n"});
         platform::install({.messageBox = &boxes, .shell = &shell, .browsers = &browsers});
         platform::LoadedWindows::setEndProgram([] {});
     }
@@ -179,6 +219,7 @@ private Q_SLOTS:
                                   "document.title = JSON.stringify(r)</script>"});
         QWidget host;
         std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
+        desktop->shown = {}; // what the pane shows, not what an earlier one did
         host.show();
         browser->Navigate(server.address("/boxes"));
         QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("[true,false,false,null]"),
@@ -196,9 +237,75 @@ private Q_SLOTS:
                         "document.title = 'Collected'); left.register({}, 0)</script>"});
         QWidget host;
         std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
+        desktop->shown = {}; // what the pane shows, not what an earlier one did
         host.show();
         browser->Navigate(server.address("/garbage"));
         QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("Collected"), 90000);
+    }
+
+    // What plays in a pane reaches the desktop's media controls: the page's
+    // own words, cut to size, and only a web address as its artwork.
+    void desktopShowsWhatPlays_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("playback");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QString>("artwork");
+        QTest::addColumn<qint64>("lengthUs"); // 0: none, as for a live show
+        const QByteArray plays = "<audio src=/tone.wav autoplay loop></audio>";
+        QTest::newRow("the show") << plays + onAir("{title: 'Tones', artist: 'Radio', "
+                                                   "artwork: [{src: '/art.png'}]}")
+                                  << "Playing"
+                                  << "Tones"
+                                  << "Radio" << server.address("/art.png") << qint64(1000000);
+        QTest::newRow("no metadata: the page's title")
+            << QByteArray("<audio src=/tone.wav></audio>") << "Paused"
+            << "Media page"
+            << ""
+            << "" << qint64(1000000);
+        QTest::newRow("endless title, artwork not on the web")
+            << plays + onAir("{title: 'x'.repeat(1e6), artist: 'a\\n\\tb', "
+                             "artwork: [{src: 'data:image/png;base64,' + 'A'.repeat(1e6)}]}")
+            << "Playing" << QString(512, 'x') << "a b"
+            << "" << qint64(1000000);
+        QTest::newRow("player made in script")
+            << onAir("{title: 'Live'}") + "<script>navigator.mediaSession.playbackState = "
+                                          "'playing'</script>"
+            << "Playing"
+            << "Live"
+            << ""
+            << "" << qint64(0);
+    }
+    void desktopShowsWhatPlays() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, playback);
+        QFETCH(QString, title);
+        QFETCH(QString, artist);
+        QFETCH(QString, artwork);
+        QFETCH(qint64, lengthUs);
+        server.addPage("/media", {"Media page", 0, body});
+        QWidget host;
+        const auto browser = showPane(host, "/media");
+        QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), playback, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(desktop->shown.lengthUs, lengthUs, 30000);
+        QCOMPARE(desktop->shown.title, title);
+        QCOMPARE(desktop->shown.artist, artist);
+        QCOMPARE(desktop->shown.artwork.toString(), artwork);
+    }
+
+    // The desktop's Play and Pause act on the pane's player.
+    void desktopPlaysAndPauses() {
+        server.addPage("/playing", {"Playing", 0, "<audio src=/tone.wav autoplay loop></audio>"});
+        QWidget host;
+        const auto browser = showPane(host, "/playing");
+        QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), QString("Playing"), 30000);
+        for (const auto& [action, after] : {std::pair{platform::MediaAction::Pause, "Paused"},
+                                            {platform::MediaAction::PlayPause, "Playing"},
+                                            {platform::MediaAction::Stop, "Paused"},
+                                            {platform::MediaAction::Play, "Playing"}}) {
+            desktop->onAction(action);
+            QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), QString(after), 30000);
+        }
     }
 
     // Names a page suggests for a download, and the retry's pace.

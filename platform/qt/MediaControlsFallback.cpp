@@ -1,0 +1,15 @@
+// Systems where the engine's own media controls stay: it shows the panes'
+// players itself.
+#include "MediaControls.h"
+
+namespace platform {
+
+std::unique_ptr<MediaControls> MakeMediaControls() {
+    return std::make_unique<MediaControls>();
+}
+
+const char* EngineMediaControlsSwitch() {
+    return "";
+}
+
+} // namespace platform

@@ -1,0 +1,221 @@
+#include "PaneMedia.h"
+
+#include "PanePage.h"
+
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+namespace platform {
+
+namespace {
+
+// A page's texts are its own to make long: what reaches us is cut to this.
+constexpr int kTextLimit = 512;
+constexpr int kAddressLimit = 2048;
+// Several changes in a row (play, playing, a new title) make one read.
+constexpr int kRereadAfterMs = 150;
+// While a pane plays, what is on air may change without an event of the
+// media elements (a live show's next song): read again now and then.
+constexpr int kRereadWhilePlayingMs = 10 * 1000;
+
+// In our world from the document's start: media events tell us to read.
+// They do not bubble, so they are heard while they pass the document.
+QString watchScript() {
+    return QStringLiteral(
+               "(function () {"
+               "  var note = function () { console.debug(%1); };"
+               "  ['play', 'playing', 'pause', 'ended', 'emptied', 'durationchange']"
+               "    .forEach(function (type) { document.addEventListener(type, note, true); });"
+               "}());")
+        .arg(QStringLiteral("'") + PaneMedia::ChangeNote() + QStringLiteral("'"));
+}
+
+// Our world's view of the page: its own getters cannot be replaced by the
+// page, and every text is cut before it leaves the page's process.
+QString readScript() {
+    return QStringLiteral(
+               "(function () {"
+               "  var cut = function (text) { return String(text || '').slice(0, %1); };"
+               "  var session = navigator.mediaSession, about = session && session.metadata;"
+               "  var media = Array.prototype.slice.call(document.querySelectorAll('audio, "
+               "video'));"
+               "  var playing = media.filter(function (e) { return !e.paused && !e.ended; });"
+               "  var shown = playing[0] || media[0];"
+               "  var art = about && about.artwork.length ? about.artwork[about.artwork.length - "
+               "1] : null;"
+               "  return { title: cut(about && about.title), artist: cut(about && about.artist),"
+               "    album: cut(about && about.album), artwork: String(art ? art.src : '').slice(0, "
+               "%2),"
+               "    said: session ? session.playbackState : 'none', media: media.length,"
+               "    playing: playing.length,"
+               "    seconds: shown && isFinite(shown.duration) ? shown.duration : 0 };"
+               "}())")
+        .arg(kTextLimit)
+        .arg(kAddressLimit);
+}
+
+QString actionScript(MediaAction action) {
+    // Play starts the first element; Pause and Stop pause every one.
+    static const char* const pauseAll =
+        "media.forEach(function (e) { if (!e.paused) e.pause(); });";
+    static const char* const playFirst = "if (media.length) media[0].play().catch(function () {});";
+    QString body;
+    switch (action) {
+    case MediaAction::Play:
+        body = QString::fromLatin1(playFirst);
+        break;
+    case MediaAction::Pause:
+    case MediaAction::Stop:
+        body = QString::fromLatin1(pauseAll);
+        break;
+    case MediaAction::PlayPause:
+        body =
+            QStringLiteral("if (media.some(function (e) { return !e.paused; })) { %1 } else { %2 }")
+                .arg(QString::fromLatin1(pauseAll), QString::fromLatin1(playFirst));
+        break;
+    }
+    return QStringLiteral("(function () {"
+                          "  var media = "
+                          "Array.prototype.slice.call(document.querySelectorAll('audio, video'));"
+                          "  %1"
+                          "}())")
+        .arg(body);
+}
+
+QString bounded(const QVariant& text) {
+    return text.toString().left(kTextLimit).simplified();
+}
+
+} // namespace
+
+const QString& PaneMedia::ChangeNote() {
+    static const QString note = QStringLiteral("wavecrest:media-changed");
+    return note;
+}
+
+MediaState PaneMedia::StateFromAnswer(const QVariant& answer, const QString& pageTitle) {
+    const QVariantMap read = answer.toMap();
+    MediaState state;
+    const bool hasMedia = read.value(QStringLiteral("media")).toInt() > 0;
+    const QString said = read.value(QStringLiteral("said")).toString();
+    if (read.value(QStringLiteral("playing")).toInt() > 0 || said == QLatin1String("playing"))
+        state.playback = MediaState::Playback::Playing;
+    else if (hasMedia || said == QLatin1String("paused"))
+        state.playback = MediaState::Playback::Paused;
+    state.title = bounded(read.value(QStringLiteral("title")));
+    if (state.title.isEmpty() && state.playback != MediaState::Playback::Stopped)
+        state.title = pageTitle.left(kTextLimit).simplified();
+    state.artist = bounded(read.value(QStringLiteral("artist")));
+    state.album = bounded(read.value(QStringLiteral("album")));
+    const QUrl artwork(read.value(QStringLiteral("artwork")).toString().left(kAddressLimit));
+    if (artwork.scheme() == QLatin1String("http") || artwork.scheme() == QLatin1String("https"))
+        state.artwork = artwork;
+    const double seconds = read.value(QStringLiteral("seconds")).toDouble();
+    if (seconds > 0 && seconds < 1e9)
+        state.lengthUs = static_cast<qint64>(seconds * 1e6);
+    state.canPlay = hasMedia;
+    state.canPause = hasMedia;
+    return state;
+}
+
+PaneMedia::PaneMedia(PanePage* page) : QObject(page), page_(page) {
+    QWebEngineScript watch;
+    watch.setName(QStringLiteral("wavecrest-media"));
+    watch.setSourceCode(watchScript());
+    watch.setWorldId(QWebEngineScript::ApplicationWorld);
+    watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    watch.setRunsOnSubFrames(false);
+    page_->scripts().insert(watch);
+
+    page_->onMediaChange = [this] { Reread(); };
+    reread_.setSingleShot(true);
+    connect(&reread_, &QTimer::timeout, this, [this] { read(); });
+    connect(page_, &QWebEnginePage::loadFinished, this, [this] { Reread(); });
+    connect(page_, &QWebEnginePage::titleChanged, this, [this] { Reread(); });
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { Reread(); });
+}
+
+void PaneMedia::Reread() {
+    if (!reread_.isActive() || reread_.remainingTime() > kRereadAfterMs)
+        reread_.start(kRereadAfterMs);
+}
+
+void PaneMedia::read() {
+    // Reads follow one another through the page's process, so their answers
+    // come in order; the timer spaces them.
+    QPointer<PaneMedia> self(this);
+    page_->runJavaScript(
+        readScript(), QWebEngineScript::ApplicationWorld, [self](const QVariant& answer) {
+            if (!self)
+                return;
+            MediaState now = StateFromAnswer(answer, self->page_->title());
+            if (now.playback == MediaState::Playback::Playing)
+                self->reread_.start(kRereadWhilePlayingMs);
+            if (now == self->state_)
+                return;
+            const auto playing = MediaState::Playback::Playing;
+            const bool started = now.playback == playing && self->state_.playback != playing;
+            self->state_ = std::move(now);
+            Q_EMIT self->changed(started);
+        });
+}
+
+void PaneMedia::Act(MediaAction action) {
+    page_->runJavaScript(actionScript(action), QWebEngineScript::ApplicationWorld);
+}
+
+PanesMedia::PanesMedia(std::unique_ptr<MediaControls> controls) : controls_(std::move(controls)) {
+    controls_->onAction = [this](MediaAction action) {
+        if (PaneMedia* pane = shown())
+            pane->Act(action);
+    };
+    controls_->onRaise = [this] { raise(); };
+}
+
+PanesMedia::~PanesMedia() = default;
+
+void PanesMedia::Follow(PanePage* page) {
+    auto* pane = new PaneMedia(page);
+    panes_.append(pane);
+    connect(pane, &PaneMedia::changed, this, [this, pane](bool started) {
+        if (started)
+            lastPlaying_ = pane;
+        if (PaneMedia* now = shown())
+            controls_->Show(now->state());
+    });
+}
+
+PaneMedia* PanesMedia::shown() const {
+    const auto playing = [](const QPointer<PaneMedia>& pane) {
+        return pane && pane->state().playback == MediaState::Playback::Playing;
+    };
+    if (playing(lastPlaying_))
+        return lastPlaying_;
+    for (const auto& pane : panes_)
+        if (playing(pane))
+            return pane;
+    if (lastPlaying_)
+        return lastPlaying_;
+    for (const auto& pane : panes_)
+        if (pane)
+            return pane;
+    return nullptr;
+}
+
+void PanesMedia::raise() {
+    for (const auto& pane : panes_) {
+        QWidget* view = pane ? QWebEngineView::forPage(pane->page()) : nullptr;
+        if (!view)
+            continue;
+        QWidget* window = view->window();
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,10 @@
+#pragma once
+// Media controls that keep what they were last asked to show; a test plays
+// the desktop through onAction.
+#include "platform/qt/MediaControls.h"
+
+class FakeMediaControls : public platform::MediaControls {
+public:
+    void Show(const platform::MediaState& state) override { shown = state; }
+    platform::MediaState shown;
+};
