@@ -40,8 +40,8 @@ public:
 
 // This system's media controls, made after the application.
 std::unique_ptr<MediaControls> MakeMediaControls();
-// The engine switch that keeps the engine's own controls away where ours
-// replace them, empty where the engine's stay (before the application).
-const char* EngineMediaControlsSwitch();
+// The engine feature to turn off where our controls replace the engine's,
+// empty where the engine's stay (before the application).
+const char* EngineMediaControlsFeature();
 
 } // namespace platform

@@ -8,7 +8,7 @@ std::unique_ptr<MediaControls> MakeMediaControls() {
     return std::make_unique<MediaControls>();
 }
 
-const char* EngineMediaControlsSwitch() {
+const char* EngineMediaControlsFeature() {
     return "";
 }
 

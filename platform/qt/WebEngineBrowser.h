@@ -106,7 +106,9 @@ private:
     WebDialogs& dialogs_;
     MediaControlsMaker makeMediaControls_;
     std::unique_ptr<WebPageAnswers> answers_; // made with the first pane, after the application
-    std::unique_ptr<PanesMedia> media_;       // what plays, for the desktop
+    // What plays, for the desktop: it goes with the application, before the
+    // session bus it is published on.
+    QPointer<PanesMedia> media_;
 };
 
 // Before QApplication: chooses how the web engine draws and runs its pages

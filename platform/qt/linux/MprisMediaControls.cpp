@@ -146,8 +146,8 @@ std::unique_ptr<MediaControls> MakeMediaControls() {
 }
 
 // The engine's own player names no desktop entry; ours replaces it.
-const char* EngineMediaControlsSwitch() {
-    return "--disable-features=HardwareMediaKeyHandling";
+const char* EngineMediaControlsFeature() {
+    return "HardwareMediaKeyHandling";
 }
 
 } // namespace platform
