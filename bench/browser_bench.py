@@ -470,7 +470,10 @@ class Bench:
         flags = [f"--user-data-dir={home}/chromium", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update",
                  "--disable-sync", "--disable-default-apps", "--no-default-browser-check",
-                 "--disable-features=Translate,MediaRouter", "--password-store=basic"]
+                 "--disable-features=Translate,MediaRouter", "--password-store=basic",
+                 # The panes play without a click; so does Chromium here, or
+                 # its player would stand still while ours plays.
+                 "--autoplay-policy=no-user-gesture-required"]
         if self.root:
             flags.append("--no-sandbox")
         return env, [[self.args.chromium, *flags, f"--app={base}{PLAYER_PATH}"],

@@ -177,14 +177,22 @@ PanesMedia::PanesMedia(std::unique_ptr<MediaControls> controls) : controls_(std:
 PanesMedia::~PanesMedia() = default;
 
 void PanesMedia::Follow(PanePage* page) {
+    panes_.removeIf([](const QPointer<PaneMedia>& gone) { return !gone; });
     auto* pane = new PaneMedia(page);
     panes_.append(pane);
     connect(pane, &PaneMedia::changed, this, [this, pane](bool started) {
         if (started)
             lastPlaying_ = pane;
-        if (PaneMedia* now = shown())
-            controls_->Show(now->state());
+        showCurrent();
     });
+    // A pane that goes with its window leaves the desktop to the others.
+    connect(
+        pane, &QObject::destroyed, this, [this] { showCurrent(); }, Qt::QueuedConnection);
+}
+
+void PanesMedia::showCurrent() {
+    const PaneMedia* now = shown();
+    controls_->Show(now ? now->state() : MediaState{});
 }
 
 PaneMedia* PanesMedia::shown() const {

@@ -59,6 +59,7 @@ public:
 
 private:
     PaneMedia* shown() const;
+    void showCurrent();
     void raise();
 
     std::unique_ptr<MediaControls> controls_;

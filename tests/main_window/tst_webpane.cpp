@@ -293,11 +293,12 @@ private Q_SLOTS:
         QCOMPARE(desktop->shown.artwork.toString(), artwork);
     }
 
-    // The desktop's Play and Pause act on the pane's player.
+    // The desktop's Play and Pause act on the pane's player; a pane that
+    // goes with its window leaves the desktop's controls.
     void desktopPlaysAndPauses() {
         server.addPage("/playing", {"Playing", 0, "<audio src=/tone.wav autoplay loop></audio>"});
-        QWidget host;
-        const auto browser = showPane(host, "/playing");
+        auto host = std::make_unique<QWidget>();
+        auto browser = showPane(*host, "/playing");
         QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), QString("Playing"), 30000);
         for (const auto& [action, after] : {std::pair{platform::MediaAction::Pause, "Paused"},
                                             {platform::MediaAction::PlayPause, "Playing"},
@@ -306,6 +307,9 @@ private Q_SLOTS:
             desktop->onAction(action);
             QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), QString(after), 30000);
         }
+        browser.reset();
+        host.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), QString("Stopped"), 30000);
     }
 
     // Names a page suggests for a download, and the retry's pace.
