@@ -18,9 +18,8 @@ struct MediaState {
     QString artist;
     QString album;
     QUrl artwork;
-    qint64 lengthUs = 0; // 0: none known, as for a live stream
-    bool canPlay = false;
-    bool canPause = false;
+    qint64 lengthUs = 0;       // 0: none known, as for a live stream
+    bool controllable = false; // the desktop's Play and Pause reach the player
     friend bool operator==(const MediaState&, const MediaState&) = default;
 };
 

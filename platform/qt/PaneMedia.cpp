@@ -25,67 +25,69 @@ constexpr int kRereadWhilePlayingMs = 10 * 1000;
 QString watchScript() {
     return QStringLiteral(
                "(function () {"
-               "  var note = function () { console.debug(%1); };"
+               "  var note = function () { console.debug('%1'); };"
                "  ['play', 'playing', 'pause', 'ended', 'emptied', 'durationchange']"
-               "    .forEach(function (type) { document.addEventListener(type, note, true); });"
+               "    .forEach(function (t) { document.addEventListener(t, note, true); });"
                "}());")
-        .arg(QStringLiteral("'") + PaneMedia::ChangeNote() + QStringLiteral("'"));
+        .arg(PaneMedia::ChangeNote());
 }
+
+// The page's audio and video elements, as an array.
+#define WAVECREST_MEDIA_ELEMENTS                                                                   \
+    "Array.prototype.slice.call(document.querySelectorAll('audio, video'))"
 
 // Our world's view of the page: its own getters cannot be replaced by the
 // page, and every text is cut before it leaves the page's process.
-QString readScript() {
-    return QStringLiteral(
-               "(function () {"
-               "  var cut = function (text) { return String(text || '').slice(0, %1); };"
-               "  var session = navigator.mediaSession, about = session && session.metadata;"
-               "  var media = Array.prototype.slice.call(document.querySelectorAll('audio, "
-               "video'));"
-               "  var playing = media.filter(function (e) { return !e.paused && !e.ended; });"
-               "  var shown = playing[0] || media[0];"
-               "  var art = about && about.artwork.length ? about.artwork[about.artwork.length - "
-               "1] : null;"
-               "  return { title: cut(about && about.title), artist: cut(about && about.artist),"
-               "    album: cut(about && about.album), artwork: String(art ? art.src : '').slice(0, "
-               "%2),"
-               "    said: session ? session.playbackState : 'none', media: media.length,"
-               "    playing: playing.length,"
-               "    seconds: shown && isFinite(shown.duration) ? shown.duration : 0 };"
-               "}())")
-        .arg(kTextLimit)
-        .arg(kAddressLimit);
+const QString& readScript() {
+    static const QString script =
+        QStringLiteral(
+            "(function () {"
+            "  var cut = function (text, most) { return String(text || '').slice(0, most); };"
+            "  var session = navigator.mediaSession, about = session && session.metadata;"
+            "  var media = " WAVECREST_MEDIA_ELEMENTS ";"
+            "  var playing = media.filter(function (e) { return !e.paused && !e.ended; });"
+            "  var shown = playing[0] || media[0];"
+            "  var art = about && about.artwork.length ? about.artwork.slice(-1)[0].src : '';"
+            "  return { title: cut(about && about.title, %1),"
+            "    artist: cut(about && about.artist, %1), album: cut(about && about.album, %1),"
+            "    artwork: cut(art, %2),"
+            "    said: session ? session.playbackState : 'none', media: media.length,"
+            "    playing: playing.length,"
+            "    seconds: shown && isFinite(shown.duration) ? shown.duration : 0 };"
+            "}())")
+            .arg(kTextLimit)
+            .arg(kAddressLimit);
+    return script;
 }
 
 QString actionScript(MediaAction action) {
     // Play starts the first element; Pause and Stop pause every one.
-    static const char* const pauseAll =
-        "media.forEach(function (e) { if (!e.paused) e.pause(); });";
-    static const char* const playFirst = "if (media.length) media[0].play().catch(function () {});";
+    static const QString pauseAll =
+        QStringLiteral("media.forEach(function (e) { if (!e.paused) e.pause(); });");
+    static const QString playFirst =
+        QStringLiteral("if (media.length) media[0].play().catch(function () {});");
     QString body;
     switch (action) {
     case MediaAction::Play:
-        body = QString::fromLatin1(playFirst);
+        body = playFirst;
         break;
     case MediaAction::Pause:
     case MediaAction::Stop:
-        body = QString::fromLatin1(pauseAll);
+        body = pauseAll;
         break;
     case MediaAction::PlayPause:
-        body =
-            QStringLiteral("if (media.some(function (e) { return !e.paused; })) { %1 } else { %2 }")
-                .arg(QString::fromLatin1(pauseAll), QString::fromLatin1(playFirst));
+        body = QStringLiteral("if (media.some(function (e) { return !e.paused; })) { %1 } "
+                              "else { %2 }")
+                   .arg(pauseAll, playFirst);
         break;
     }
-    return QStringLiteral("(function () {"
-                          "  var media = "
-                          "Array.prototype.slice.call(document.querySelectorAll('audio, video'));"
-                          "  %1"
-                          "}())")
+    return QStringLiteral("(function () { var media = " WAVECREST_MEDIA_ELEMENTS "; %1 }())")
         .arg(body);
 }
 
-QString bounded(const QVariant& text) {
-    return text.toString().left(kTextLimit).simplified();
+// One line, and no longer than the page's own texts may be.
+QString bounded(const QString& text) {
+    return text.left(kTextLimit).simplified();
 }
 
 } // namespace
@@ -104,19 +106,18 @@ MediaState PaneMedia::StateFromAnswer(const QVariant& answer, const QString& pag
         state.playback = MediaState::Playback::Playing;
     else if (hasMedia || said == QLatin1String("paused"))
         state.playback = MediaState::Playback::Paused;
-    state.title = bounded(read.value(QStringLiteral("title")));
+    state.title = bounded(read.value(QStringLiteral("title")).toString());
     if (state.title.isEmpty() && state.playback != MediaState::Playback::Stopped)
-        state.title = pageTitle.left(kTextLimit).simplified();
-    state.artist = bounded(read.value(QStringLiteral("artist")));
-    state.album = bounded(read.value(QStringLiteral("album")));
-    const QUrl artwork(read.value(QStringLiteral("artwork")).toString().left(kAddressLimit));
+        state.title = bounded(pageTitle);
+    state.artist = bounded(read.value(QStringLiteral("artist")).toString());
+    state.album = bounded(read.value(QStringLiteral("album")).toString());
+    const QUrl artwork(read.value(QStringLiteral("artwork")).toString());
     if (artwork.scheme() == QLatin1String("http") || artwork.scheme() == QLatin1String("https"))
         state.artwork = artwork;
     const double seconds = read.value(QStringLiteral("seconds")).toDouble();
     if (seconds > 0 && seconds < 1e9)
         state.lengthUs = static_cast<qint64>(seconds * 1e6);
-    state.canPlay = hasMedia;
-    state.canPause = hasMedia;
+    state.controllable = hasMedia;
     return state;
 }
 

@@ -218,10 +218,7 @@ private Q_SLOTS:
                                   "r.push(prompt('Name?', 'dj'));"
                                   "document.title = JSON.stringify(r)</script>"});
         QWidget host;
-        std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
-        desktop->shown = {}; // what the pane shows, not what an earlier one did
-        host.show();
-        browser->Navigate(server.address("/boxes"));
+        const auto browser = showPane(host, "/boxes");
         QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("[true,false,false,null]"),
                                   20000);
         const QString site = server.address("").mid(7);
@@ -236,10 +233,7 @@ private Q_SLOTS:
                         "<script>window.left = new FinalizationRegistry(() => "
                         "document.title = 'Collected'); left.register({}, 0)</script>"});
         QWidget host;
-        std::unique_ptr<platform::WebBrowser> browser(browsers.Create(&host));
-        desktop->shown = {}; // what the pane shows, not what an earlier one did
-        host.show();
-        browser->Navigate(server.address("/garbage"));
+        const auto browser = showPane(host, "/garbage");
         QTRY_COMPARE_WITH_TIMEOUT(browser->LocationName(), QString("Collected"), 90000);
     }
 

@@ -14,8 +14,7 @@ namespace {
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
-// One name per running program, as the media controls' specification asks
-// of a player that may run more than once.
+// One name per running program: two running programs are two players.
 QString serviceName() {
     return QStringLiteral("org.mpris.MediaPlayer2.wavecrest.instance%1")
         .arg(QCoreApplication::applicationPid());
@@ -77,12 +76,8 @@ QVariantMap MprisPlayer::metadata() const {
     return data;
 }
 
-bool MprisPlayer::canPlay() const {
-    return controls_.state().canPlay;
-}
-
-bool MprisPlayer::canPause() const {
-    return controls_.state().canPause;
+bool MprisPlayer::controllable() const {
+    return controls_.state().controllable;
 }
 
 void MprisPlayer::act(MediaAction action) {
@@ -125,14 +120,14 @@ void MprisMediaControls::Show(const MediaState& state) {
     if (state == state_)
         return;
     const MediaState before = std::exchange(state_, state);
-    // Listeners hear what changed, as the specification wants.
+    // The desktop learns of a change only from this signal.
     QVariantMap changed;
     if (before.playback != state.playback)
         changed.insert(QStringLiteral("PlaybackStatus"), player_->playbackStatus());
-    if (before.canPlay != state.canPlay)
-        changed.insert(QStringLiteral("CanPlay"), state.canPlay);
-    if (before.canPause != state.canPause)
-        changed.insert(QStringLiteral("CanPause"), state.canPause);
+    if (before.controllable != state.controllable) {
+        changed.insert(QStringLiteral("CanPlay"), state.controllable);
+        changed.insert(QStringLiteral("CanPause"), state.controllable);
+    }
     changed.insert(QStringLiteral("Metadata"), player_->metadata());
     QDBusMessage signal =
         QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),

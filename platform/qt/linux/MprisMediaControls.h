@@ -54,8 +54,8 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ position)
     Q_PROPERTY(bool CanGoNext READ no CONSTANT)
     Q_PROPERTY(bool CanGoPrevious READ no CONSTANT)
-    Q_PROPERTY(bool CanPlay READ canPlay)
-    Q_PROPERTY(bool CanPause READ canPause)
+    Q_PROPERTY(bool CanPlay READ controllable)
+    Q_PROPERTY(bool CanPause READ controllable)
     Q_PROPERTY(bool CanSeek READ no CONSTANT)
     Q_PROPERTY(bool CanControl READ yes CONSTANT)
 public:
@@ -66,8 +66,7 @@ public:
     qlonglong position() const { return 0; }
     bool no() const { return false; }
     bool yes() const { return true; }
-    bool canPlay() const;
-    bool canPause() const;
+    bool controllable() const;
 
 public Q_SLOTS:
     void Play();
