@@ -375,7 +375,7 @@ WebBrowser* WebEngineBrowserFactory::Create(QWidget* parent) {
         media_->setParent(qApp);
     }
     auto* browser = new WebEngineBrowser(parent, *answers_);
-    media_->Follow(static_cast<PanePage*>(browser->page())); // a pane's page is always ours
+    media_->Follow(browser->page_);
     return browser;
 }
 

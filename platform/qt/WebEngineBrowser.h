@@ -61,6 +61,7 @@ public:
     static constexpr int kCrashWindowMs = 60000;
 
 private:
+    friend class WebEngineBrowserFactory; // shows the desktop what the page plays
     void onLoadingChanged(const QWebEngineLoadingInfo& info);
     void onUrlChanged(const QUrl& url);
     void onProcessEnded();
