@@ -2,11 +2,11 @@
 
 #include "ProjectSettings.h"
 #include "Windows.h"
-#include "platform/DesktopSession.h"
-#include "platform/TerminationSignals.h"
-#include "platform/qt/Diagnostics.h"
-#include "platform/qt/RealServices.h"
-#include "platform/qt/WebEngineBrowser.h"
+#include "app/RealServices.h"
+#include "core/DesktopSession.h"
+#include "core/TerminationSignals.h"
+#include "panes/WebEngineBrowser.h"
+#include "ui/Diagnostics.h"
 
 #include <QApplication>
 #include <QIcon>

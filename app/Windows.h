@@ -4,7 +4,7 @@
 #include "dialogs/FrmHelp.h"
 #include "dialogs/frmAbout.h"
 #include "main_window/FrmMain.h"
-#include "platform/qt/Form.h"
+#include "ui/Form.h"
 #include "uploader/MusicUploader.h"
 
 struct Windows {

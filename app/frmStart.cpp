@@ -1,10 +1,10 @@
 #include "frmStart.h"
 
-#include "platform/CommandLine.h"
-#include "platform/FailureHandling.h"
-#include "platform/MsgBox.h"
-#include "platform/Services.h"
-#include "platform/qt/Form.h"
+#include "core/CommandLine.h"
+#include "core/FailureHandling.h"
+#include "core/MsgBox.h"
+#include "core/Services.h"
+#include "ui/Form.h"
 
 #include <array>
 #include <string>

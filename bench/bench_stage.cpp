@@ -1,8 +1,8 @@
 // Times the staging steps of the uploader on real files:
 //   bench_stage copy FROM TO        one CopyInto, prints milliseconds
 //   bench_stage list FOLDER [N]     ListFiles N times, prints best and median ms
-#include "platform/Failure.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "core/Failure.h"
+#include "system/posix/PosixFileSystem.h"
 
 #include <algorithm>
 #include <chrono>

@@ -17,8 +17,8 @@ size_mb=${BENCH_SIZE_MB:-500}
 rounds=${BENCH_ROUNDS:-3}
 
 g++ -std=c++20 -O2 -I"$source_dir" -o "$work/bench_stage" "$source_dir/bench/bench_stage.cpp" \
-    "$source_dir/platform/posix/PosixFileSystem.cpp" "$source_dir/platform/Wildcard.cpp" \
-    "$source_dir/platform/Fallbacks.cpp"
+    "$source_dir/system/posix/PosixFileSystem.cpp" "$source_dir/system/Wildcard.cpp" \
+    "$source_dir/core/Fallbacks.cpp"
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

@@ -1,11 +1,11 @@
 #include "FrmHelp.h"
 
 #include "TextBox.h"
-#include "platform/FailureHandling.h"
-#include "platform/Services.h"
-#include "platform/Shell.h"
-#include "platform/qt/Controls.h"
-#include "platform/qt/StationSite.h"
+#include "core/FailureHandling.h"
+#include "core/Services.h"
+#include "core/Shell.h"
+#include "ui/Controls.h"
+#include "ui/StationSite.h"
 
 #include <QPushButton>
 

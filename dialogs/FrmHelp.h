@@ -1,7 +1,7 @@
 #pragma once
 // The help window: a fixed help text, a button that opens the online help
 // page in the user's web browser, and OK, which closes the window.
-#include "platform/qt/Form.h"
+#include "ui/Form.h"
 
 #include <QString>
 

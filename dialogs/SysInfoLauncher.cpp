@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/FileSystem.h"
-#include "platform/MsgBox.h"
-#include "platform/Paths.h"
-#include "platform/ProcessStarter.h"
-#include "platform/Services.h"
+#include "core/FileSystem.h"
+#include "core/MsgBox.h"
+#include "core/Paths.h"
+#include "core/ProcessStarter.h"
+#include "core/Services.h"
 
 namespace dialogs {
 

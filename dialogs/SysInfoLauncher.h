@@ -5,7 +5,7 @@
 // over to these.
 #include <string>
 
-#include "platform/Registry.h"
+#include "core/Registry.h"
 
 namespace platform {
 class FileSystem;

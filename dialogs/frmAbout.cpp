@@ -2,10 +2,10 @@
 
 #include "ProjectSettings.h"
 #include "SysInfoLauncher.h"
-#include "platform/FailureHandling.h"
-#include "platform/Services.h"
-#include "platform/qt/Controls.h"
+#include "core/FailureHandling.h"
+#include "core/Services.h"
 #include "resources/icons/about.xpm"
+#include "ui/Controls.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #pragma once
 // The About window: the application title, version, description and a
 // warning, with OK and a button that starts the system information tool.
-#include "platform/Registry.h"
-#include "platform/qt/Form.h"
+#include "core/Registry.h"
+#include "ui/Form.h"
 
 #include <QColor>
 #include <QString>

@@ -28,7 +28,7 @@ bool StillInPlace(int descriptor, const std::string& path) {
 } // namespace
 
 // Removed while still locked, so the folder keeps no trace of the send.
-void FolderLocks::Release() {
+void FolderLock::Release() {
     if (heldDescriptor_ < 0)
         return;
     ::unlink(heldPath_.c_str());
@@ -37,8 +37,8 @@ void FolderLocks::Release() {
     heldPath_.clear();
 }
 
-std::optional<int> FolderLocks::Hold(const std::string& folder, const WaitNotice& waiting,
-                                     std::string& error) {
+std::optional<int> FolderLock::Hold(const std::string& folder, const WaitNotice& waiting,
+                                    std::string& error) {
     std::error_code pathError;
     const std::string real = std::filesystem::canonical(folder, pathError).string();
     if (pathError) {

@@ -9,15 +9,15 @@
 
 namespace ftp {
 
-class FolderLocks {
+class FolderLock {
 public:
     // Told once when another client holds the folder and this one waits.
     using WaitNotice = std::function<void(const std::string& folder)>;
 
-    FolderLocks() = default;
-    FolderLocks(const FolderLocks&) = delete;
-    FolderLocks& operator=(const FolderLocks&) = delete;
-    ~FolderLocks() { Release(); }
+    FolderLock() = default;
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    ~FolderLock() { Release(); }
 
     // Lets go of any other folder, then waits until this session holds
     // `folder`: the whole seconds waited, or nothing with a reason when the

@@ -1,6 +1,6 @@
 #include "LocalFiles.h"
 
-#include "platform/Wildcard.h"
+#include "system/Wildcard.h"
 
 #include <algorithm>
 #include <cctype>

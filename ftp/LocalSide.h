@@ -21,7 +21,7 @@ public:
     // The seconds waited for another client; nothing, with a reason, when
     // the folder cannot be locked.
     virtual std::optional<int> HoldFolder(const std::string& folder,
-                                          const FolderLocks::WaitNotice& waiting,
+                                          const FolderLock::WaitNotice& waiting,
                                           std::string& error) = 0;
     virtual void ReleaseFolder() = 0;
 };
@@ -31,14 +31,14 @@ public:
     bool ChangeFolder(const std::string& path, std::string& error) override;
     std::string CurrentFolder() const override;
     bool WriteFile(const std::string& path, const std::string& text, std::string& error) override;
-    std::optional<int> HoldFolder(const std::string& folder, const FolderLocks::WaitNotice& waiting,
+    std::optional<int> HoldFolder(const std::string& folder, const FolderLock::WaitNotice& waiting,
                                   std::string& error) override {
         return locks_.Hold(folder, waiting, error);
     }
     void ReleaseFolder() override { locks_.Release(); }
 
 private:
-    FolderLocks locks_;
+    FolderLock locks_;
 };
 
 } // namespace ftp

@@ -8,8 +8,8 @@
 
 #include "Client.h"
 #include "WindowRun.h"
-#include "platform/ProcessStarter.h"
-#include "platform/posix/ProcessPaths.h"
+#include "core/ProcessStarter.h"
+#include "system/posix/ProcessPaths.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 // The main window: the player pane at the top, the chat pane below it, and
 // the menu bar. The window title follows the chat pane.
-#include "platform/qt/Form.h"
-#include "platform/qt/UiTimer.h"
-#include "platform/qt/WebBrowser.h"
+#include "panes/WebBrowser.h"
+#include "ui/Form.h"
+#include "ui/UiTimer.h"
 
 #include <QString>
 

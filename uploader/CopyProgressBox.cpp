@@ -1,6 +1,6 @@
 #include "CopyProgressBox.h"
 
-#include "platform/qt/Form.h"
+#include "ui/Form.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 // second, with a Cancel button. The uploader's window stays painted: events
 // are handled between the copy's chunks, on the window's own thread, while
 // the box keeps the user's clicks away from the window it belongs to.
-#include "platform/FileSystem.h"
+#include "core/FileSystem.h"
 
 #include <QProgressDialog>
 #include <string>

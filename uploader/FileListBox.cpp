@@ -1,7 +1,7 @@
 #include "FileListBox.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Services.h"
+#include "core/FileSystem.h"
+#include "core/Services.h"
 
 #include <QFile>
 #include <QStringList>

@@ -2,14 +2,14 @@
 
 #include "CopyProgressBox.h"
 #include "FileListBox.h"
-#include "platform/Failure.h"
-#include "platform/FailureHandling.h"
-#include "platform/FileSystem.h"
-#include "platform/MsgBox.h"
-#include "platform/Paths.h"
-#include "platform/ProcessStarter.h"
-#include "platform/Services.h"
-#include "platform/qt/Controls.h"
+#include "core/Failure.h"
+#include "core/FailureHandling.h"
+#include "core/FileSystem.h"
+#include "core/MsgBox.h"
+#include "core/Paths.h"
+#include "core/ProcessStarter.h"
+#include "core/Services.h"
+#include "ui/Controls.h"
 
 #include <QDir>
 #include <QDropEvent>

@@ -3,8 +3,8 @@
 // ("temp" beside the program) one at a time, deletes one or all of them,
 // starts the sending and finishes. Files dropped on it are staged as if
 // each was chosen. The staging folder is its only state.
-#include "platform/FileDialog.h"
-#include "platform/qt/Form.h"
+#include "core/FileDialog.h"
+#include "ui/Form.h"
 
 #include <QList>
 #include <QUrl>

@@ -1,8 +1,8 @@
 // The start-up dispatch: which text opens what, and what matches nothing.
 #include "app/frmStart.h"
+#include "core/Services.h"
 #include "fakes/FakeCommandLine.h"
 #include "fakes/FakeMsgBox.h"
-#include "platform/Services.h"
 
 #include <QtTest>
 

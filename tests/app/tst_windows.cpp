@@ -1,8 +1,8 @@
 // The window rules: one instance per class, load on show, unload discards,
 // and the program ends with its last window.
+#include "core/Services.h"
 #include "fakes/FakeMsgBox.h"
-#include "platform/Services.h"
-#include "platform/qt/Form.h"
+#include "ui/Form.h"
 
 #include <QLineEdit>
 #include <QtTest>

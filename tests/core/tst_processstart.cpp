@@ -9,8 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/Failure.h"
-#include "platform/posix/PosixProcessStarter.h"
+#include "core/Failure.h"
+#include "system/posix/PosixProcessStarter.h"
 
 namespace {
 

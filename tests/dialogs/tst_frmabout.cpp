@@ -1,9 +1,9 @@
 // The About window: its texts word for word, the layout with the etched
 // separator and the picture, the keys that close it and System Info without a
 // registered tool (the real program's click starts one: tst_sysinfo_click).
+#include "core/Services.h"
 #include "dialogs/frmAbout.h"
 #include "fakes/FakeMsgBox.h"
-#include "platform/Services.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The help window: its fixed text word for word, its place on the screen,
 // the online help button and the show/OK cycle.
 #include "ProjectSettings.h"
+#include "core/Services.h"
 #include "dialogs/FrmHelp.h"
 #include "dialogs/TextBox.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeShell.h"
-#include "platform/Services.h"
 
 #include <QAccessible>
 #include <QScrollBar>

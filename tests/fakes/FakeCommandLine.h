@@ -1,6 +1,6 @@
 #pragma once
 // A command line whose text the test sets.
-#include "platform/CommandLine.h"
+#include "core/CommandLine.h"
 
 class FakeCommandLine : public platform::CommandLine {
 public:

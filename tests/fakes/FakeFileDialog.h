@@ -1,7 +1,7 @@
 #pragma once
 // An open-file dialog that records the settings it was shown with and gives
 // the next queued outcome (a cancel when the queue is empty).
-#include "platform/FileDialog.h"
+#include "core/FileDialog.h"
 
 #include <deque>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 // A file system of named files held in memory. It records the
 // file existence tests, and fails every step while `failing` is set.
-#include "platform/Failure.h"
-#include "platform/FileSystem.h"
+#include "core/Failure.h"
+#include "core/FileSystem.h"
 
 #include <set>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // Media controls that keep what they were last asked to show; a test plays
 // the desktop through onAction.
-#include "platform/qt/MediaControls.h"
+#include "panes/media/MediaControls.h"
 
 class FakeMediaControls : public platform::MediaControls {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // A message box that records what it was asked to show and answers with the
 // next queued button code (the default button when the queue is empty).
-#include "platform/MsgBox.h"
+#include "core/MsgBox.h"
 
 #include <deque>
 #include <string>

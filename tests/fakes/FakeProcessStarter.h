@@ -2,8 +2,8 @@
 // A process starter that records the command lines and window states it was
 // asked to start. Like the real one it fails on an empty command line, and
 // on every command line while `failing` is set.
-#include "platform/Failure.h"
-#include "platform/ProcessStarter.h"
+#include "core/Failure.h"
+#include "core/ProcessStarter.h"
 
 #include <string>
 #include <vector>

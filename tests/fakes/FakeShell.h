@@ -1,6 +1,6 @@
 #pragma once
 // A shell that records the addresses it was asked to open.
-#include "platform/Shell.h"
+#include "core/Shell.h"
 
 #include <string>
 #include <vector>

@@ -2,8 +2,8 @@
 // Browser components that write every call the panes make into one log
 // shared by both panes, so the order across panes shows. The test sets the
 // busy flag and title, and can make every call fail.
-#include "platform/Failure.h"
-#include "platform/qt/WebBrowser.h"
+#include "core/Failure.h"
+#include "panes/WebBrowser.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 // Web pane dialogs that answer as set and record what they were asked.
-#include "platform/qt/WebDialogs.h"
+#include "panes/WebDialogs.h"
 
 #include <QStringList>
 #include <deque>

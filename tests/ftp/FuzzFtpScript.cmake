@@ -7,7 +7,7 @@ wavecrest_add_fuzz_test(fuzz_ftpscript SECONDS 20
             ${ftp}/Transfers.cpp ${ftp}/HeldFiles.cpp ${ftp}/LocalFiles.cpp ${ftp}/Options.cpp
             ${ftp}/ScriptReader.cpp ${ftp}/SendWatch.cpp
             ${ftp}/Transcript.cpp
-            ${PROJECT_SOURCE_DIR}/platform/Wildcard.cpp ${PROJECT_SOURCE_DIR}/platform/Utf8.cpp
-            ${PROJECT_SOURCE_DIR}/platform/posix/PosixFoldCase.cpp
+            ${PROJECT_SOURCE_DIR}/system/Wildcard.cpp ${PROJECT_SOURCE_DIR}/core/Utf8.cpp
+            ${PROJECT_SOURCE_DIR}/system/posix/PosixFoldCase.cpp
     DEPENDS ${ftp_headers}
     ARGS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_seeds -max_len=4096)

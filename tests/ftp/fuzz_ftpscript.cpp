@@ -66,7 +66,7 @@ public:
     std::string CurrentFolder() const override { return "/nowhere"; }
     bool WriteFile(const std::string&, const std::string&, std::string&) override { return true; }
     std::optional<int> HoldFolder(const std::string& folder,
-                                  const ftp::FolderLocks::WaitNotice& waiting,
+                                  const ftp::FolderLock::WaitNotice& waiting,
                                   std::string&) override {
         if (folder.size() % 3 == 0)
             waiting(folder);

@@ -11,9 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Client.h"
 #include "FtpServerFixture.h"
-#include "SendNotice.h"
+#include "ftp/Client.h"
+#include "send_window/SendNotice.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "FtpServerFixture.h"
 #include "ProjectSettings.h"
-#include "TranscriptWindow.h"
+#include "send_window/TranscriptWindow.h"
 #include "support/XvfbDisplay.h"
 
 // The desktop's notification service: records each notice it is asked to show.

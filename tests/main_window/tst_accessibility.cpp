@@ -3,13 +3,13 @@
 // move, Enter or Down opens and chooses, Escape leaves, the focus goes back);
 // while a screen reader listens, the chat page's own controls in its pane.
 #include "ProjectSettings.h"
+#include "core/Services.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWebBrowser.h"
 #include "fakes/FakeWebDialogs.h"
-#include "ftp/TranscriptWindow.h"
 #include "main_window/FrmMain.h"
-#include "platform/Services.h"
-#include "platform/qt/WebEngineBrowser.h"
+#include "panes/WebEngineBrowser.h"
+#include "send_window/TranscriptWindow.h"
 #include "support/SlowHttpServer.h"
 #include "support/XvfbDisplay.h"
 

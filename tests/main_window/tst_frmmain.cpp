@@ -3,12 +3,12 @@
 // Refresh, the keys, the menu, the failure mode of each handler and the
 // tab order, also with the real web engine once its pages have loaded.
 #include "ProjectSettings.h"
+#include "core/Services.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeWebBrowser.h"
 #include "fakes/FakeWebDialogs.h"
 #include "main_window/FrmMain.h"
-#include "platform/Services.h"
-#include "platform/qt/WebEngineBrowser.h"
+#include "panes/WebEngineBrowser.h"
 #include "support/SlowHttpServer.h"
 
 #include <QAccessible>

@@ -27,15 +27,15 @@
 //   wait:MS             lets time pass
 // A step may end in " @MS": it must be done within MS (else 20 s) of the step before.
 // ${site} stands for 127.0.0.1:port and ${url} for http://127.0.0.1:port.
+#include "core/Services.h"
 #include "fakes/FakeShell.h"
 #include "main_window/FrmMain.h"
-#include "platform/Services.h"
-#include "platform/qt/Form.h"
-#include "platform/qt/PaneWait.h"
-#include "platform/qt/QtMsgBox.h"
-#include "platform/qt/QtWebDialogs.h"
-#include "platform/qt/WebEngineBrowser.h"
+#include "panes/PaneWait.h"
+#include "panes/QtWebDialogs.h"
+#include "panes/WebEngineBrowser.h"
 #include "support/SlowHttpServer.h"
+#include "ui/Form.h"
+#include "ui/QtMsgBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,13 +1,13 @@
 // The real web panes on Qt WebEngine, loading pages from a local server:
 // the title sequence, Enter and Stop, and what pages ask.
+#include "core/Services.h"
 #include "fakes/FakeMediaControls.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWebDialogs.h"
 #include "main_window/FrmMain.h"
-#include "platform/Services.h"
-#include "platform/qt/WebDownloads.h"
-#include "platform/qt/WebEngineBrowser.h"
+#include "panes/WebDownloads.h"
+#include "panes/WebEngineBrowser.h"
 #include "support/SlowHttpServer.h"
 
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/RegFile.h"
+#include "core/RegFile.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "RegFileText.h"
-#include "platform/RegFile.h"
-#include "platform/posix/RegFileRegistry.h"
+#include "core/RegFile.h"
+#include "system/posix/RegFileRegistry.h"
 
 using namespace platform;
 

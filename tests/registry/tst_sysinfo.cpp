@@ -4,13 +4,13 @@
 #include <sys/stat.h>
 
 #include "RegFileText.h"
+#include "core/Failure.h"
+#include "core/Paths.h"
 #include "dialogs/SysInfoLauncher.h"
 #include "fakes/FakeFileSystem.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
-#include "platform/Failure.h"
-#include "platform/Paths.h"
-#include "platform/posix/RegFileRegistry.h"
+#include "system/posix/RegFileRegistry.h"
 
 using namespace platform;
 

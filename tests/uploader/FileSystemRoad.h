@@ -3,9 +3,9 @@
 // the POSIX one in tst_music_uploader, the Win32 one under Wine. Each row is
 // a step in a fresh test folder and what it gives: "ok" or "failed" (with a
 // failure number), a listing joined by "|", a file's text, "yes" or "no".
-#include "platform/Failure.h"
-#include "platform/FileSystem.h"
-#include "platform/Paths.h"
+#include "core/Failure.h"
+#include "core/FileSystem.h"
+#include "core/Paths.h"
 
 #include <fstream>
 #include <iterator>

@@ -1,8 +1,8 @@
 #pragma once
 // Real temporary folders and files for the staging tests.
 #include "FileSystemRoad.h"
-#include "platform/FailureHandling.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "core/FailureHandling.h"
+#include "system/posix/PosixFileSystem.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

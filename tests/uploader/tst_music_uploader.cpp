@@ -2,13 +2,13 @@
 // against real temporary folders, with the dialog, the message boxes and the
 // process start faked; and the real open-file dialog, driven headless.
 #include "TempFolder.h"
+#include "core/Services.h"
 #include "fakes/FakeFileDialog.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeProcessStarter.h"
-#include "platform/Services.h"
-#include "platform/Wildcard.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/qt/QtFileDialog.h"
+#include "system/Wildcard.h"
+#include "system/posix/PosixFileSystem.h"
+#include "ui/QtFileDialog.h"
 #include "uploader/FileListBox.h"
 #include "uploader/MusicUploader.h"
 

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "core/Registry.h"
 #include "dialogs/SysInfoLauncher.h"
-#include "platform/Registry.h"
-#include "platform/SystemServices.h"
+#include "system/SystemServices.h"
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #else
-#include "platform/posix/RegFileRegistry.h"
+#include "system/posix/RegFileRegistry.h"
 #endif
 
 using namespace platform;

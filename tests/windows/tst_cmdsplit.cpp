@@ -14,8 +14,8 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
-#include "platform/ProcessStarter.h"
-#include "platform/win32/Win32Text.h"
+#include "core/ProcessStarter.h"
+#include "system/win32/Win32Text.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
-#include "platform/Failure.h"
-#include "platform/win32/Win32CommandLine.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32ProcessStarter.h"
-#include "platform/win32/Win32Text.h"
+#include "core/Failure.h"
+#include "system/win32/Win32CommandLine.h"
+#include "system/win32/Win32FileSystem.h"
+#include "system/win32/Win32ProcessStarter.h"
+#include "system/win32/Win32Text.h"
 
 using platform::win32::Utf8;
 using platform::win32::Wide;

@@ -6,12 +6,12 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
-#include "platform/Failure.h"
-#include "platform/SystemServices.h"
-#include "platform/win32/Win32CommandLine.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Text.h"
+#include "core/Failure.h"
+#include "system/SystemServices.h"
+#include "system/win32/Win32CommandLine.h"
+#include "system/win32/Win32FileSystem.h"
+#include "system/win32/Win32Registry.h"
+#include "system/win32/Win32Text.h"
 #include "tests/uploader/FileSystemRoad.h"
 
 using namespace platform;

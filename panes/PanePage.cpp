@@ -1,0 +1,86 @@
+#include "PanePage.h"
+
+#include "panes/media/PageMediaReader.h"
+
+#include "WebPageAnswers.h"
+
+#include <QWidget>
+
+namespace platform {
+
+PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget* pane)
+    : QWebEnginePage(profile, pane), answers_(answers), pane_(pane) {}
+
+void PanePage::NoteUserInput() {
+    lastInput_.start();
+    gestureTaken_ = false;
+}
+
+void PanePage::NoteUserAddress(const QUrl& address) {
+    userAddress_ = address;
+    userAddressGiven_.start();
+}
+
+bool PanePage::TakeUserGesture(const QUrl& address) {
+    if (!address.isEmpty() && address == userAddress_ && userAddressGiven_.isValid() &&
+        userAddressGiven_.elapsed() <= kGestureMs) {
+        userAddress_.clear();
+        return true;
+    }
+    if (gestureTaken_ || !lastInput_.isValid() || lastInput_.elapsed() > kGestureMs)
+        return false;
+    gestureTaken_ = true;
+    return true;
+}
+
+void PanePage::UserNavigated() {
+    boxesShown.clear();
+    stoppedSites.clear();
+    answers_.PaneMovesOn(this);
+}
+
+void PanePage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
+    answers_.AskForPage(this, PageDialog::Alert, securityOrigin, msg, {});
+}
+
+bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
+    // The engine asks its question before leaving a page through here too.
+    const PageDialog::Kind kind =
+        WebPageAnswers::IsLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
+    const bool accepted = answers_.AskForPage(this, kind, securityOrigin, msg, {}).accepted;
+    if (kind == PageDialog::Leave && !accepted && onStay)
+        onStay();
+    return accepted;
+}
+
+bool PanePage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
+                                const QString& defaultValue, QString* result) {
+    const PageDialogAnswer answer =
+        answers_.AskForPage(this, PageDialog::Prompt, securityOrigin, msg, defaultValue);
+    if (answer.accepted && result)
+        *result = answer.text;
+    return answer.accepted;
+}
+
+bool PanePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+    Q_UNUSED(type);
+    Q_UNUSED(isMainFrame);
+    if (WebPageAnswers::EngineShowsItself(url))
+        return true;
+    // An address for another program: never handed on by the engine; asked
+    // or refused here if the user's own click led to it, else dropped.
+    answers_.OpenElsewhere(url, TakeUserGesture());
+    return false;
+}
+
+void PanePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
+                                        int lineNumber, const QString& sourceID) {
+    // A page may write the same line: it only makes us read its media again.
+    if (message == PageMediaReader::ChangeNote() && onMediaChange) {
+        onMediaChange();
+        return;
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceID);
+}
+
+} // namespace platform

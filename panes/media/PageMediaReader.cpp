@@ -1,0 +1,231 @@
+#include "PageMediaReader.h"
+
+#include "panes/PanePage.h"
+
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+
+namespace platform {
+
+namespace {
+
+// A page's texts are its own to make long: what reaches us is cut to this.
+constexpr int kTextLimit = 512;
+constexpr int kAddressLimit = 2048;
+// Several changes in a row (play, playing, a new title) make one read.
+constexpr int kRereadAfterMs = 150;
+// While a pane plays, what is on air may change without an event of the
+// media elements (a live show's next song): read again now and then.
+constexpr int kRereadWhilePlayingMs = 10 * 1000;
+
+// In our world from the document's start: media events tell us to read.
+// They do not bubble, so they are heard while they pass the document.
+QString watchScript() {
+    return QStringLiteral(
+               "(function () {"
+               "  var note = function () { console.debug('%1'); };"
+               "  ['play', 'playing', 'pause', 'ended', 'emptied', 'durationchange']"
+               "    .forEach(function (t) { document.addEventListener(t, note, true); });"
+               "}());")
+        .arg(PageMediaReader::ChangeNote());
+}
+
+// The page's audio and video elements, as an array.
+#define WAVECREST_MEDIA_ELEMENTS                                                                   \
+    "Array.prototype.slice.call(document.querySelectorAll('audio, video'))"
+
+// Our world's view of the page: its own getters cannot be replaced by the
+// page, and every text is cut before it leaves the page's process.
+const QString& readScript() {
+    static const QString script =
+        QStringLiteral(
+            "(function () {"
+            "  var cut = function (text, most) { return String(text || '').slice(0, most); };"
+            "  var session = navigator.mediaSession, about = session && session.metadata;"
+            "  var media = " WAVECREST_MEDIA_ELEMENTS ";"
+            "  var playing = media.filter(function (e) { return !e.paused && !e.ended; });"
+            "  var shown = playing[0] || media[0];"
+            "  var art = about && about.artwork.length ? about.artwork.slice(-1)[0].src : '';"
+            "  return { title: cut(about && about.title, %1),"
+            "    artist: cut(about && about.artist, %1), album: cut(about && about.album, %1),"
+            "    artwork: cut(art, %2),"
+            "    said: session ? session.playbackState : 'none', media: media.length,"
+            "    playing: playing.length,"
+            "    seconds: shown && isFinite(shown.duration) ? shown.duration : 0 };"
+            "}())")
+            .arg(kTextLimit)
+            .arg(kAddressLimit);
+    return script;
+}
+
+QString actionScript(MediaAction action) {
+    // Play starts the first element; Pause and Stop pause every one.
+    static const QString pauseAll =
+        QStringLiteral("media.forEach(function (e) { if (!e.paused) e.pause(); });");
+    static const QString playFirst =
+        QStringLiteral("if (media.length) media[0].play().catch(function () {});");
+    QString body;
+    switch (action) {
+    case MediaAction::Play:
+        body = playFirst;
+        break;
+    case MediaAction::Pause:
+    case MediaAction::Stop:
+        body = pauseAll;
+        break;
+    case MediaAction::PlayPause:
+        body = QStringLiteral("if (media.some(function (e) { return !e.paused; })) { %1 } "
+                              "else { %2 }")
+                   .arg(pauseAll, playFirst);
+        break;
+    }
+    return QStringLiteral("(function () { var media = " WAVECREST_MEDIA_ELEMENTS "; %1 }())")
+        .arg(body);
+}
+
+// One line, and no longer than the page's own texts may be.
+QString bounded(const QString& text) {
+    return text.left(kTextLimit).simplified();
+}
+
+} // namespace
+
+const QString& PageMediaReader::ChangeNote() {
+    static const QString note = QStringLiteral("wavecrest:media-changed");
+    return note;
+}
+
+MediaState PageMediaReader::StateFromAnswer(const QVariant& answer, const QString& pageTitle) {
+    const QVariantMap read = answer.toMap();
+    MediaState state;
+    const bool hasMedia = read.value(QStringLiteral("media")).toInt() > 0;
+    const QString said = read.value(QStringLiteral("said")).toString();
+    if (read.value(QStringLiteral("playing")).toInt() > 0 || said == QLatin1String("playing"))
+        state.playback = MediaState::Playback::Playing;
+    else if (hasMedia || said == QLatin1String("paused"))
+        state.playback = MediaState::Playback::Paused;
+    state.title = bounded(read.value(QStringLiteral("title")).toString());
+    if (state.title.isEmpty() && state.playback != MediaState::Playback::Stopped)
+        state.title = bounded(pageTitle);
+    state.artist = bounded(read.value(QStringLiteral("artist")).toString());
+    state.album = bounded(read.value(QStringLiteral("album")).toString());
+    const QUrl artwork(read.value(QStringLiteral("artwork")).toString());
+    if (artwork.scheme() == QLatin1String("http") || artwork.scheme() == QLatin1String("https"))
+        state.artwork = artwork;
+    const double seconds = read.value(QStringLiteral("seconds")).toDouble();
+    if (seconds > 0 && seconds < 1e9)
+        state.lengthUs = static_cast<qint64>(seconds * 1e6);
+    state.controllable = hasMedia;
+    return state;
+}
+
+PageMediaReader::PageMediaReader(PanePage* page) : QObject(page), page_(page) {
+    QWebEngineScript watch;
+    watch.setName(QStringLiteral("wavecrest-media"));
+    watch.setSourceCode(watchScript());
+    watch.setWorldId(QWebEngineScript::ApplicationWorld);
+    watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    watch.setRunsOnSubFrames(false);
+    page_->scripts().insert(watch);
+
+    page_->onMediaChange = [this] { Reread(); };
+    reread_.setSingleShot(true);
+    connect(&reread_, &QTimer::timeout, this, [this] { read(); });
+    connect(page_, &QWebEnginePage::loadFinished, this, [this] { Reread(); });
+    connect(page_, &QWebEnginePage::titleChanged, this, [this] { Reread(); });
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { Reread(); });
+}
+
+void PageMediaReader::Reread() {
+    if (!reread_.isActive() || reread_.remainingTime() > kRereadAfterMs)
+        reread_.start(kRereadAfterMs);
+}
+
+void PageMediaReader::read() {
+    // Reads follow one another through the page's process, so their answers
+    // come in order; the timer spaces them.
+    QPointer<PageMediaReader> self(this);
+    page_->runJavaScript(
+        readScript(), QWebEngineScript::ApplicationWorld, [self](const QVariant& answer) {
+            if (!self)
+                return;
+            MediaState now = StateFromAnswer(answer, self->page_->title());
+            if (now.playback == MediaState::Playback::Playing)
+                self->reread_.start(kRereadWhilePlayingMs);
+            if (now == self->state_)
+                return;
+            const auto playing = MediaState::Playback::Playing;
+            const bool started = now.playback == playing && self->state_.playback != playing;
+            self->state_ = std::move(now);
+            Q_EMIT self->changed(started);
+        });
+}
+
+void PageMediaReader::Act(MediaAction action) {
+    page_->runJavaScript(actionScript(action), QWebEngineScript::ApplicationWorld);
+}
+
+MediaPublisher::MediaPublisher(std::unique_ptr<MediaControls> controls)
+    : controls_(std::move(controls)) {
+    controls_->onAction = [this](MediaAction action) {
+        if (PageMediaReader* pane = shown())
+            pane->Act(action);
+    };
+    controls_->onRaise = [this] { raise(); };
+}
+
+MediaPublisher::~MediaPublisher() = default;
+
+void MediaPublisher::Follow(PanePage* page) {
+    panes_.removeIf([](const QPointer<PageMediaReader>& gone) { return !gone; });
+    auto* pane = new PageMediaReader(page);
+    panes_.append(pane);
+    connect(pane, &PageMediaReader::changed, this, [this, pane](bool started) {
+        if (started)
+            lastPlaying_ = pane;
+        showCurrent();
+    });
+    // A pane that goes with its window leaves the desktop to the others.
+    connect(
+        pane, &QObject::destroyed, this, [this] { showCurrent(); }, Qt::QueuedConnection);
+}
+
+void MediaPublisher::showCurrent() {
+    const PageMediaReader* now = shown();
+    controls_->Show(now ? now->state() : MediaState{});
+}
+
+PageMediaReader* MediaPublisher::shown() const {
+    const auto playing = [](const QPointer<PageMediaReader>& pane) {
+        return pane && pane->state().playback == MediaState::Playback::Playing;
+    };
+    if (playing(lastPlaying_))
+        return lastPlaying_;
+    for (const auto& pane : panes_)
+        if (playing(pane))
+            return pane;
+    if (lastPlaying_)
+        return lastPlaying_;
+    for (const auto& pane : panes_)
+        if (pane)
+            return pane;
+    return nullptr;
+}
+
+void MediaPublisher::raise() {
+    for (const auto& pane : panes_) {
+        QWidget* view = pane ? QWebEngineView::forPage(pane->page()) : nullptr;
+        if (!view)
+            continue;
+        QWidget* window = view->window();
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+}
+
+} // namespace platform
