@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ftp {
@@ -25,6 +26,17 @@ bool StillInPlace(int descriptor, const std::string& path) {
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
+// Polled, so that a stop is heard while another client holds the lock.
+bool AwaitLock(int descriptor, const FolderLock::StopRequest& stop) {
+    constexpr auto kPollInterval = std::chrono::milliseconds(50);
+    while (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        if (stop())
+            return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return true;
+}
+
 } // namespace
 
 // Removed while still locked, so the folder keeps no trace of the send.
@@ -38,7 +50,7 @@ void FolderLock::Release() {
 }
 
 std::optional<int> FolderLock::Hold(const std::string& folder, const WaitNotice& waiting,
-                                    std::string& error) {
+                                    const StopRequest& stop, std::string& error) {
     std::error_code pathError;
     const std::string real = std::filesystem::canonical(folder, pathError).string();
     if (pathError) {
@@ -63,7 +75,10 @@ std::optional<int> FolderLock::Hold(const std::string& folder, const WaitNotice&
             if (!told)
                 waiting(folder);
             told = true;
-            while (::flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
+            if (!AwaitLock(descriptor, stop)) {
+                ::close(descriptor);
+                error = "the wait was stopped";
+                return std::nullopt;
             }
         }
         if (StillInPlace(descriptor, lockPath)) {

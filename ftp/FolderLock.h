@@ -13,6 +13,8 @@ class FolderLock {
 public:
     // Told once when another client holds the folder and this one waits.
     using WaitNotice = std::function<void(const std::string& folder)>;
+    // Asked while waiting: true gives up the wait.
+    using StopRequest = std::function<bool()>;
 
     FolderLock() = default;
     FolderLock(const FolderLock&) = delete;
@@ -21,10 +23,11 @@ public:
 
     // Lets go of any other folder, then waits until this session holds
     // `folder`: the whole seconds waited, or nothing with a reason when the
-    // lock cannot be taken at all (a folder that cannot be written, or a
-    // link where the lock file goes, which is never followed).
+    // wait was stopped or the lock cannot be taken at all (a folder that
+    // cannot be written, or a link where the lock file goes, which is never
+    // followed).
     std::optional<int> Hold(const std::string& folder, const WaitNotice& waiting,
-                            std::string& error);
+                            const StopRequest& stop, std::string& error);
     void Release();
 
 private:

@@ -1,5 +1,6 @@
 #include "Interpreter.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
@@ -30,11 +31,6 @@ std::string Joined(const std::vector<std::string>& words, std::size_t from) {
     for (std::size_t i = from; i < words.size(); ++i)
         text += (i > from ? " " : "") + words[i];
     return text;
-}
-
-// A line break inside would end the command early and start another.
-bool HoldsLineBreak(const std::string& text) {
-    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 std::optional<int> ParsePort(const std::string& text) {
@@ -68,20 +64,6 @@ std::vector<std::string> SplitWords(const std::string& line) {
     if (inWord)
         words.push_back(word);
     return words;
-}
-
-std::string Printable(const std::string& name) {
-    std::string shown;
-    for (unsigned char c : name) {
-        if (c >= 0x20 && c != 0x7f) {
-            shown += static_cast<char>(c);
-            continue;
-        }
-        char escape[8];
-        std::snprintf(escape, sizeof escape, "\\x%02X", c);
-        shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : escape;
-    }
-    return shown;
 }
 
 // Every command of the Windows client, with the prompts that ask for its
@@ -137,26 +119,14 @@ const std::vector<Interpreter::Command>& Interpreter::CommandTable() {
     return commands;
 }
 
+// After a cancel the send ends within two seconds, whatever the server does.
+constexpr auto kTimeAfterCancel = std::chrono::milliseconds(1500);
+
 Interpreter::Interpreter(const Options& options, Connection& connection, LocalSide& local,
                          Transcript& transcript)
-    : options_(options), connection_(connection), local_(local), transcript_(transcript) {
-    connection_.SetListeners({
-        [this](const std::string& reply) {
-            const bool failure = !reply.empty() && (reply[0] == '4' || reply[0] == '5');
-            if (failure)
-                lastFailureReply_ = reply;
-            lastReply_ = reply;
-            restStream_ = restStream_ || reply.find("REST STREAM") != std::string::npos;
-            if (options_.verbose || failure)
-                transcript_.Line(reply);
-        },
-        [this](const std::string& command) {
-            if (options_.debug)
-                transcript_.Line("---> " + command);
-        },
-        [this](const std::string& note) { transcript_.Line(note); },
-    });
-}
+    : options_(options), connection_(connection), local_(local), transcript_(transcript),
+      session_(options_, connection, transcript),
+      sender_(session_, transcript, [this] { return StopNoticed(); }) {}
 
 bool Interpreter::Run(std::istream& input) {
     ScriptReader reader(input);
@@ -182,12 +152,12 @@ bool Interpreter::Run(std::istream& input) {
         if (!Execute(*line))
             allSucceeded = false;
     }
-    if (Cancelled()) {
+    if (StopNoticed()) {
         allSucceeded = NoteCancel();
         NoteHeldFilesNotTried();
     }
     if (!quitting_)
-        connection_.Close();
+        session_.End();
     input_ = nullptr;
     return allSucceeded && !lineRefused_;
 }
@@ -195,6 +165,19 @@ bool Interpreter::Run(std::istream& input) {
 void Interpreter::Watch(SendWatch& watch) {
     watch_ = &watch;
     connection_.SetStopRequest([&watch] { return watch.Cancelled(); });
+}
+
+// The first time it sees the user's cancel, what still needs the server
+// (removing a part, saying goodbye) is given until the deadline.
+bool Interpreter::StopNoticed() {
+    if (!Cancelled())
+        return false;
+    if (!stopNoticed_) {
+        stopNoticed_ = true;
+        connection_.SetStopRequest(nullptr);
+        connection_.SetDeadline(watch_->CancelledAt() + kTimeAfterCancel);
+    }
+    return true;
 }
 
 std::optional<std::string> Interpreter::NextLine() {
@@ -301,29 +284,17 @@ bool Interpreter::Usage(const std::string& text) {
     return Fail("Usage: " + text);
 }
 
-// The one rule for every command that needs the server: a connection lost
-// since the login is set up again here, visibly, or the command fails. The
-// transfer library never logs in on its own.
-bool Interpreter::Connected() {
-    if (connection_.IsOpen())
-        return true;
-    if (keepSession_ && !reconnecting_ && Reconnect())
-        return true;
-    return Fail("Not connected.");
-}
-
 bool Interpreter::Open(const Words& words, const std::string&) {
     std::string failure;
     const auto port = words.size() == 3 ? ParsePort(words[2]) : std::optional<int>(21);
     if (words.size() < 2 || words.size() > 3)
         failure = "Usage: open host [port]";
     else if (connection_.IsOpen())
-        failure = "Already connected to " + host_ + ", use disconnect first.";
+        failure = "Already connected to " + session_.Host() + ", use disconnect first.";
     else if (!port)
         failure = "Invalid port \"" + words[2] + "\".";
     if (options_.anonymous && failure.empty()) {
-        host_ = words[1];
-        port_ = *port;
+        session_.Aim(words[1], *port);
         return Login("anonymous", "anonymous@");
     }
     // The answers to "User" and "Password" are the next lines, always taken
@@ -336,8 +307,7 @@ bool Interpreter::Open(const Words& words, const std::string&) {
     }
     if (!failure.empty())
         return Fail(failure);
-    host_ = words[1];
-    port_ = *port;
+    session_.Aim(words[1], *port);
     if (!options_.autoLogin)
         return true; // the login follows with `user` or `quote USER`/`quote PASS`
     return Login(user.value_or(""), password.value_or(""));
@@ -346,104 +316,23 @@ bool Interpreter::Open(const Words& words, const std::string&) {
 bool Interpreter::User(const Words& words, const std::string&) {
     if (words.size() < 2 || words.size() > 4)
         return Usage("user username [password] [account]");
-    if (host_.empty())
+    if (!session_.Aimed())
         return Fail("Not connected.");
     const std::string password = words.size() >= 3 ? words[2] : NextLine().value_or("");
-    keepSession_ = false;
-    connection_.Close();
+    session_.End();
     if (!Login(words[1], password))
         return false;
     return words.size() < 4 || SendCommand("ACCT " + words[3]);
 }
 
 bool Interpreter::Login(const std::string& user, const std::string& password) {
-    std::string error;
-    remoteFolders_.clear();
-    keepSession_ = false;
-    if (HoldsLineBreak(user) || HoldsLineBreak(password))
-        return Fail("Login failed: the name or password holds a line break.");
-    if (connection_.Open(host_, port_, user, password, error)) {
-        user_ = user;
-        password_ = password;
-        keepSession_ = true;
-        return true;
-    }
-    return Fail(connection_.IsOpen() || error.find("denied") != std::string::npos
-                    ? "Login failed."
-                    : "ftp: connect: " + error);
-}
-
-// After the server dropped the connection: the same login, type and remote
-// folder again, so the files that follow still go where they were meant to.
-bool Interpreter::Reconnect() {
-    if (host_.empty() || user_.empty())
-        return false;
-    transcript_.Line("Reconnecting to " + host_ + ".");
-    const Words folders = remoteFolders_;
-    reconnecting_ = true;
-    bool restored = Login(user_, password_) && SetType(ascii_);
-    for (std::size_t i = 0; restored && i < folders.size(); ++i)
-        restored = SendCommand("CWD " + folders[i]);
-    reconnecting_ = false;
-    if (!restored) { // nothing more goes to a folder the script did not mean
-        keepSession_ = false;
-        connection_.Close();
-        return false;
-    }
-    remoteFolders_ = folders;
-    return true;
-}
-
-bool Interpreter::SendCommand(const std::string& command) {
-    if (HoldsLineBreak(command))
-        return Fail("ftp: a command cannot hold a line break; not sent.");
-    if (!Connected())
-        return false;
-    std::string error;
-    lastFailureReply_.clear();
-    const int reply = connection_.Send(command, error);
-    if (reply == 0)
-        return Fail(error.empty() ? "No reply from the server." : error);
-    if (reply >= 400) // the reply is on the transcript already
-        transcript_.NoteFailure(lastFailureReply_);
-    return reply < 400;
-}
-
-bool Interpreter::SetType(bool ascii) {
-    ascii_ = ascii;
-    return !connection_.IsOpen() || SendCommand(ascii ? "TYPE A" : "TYPE I");
-}
-
-bool Interpreter::Binary(const Words&, const std::string&) {
-    return SetType(false);
-}
-
-bool Interpreter::Ascii(const Words&, const std::string&) {
-    return SetType(true);
-}
-
-bool Interpreter::Type(const Words& words, const std::string&) {
-    if (words.size() == 1) {
-        transcript_.Line(std::string("Using ") + (ascii_ ? "ascii" : "binary") +
-                         " mode to transfer files.");
-        return true;
-    }
-    const std::string type = Lowered(words[1]);
-    if (type == "ascii" || type == "a")
-        return SetType(true);
-    if (type == "binary" || type == "image" || type == "i")
-        return SetType(false);
-    return Fail(words[1] + ": unknown mode.");
+    return session_.LogIn(user, password);
 }
 
 bool Interpreter::ChangeFolder(const Words& words, const std::string& rest) {
     if (words.size() < 2)
         return Usage("cd remote-directory");
-    const std::string folder = words.size() == 2 ? words[1] : rest;
-    if (!SendCommand("CWD " + folder))
-        return false;
-    remoteFolders_.push_back(folder);
-    return true;
+    return session_.ChangeFolder(words.size() == 2 ? words[1] : rest);
 }
 
 bool Interpreter::LocalFolder(const Words& words, const std::string&) {
@@ -482,56 +371,6 @@ bool Interpreter::Rename(const Words& words, const std::string&) {
     return SendCommand("RNFR " + words[1]) && SendCommand("RNTO " + words[2]);
 }
 
-bool Interpreter::Toggle(bool& flag, const std::string& what) {
-    flag = !flag;
-    transcript_.Line(what + (flag ? " On" : " Off") + " .");
-    return true;
-}
-
-bool Interpreter::TogglePrompt(const Words&, const std::string&) {
-    return Toggle(options_.prompt, "Interactive mode");
-}
-
-bool Interpreter::ToggleHash(const Words&, const std::string&) {
-    hash_ = !hash_;
-    transcript_.Line(hash_ ? "Hash mark printing On  ftp: (2048 bytes/hash mark) ."
-                           : "Hash mark printing Off .");
-    return true;
-}
-
-bool Interpreter::ToggleVerbose(const Words&, const std::string&) {
-    return Toggle(options_.verbose, "Verbose mode");
-}
-
-bool Interpreter::ToggleDebug(const Words&, const std::string&) {
-    return Toggle(options_.debug, "Debugging");
-}
-
-bool Interpreter::ToggleGlob(const Words&, const std::string&) {
-    return Toggle(options_.glob, "Globbing");
-}
-
-// The bell is a no-op in a transcript; the setting is kept for status.
-bool Interpreter::ToggleBell(const Words&, const std::string&) {
-    return Toggle(bell_, "Bell mode");
-}
-
-bool Interpreter::ToggleTrace(const Words&, const std::string&) {
-    return Toggle(trace_, "Packet tracing");
-}
-
-bool Interpreter::Status(const Words&, const std::string&) {
-    transcript_.Line(connection_.IsOpen() ? "Connected to " + host_ + "." : "Not connected.");
-    auto onOff = [](bool flag) { return flag ? "On" : "Off"; };
-    transcript_.Line(std::string("Type: ") + (ascii_ ? "ascii" : "binary") +
-                     "; Verbose: " + onOff(options_.verbose) + " ; Bell: " + onOff(bell_) +
-                     " ; Prompting: " + onOff(options_.prompt) +
-                     " ; Globbing: " + onOff(options_.glob));
-    transcript_.Line(std::string("Debugging: ") + onOff(options_.debug) +
-                     " ; Hash mark printing: " + onOff(hash_) + " .");
-    return true;
-}
-
 bool Interpreter::RemoteHelp(const Words& words, const std::string& rest) {
     return SendCommand(words.size() > 1 ? "HELP " + rest : "HELP");
 }
@@ -550,7 +389,7 @@ bool Interpreter::Literal(const Words& words, const std::string& rest) {
     if (Lowered(rest) == "pasv")
         return true;
     // Without a login (-n) a USER and its PASS are the login itself.
-    if (!connection_.IsOpen() && !host_.empty() && (verb == "user" || verb == "pass")) {
+    if (!connection_.IsOpen() && session_.Aimed() && (verb == "user" || verb == "pass")) {
         if (verb == "user") {
             pendingUser_ = Joined(words, 2);
             return true;
@@ -571,23 +410,13 @@ bool Interpreter::RequireTls(const Words& words, const std::string&) {
 }
 
 bool Interpreter::Disconnect(const Words&, const std::string&) {
-    keepSession_ = false;
-    connection_.Close();
+    session_.End();
     return true;
 }
 
 bool Interpreter::Quit(const Words&, const std::string&) {
-    keepSession_ = false;
-    connection_.Close();
+    session_.End();
     quitting_ = true;
-    return true;
-}
-
-bool Interpreter::Help(const Words&, const std::string&) {
-    std::string names;
-    for (const auto& command : CommandTable())
-        names += std::string(command.name) + " ";
-    transcript_.Line("Commands may be abbreviated.  Commands are: " + names);
     return true;
 }
 

@@ -10,13 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "Connection.h"
 #include "HeldFiles.h"
 #include "LocalSide.h"
 #include "Options.h"
 #include "ScriptReader.h"
 #include "SendWatch.h"
+#include "Session.h"
+#include "SongSender.h"
 #include "Transcript.h"
+#include "curl/Connection.h"
 
 namespace ftp {
 
@@ -94,25 +96,18 @@ private:
     bool Help(const Words& words, const std::string& rest);
 
     bool Login(const std::string& user, const std::string& password);
-    bool Reconnect();
-    bool SetType(bool ascii);
-    bool SendCommand(const std::string& command);
-    bool Connected();
+    bool SendCommand(const std::string& command) { return session_.Command(command); }
     bool Confirm(const std::string& command, const std::string& name);
-    bool Transfer(const std::string& localPath, const std::string& remoteName, bool append);
-    TransferResult SendFrom(int localFile, std::uint64_t offset, const std::string& localPath,
-                            const std::string& remoteName, bool append, bool& marked);
-    TransferResult Resume(int localFile, std::uint64_t size, const std::string& localPath,
-                          const std::string& remoteName, bool& marked);
-    std::optional<std::uint64_t> RemoteSize(const std::string& remoteName);
+    bool Transfer(const std::string& localPath, const std::string& remoteName, bool append,
+                  bool once = false);
     bool Receive(const std::string& remoteName, const std::string& localPath);
     bool Cancelled() const { return watch_ && watch_->Cancelled(); }
+    bool StopNoticed();
     void NoteHeldFilesNotTried();
-    void RemoveStoppedFile(const std::string& remoteName);
+    void NoteLeftOut(const std::string& pattern, const std::vector<std::string>& matched);
     bool NoteCancel();
-    bool Conclude(const TransferResult& result, bool marked, const std::string& name,
-                  const char* verb);
-    bool Report(const TransferResult& result, const std::string& name, const char* verb);
+    bool Report(bool done, std::uint64_t bytes, double seconds, const std::string& error,
+                const std::string& name, const char* verb);
     bool RemoteMatches(const std::string& pattern, std::vector<std::string>& names);
     bool EachRemoteMatch(const Words& words, const std::string& command,
                          const std::function<bool(const std::string&)>& action);
@@ -120,32 +115,24 @@ private:
     bool ListMany(ListKind kind, const Words& words);
     bool ShowListing(ListKind kind, const Words& remotePaths, const std::string& localFile);
     bool Toggle(bool& flag, const std::string& what);
-    void HoldSendingFolder(const std::string& folder);
+    bool HoldSendingFolder(const std::string& folder);
     bool Usage(const std::string& text);
     Connection::ProgressListener HashMarks(bool& marked);
+    Connection::ProgressListener Progress(bool& marked);
 
     Options options_;
     HeldFiles held_;
     SendWatch* watch_ = nullptr;
     bool cancelNoted_ = false;
+    bool stopNoticed_ = false;
     Connection& connection_;
     LocalSide& local_;
     Transcript& transcript_;
+    Session session_;
+    SongSender sender_;
     ScriptReader* input_ = nullptr;
     bool lineRefused_ = false;
-    std::string host_; // of the open (or, with -n, the opened-to) server
-    int port_ = 21;
-    std::string user_, password_;            // of the last login, for a reconnection
-    std::string pendingUser_;                // a `quote USER` waiting for its PASS
-    std::vector<std::string> remoteFolders_; // cd's since the login, replayed on reconnection
-    // Logged in and not closed by a command: a connection lost since is set
-    // up again, visibly, by the next command that needs it.
-    bool keepSession_ = false;
-    bool reconnecting_ = false;
-    std::string lastFailureReply_; // the server's last 4xx/5xx line
-    std::string lastReply_;        // and its last line of any kind
-    bool restStream_ = false;      // the server's FEAT listed REST STREAM
-    bool ascii_ = true;
+    std::string pendingUser_; // a `quote USER` waiting for its PASS
     bool hash_ = false;
     bool bell_ = false;
     bool trace_ = false;
@@ -154,8 +141,5 @@ private:
 
 // Splits a command line into words; double quotes group a name with blanks.
 std::vector<std::string> SplitWords(const std::string& line);
-
-// A name as the transcript shows it: control characters written as escapes.
-std::string Printable(const std::string& name);
 
 } // namespace ftp

@@ -22,6 +22,7 @@ public:
     // the folder cannot be locked.
     virtual std::optional<int> HoldFolder(const std::string& folder,
                                           const FolderLock::WaitNotice& waiting,
+                                          const FolderLock::StopRequest& stop,
                                           std::string& error) = 0;
     virtual void ReleaseFolder() = 0;
 };
@@ -32,8 +33,9 @@ public:
     std::string CurrentFolder() const override;
     bool WriteFile(const std::string& path, const std::string& text, std::string& error) override;
     std::optional<int> HoldFolder(const std::string& folder, const FolderLock::WaitNotice& waiting,
+                                  const FolderLock::StopRequest& stop,
                                   std::string& error) override {
-        return locks_.Hold(folder, waiting, error);
+        return locks_.Hold(folder, waiting, stop, error);
     }
     void ReleaseFolder() override { locks_.Release(); }
 

@@ -30,8 +30,16 @@ public:
     void SongStarted(const std::string& song, std::uint64_t size);
     void Moved(std::uint64_t bytes);
 
-    void Cancel() { cancelled_ = true; }
+    // Safe in a signal handler.
+    void Cancel() {
+        cancelledAt_ = std::chrono::steady_clock::now().time_since_epoch().count();
+        cancelled_ = true;
+    }
     bool Cancelled() const { return cancelled_; }
+    std::chrono::steady_clock::time_point CancelledAt() const {
+        return std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(cancelledAt_.load()));
+    }
 
 private:
     void Report(bool always);
@@ -41,6 +49,7 @@ private:
     SendProgress progress_;
     std::chrono::steady_clock::time_point songStarted_, reported_;
     std::atomic<bool> cancelled_ = false;
+    std::atomic<std::chrono::steady_clock::rep> cancelledAt_ = 0;
 };
 
 } // namespace ftp

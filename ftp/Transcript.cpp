@@ -4,6 +4,20 @@
 
 namespace ftp {
 
+std::string Printable(const std::string& name) {
+    std::string shown;
+    for (unsigned char c : name) {
+        if (c >= 0x20 && c != 0x7f) {
+            shown += static_cast<char>(c);
+            continue;
+        }
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02X", c);
+        shown += c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\t' ? "\\t" : escape;
+    }
+    return shown;
+}
+
 void Transcript::SetListener(Listener listener) {
     std::lock_guard lock(mutex_);
     listener_ = std::move(listener);
@@ -25,9 +39,10 @@ std::string Transcript::Text() const {
     return text_;
 }
 
-void Transcript::NoteSend(const std::string& localPath, const std::string& error) {
+void Transcript::NoteSend(const std::string& localPath, SongOutcome outcome,
+                          const std::string& error) {
     std::lock_guard lock(mutex_);
-    sends_.push_back({localPath, error});
+    sends_.push_back({localPath, outcome, error});
 }
 
 void Transcript::NoteFailure(const std::string& text) {
@@ -39,6 +54,16 @@ void Transcript::NoteFailure(const std::string& text) {
 std::string Transcript::FirstFailure() const {
     std::lock_guard lock(mutex_);
     return firstFailure_;
+}
+
+void Transcript::NoteCancelled() {
+    std::lock_guard lock(mutex_);
+    cancelled_ = true;
+}
+
+bool Transcript::Cancelled() const {
+    std::lock_guard lock(mutex_);
+    return cancelled_;
 }
 
 std::vector<Transcript::Send> Transcript::Sends() const {

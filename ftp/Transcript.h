@@ -10,16 +10,24 @@
 
 namespace ftp {
 
-// The error of a file whose sending the user stopped.
-inline constexpr const char* kStoppedByUser = "Stopped by the user.";
+// What became of a local file the session was to send.
+enum class SongOutcome {
+    Sent,        // whole, under its name
+    AlreadySent, // an earlier client sent it, unchanged since, to the same place
+    NotSent,     // `error` says why
+    Stopped,     // cut off by the user; nothing of it stays on the server
+    PartLeft,    // cut off, and a part of it stays on the server
+    LeftOut,     // beside the files sent, but not among those the command named
+};
 
 class Transcript {
 public:
     using Listener = std::function<void(const std::string& text)>;
-    // A local file the session tried to send; `error` is empty when it went.
+    // A local file the session was to send.
     struct Send {
         std::string localPath;
-        std::string error;
+        SongOutcome outcome = SongOutcome::NotSent;
+        std::string error; // why, when not sent
     };
 
     void SetListener(Listener listener);
@@ -29,7 +37,7 @@ public:
     // Everything written so far.
     std::string Text() const;
 
-    void NoteSend(const std::string& localPath, const std::string& error = {});
+    void NoteSend(const std::string& localPath, SongOutcome outcome, const std::string& error = {});
     // The files tried so far, in order.
     std::vector<Send> Sends() const;
 
@@ -44,12 +52,20 @@ public:
     // The first of them; empty when none failed.
     std::string FirstFailure() const;
 
+    // The user stopped the session.
+    void NoteCancelled();
+    bool Cancelled() const;
+
 private:
     mutable std::mutex mutex_;
     Listener listener_;
     std::string text_;
     std::vector<Send> sends_;
     std::string firstFailure_;
+    bool cancelled_ = false;
 };
+
+// A name as the transcript shows it: control characters written as escapes.
+std::string Printable(const std::string& name);
 
 } // namespace ftp

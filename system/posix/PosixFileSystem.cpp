@@ -1,6 +1,7 @@
 #include "PosixFileSystem.h"
 
 #include "Descriptor.h"
+#include "PartFile.h"
 #include "ProcessPaths.h"
 #include "core/Failure.h"
 #include "system/SystemServices.h"
@@ -24,6 +25,7 @@ namespace platform {
 namespace {
 
 using posix::Descriptor;
+using posix::PartFile;
 
 [[noreturn]] void Fail(int number, const std::string& context) {
     const std::string reason = std::strerror(number);
@@ -71,31 +73,6 @@ void RequireOrdinaryFile(const struct stat& info, const std::string& path) {
         Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, Quoted(path) + " is not an ordinary file");
 }
 
-constexpr char kPartSuffix[] = ".copying";
-
-// The process's file creation mask, read once: reading it means setting it.
-mode_t CreationMask() {
-    static const mode_t mask = [] {
-        const mode_t current = ::umask(0);
-        ::umask(current);
-        return current;
-    }();
-    return mask;
-}
-
-// A name PartFile gives: ".<name>.XXXXXX.copying", X a letter or digit.
-bool IsPartFileName(const std::string& name) {
-    constexpr size_t kSuffix = sizeof kPartSuffix - 1;
-    constexpr size_t kRandom = 6;
-    if (name.size() < 2 + 1 + kRandom + kSuffix || name.front() != '.' ||
-        name.compare(name.size() - kSuffix, kSuffix, kPartSuffix) != 0)
-        return false;
-    const size_t random = name.size() - kSuffix - kRandom;
-    return name[random - 1] == '.' &&
-           std::all_of(name.begin() + random, name.begin() + random + kRandom,
-                       [](unsigned char c) { return std::isalnum(c); });
-}
-
 // An ordinary file: a regular file, or a link to one.
 bool IsRegularEntry(DIR* dir, const dirent& entry) {
     if (entry.d_type == DT_REG)
@@ -106,63 +83,25 @@ bool IsRegularEntry(DIR* dir, const dirent& entry) {
     return ::fstatat(::dirfd(dir), entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
 
-// The temporary file a copy is written into: hidden, beside its target,
-// named ".<name>.XXXXXX.copying", locked while it is written (so that
-// ClearUnfinishedCopies knows it is alive) and removed unless it was
-// renamed into place.
-class PartFile {
-public:
-    explicit PartFile(const std::string& target) {
-        const auto [folder, name] = SplitLast(target);
-        folder_ = folder;
-        // Keeps the temporary name within the 255 bytes a name may have.
-        path_ = folder_ + "/." + name.substr(0, 200) + ".XXXXXX" + kPartSuffix;
-        const int fd = ::mkostemps(path_.data(), sizeof kPartSuffix - 1, O_CLOEXEC);
-        if (fd < 0) {
-            const int error = errno;
-            Fail(error, "Cannot create a file in the folder " + Quoted(folder_));
-        }
-        fd_ = std::make_unique<Descriptor>(fd);
-        ::flock(fd, LOCK_EX);
-        // Plain data: read and write as the user's file mask allows, never
-        // the source's execute, setuid or setgid bits.
-        ::fchmod(fd, 0666 & ~CreationMask());
+// Fails with the folder's name when the part file cannot be made.
+void RequirePartFile(const PartFile& part) {
+    if (part.fd() < 0) {
+        const int error = errno;
+        Fail(error, "Cannot create a file in the folder " + Quoted(part.folder()));
     }
-    ~PartFile() {
-        if (!placed_) {
-            fd_->Close();
-            ::unlink(path_.c_str());
-        }
+}
+
+// Flushes the part file to disk and renames it to `target`.
+void PlaceAs(PartFile& part, const std::string& target) {
+    if (!part.Finish()) {
+        const int error = errno;
+        Fail(error, "Cannot write into the folder " + Quoted(part.folder()));
     }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-
-    int fd() const { return fd_->get(); }
-    const std::string& folder() const { return folder_; }
-
-    // Flushes the data to disk and renames the file to `target`.
-    void PlaceAs(const std::string& target) {
-        if (::fsync(fd()) != 0 || fd_->Close() != 0) {
-            const int error = errno;
-            Fail(error, "Cannot write into the folder " + Quoted(folder_));
-        }
-        if (::rename(path_.c_str(), target.c_str()) != 0) {
-            const int error = errno;
-            Fail(error, "Cannot replace " + Quoted(target));
-        }
-        placed_ = true;
-        // The rename itself reaches the disk with the folder.
-        Descriptor folder(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (folder.get() >= 0)
-            ::fsync(folder.get());
+    if (!part.Place()) {
+        const int error = errno;
+        Fail(error, "Cannot replace " + Quoted(target));
     }
-
-private:
-    std::string folder_;
-    std::string path_;
-    std::unique_ptr<Descriptor> fd_;
-    bool placed_ = false;
-};
+}
 
 constexpr off_t kCopyStopped = -2;
 
@@ -312,6 +251,7 @@ CopyOutcome PosixFileSystem::CopyInto(const std::string& from, const std::string
         return CopyOutcome::Copied; // already in place
 
     PartFile part(to);
+    RequirePartFile(part);
     const off_t copied = CopyContents(source.get(), part.fd(), sourceInfo.st_size, progress);
     const int error = errno;
     if (copied == kCopyStopped)
@@ -320,7 +260,7 @@ CopyOutcome PosixFileSystem::CopyInto(const std::string& from, const std::string
         Fail(error, "Cannot copy " + Quoted(from) + " into the folder " + Quoted(part.folder()));
     if (copied < sourceInfo.st_size)
         Fail(EIO, Quoted(from) + " became shorter while it was copied");
-    part.PlaceAs(to);
+    PlaceAs(part, to);
     return CopyOutcome::Copied;
 }
 
@@ -365,7 +305,7 @@ void PosixFileSystem::ClearUnfinishedCopies(const std::string& folder) {
     if (!dir.get())
         return; // nothing there to clear
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (!IsPartFileName(entry->d_name))
+        if (!PartFile::IsPartFileName(entry->d_name))
             continue;
         Descriptor part(::openat(::dirfd(dir.get()), entry->d_name,
                                  O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));

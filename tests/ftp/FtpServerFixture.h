@@ -2,16 +2,36 @@
 // An FTP server for one test, pyftpdlib or one that misbehaves on purpose,
 // on 127.0.0.1 and a free port, one user with a temporary home. Stopped when
 // the fixture goes; it also ends by itself after a few minutes.
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <sys/stat.h>
 
-// Every file below `root` as "path=content", with `modes` also as
-// "path@mode" (octal).
+// A file's content as a test compares it: the bytes of a short one, the
+// sha256 of any other.
+inline QString ContentShown(const QByteArray& content) {
+    if (content.size() <= 64)
+        return QString::fromUtf8(content);
+    return "sha256:" + QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+}
+
+// "path=content" entries with their contents as ContentShown shows them.
+inline QStringList ContentsShown(const QStringList& entries) {
+    QStringList shown;
+    for (const QString& entry : entries)
+        shown << (entry.contains('=') ? entry.section('=', 0, 0) + "=" +
+                                            ContentShown(entry.section('=', 1).toUtf8())
+                                      : entry);
+    return shown;
+}
+
+// Every file below `root` as "path=content" (ContentShown), with `modes`
+// also as "path@mode" (octal).
 inline QStringList FileTree(const QString& root, bool modes = false) {
     QStringList files;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -19,7 +39,7 @@ inline QStringList FileTree(const QString& root, bool modes = false) {
         QFile file(it.next());
         file.open(QIODevice::ReadOnly);
         const QString name = QDir(root).relativeFilePath(file.fileName());
-        files << name + "=" + file.readAll();
+        files << name + "=" + ContentShown(file.readAll());
         struct stat info {};
         if (modes && ::stat(QFile::encodeName(file.fileName()), &info) == 0)
             files << name + "@" + QString::number(info.st_mode & 0777, 8);
@@ -74,6 +94,8 @@ public:
     }
     // Every file under the home as "path=content", sorted.
     QStringList tree() const { return FileTree(home_.path()); }
+    // Stops the server where it is, as a machine that froze.
+    void Freeze() { ::kill(static_cast<pid_t>(server_.processId()), SIGSTOP); }
     // How often the misbehaving server heard a command.
     int heard(const QString& verb) const {
         QFile log(spare_.filePath("log"));

@@ -1,12 +1,8 @@
 # The script reader and interpreter against a connection that only records;
 # the checked-in seeds are only read.
-file(GLOB ftp_headers ${PROJECT_SOURCE_DIR}/ftp/*.h)
-set(ftp ${PROJECT_SOURCE_DIR}/ftp)
+file(GLOB ftp_headers ${PROJECT_SOURCE_DIR}/ftp/*.h ${PROJECT_SOURCE_DIR}/ftp/curl/*.h)
 wavecrest_add_fuzz_test(fuzz_ftpscript SECONDS 20
-    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_ftpscript.cpp ${ftp}/Interpreter.cpp
-            ${ftp}/Transfers.cpp ${ftp}/HeldFiles.cpp ${ftp}/LocalFiles.cpp ${ftp}/Options.cpp
-            ${ftp}/ScriptReader.cpp ${ftp}/SendWatch.cpp
-            ${ftp}/Transcript.cpp
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_ftpscript.cpp ${WAVECREST_FTP_CLIENT_SOURCES}
             ${PROJECT_SOURCE_DIR}/system/Wildcard.cpp ${PROJECT_SOURCE_DIR}/core/Utf8.cpp
             ${PROJECT_SOURCE_DIR}/system/posix/PosixFoldCase.cpp
     DEPENDS ${ftp_headers}

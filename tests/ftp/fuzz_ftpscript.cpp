@@ -18,6 +18,7 @@ public:
     void SetListeners(Listeners listeners) override { listeners_ = std::move(listeners); }
     void RequireTls(const std::string&) override {}
     void SetStopRequest(std::function<bool()>) override {}
+    void SetDeadline(std::chrono::steady_clock::time_point) override {}
     bool Open(const std::string&, int, const std::string& user, const std::string&,
               std::string& error) override {
         open_ = !user.empty() && user.front() != 'x';
@@ -39,12 +40,12 @@ public:
         ::close(file);
         progress(remote.size() * 1000);
         open_ = remote.find('!') == std::string::npos; // a dropped connection
-        return {open_, remote.size(), 0.5, open_ ? "" : "dropped"};
+        return {open_ ? Done : Failed, remote.size(), 0.5, open_ ? "" : "dropped"};
     }
     ftp::TransferResult Get(const std::string&, const std::string& remote, bool,
                             ProgressListener progress) override {
         progress(remote.size());
-        return {true, remote.size(), 0, ""};
+        return {Done, remote.size(), 0, ""};
     }
     bool List(ftp::ListKind, const std::string& path, std::string& listing, std::string&) override {
         listing = "a.mp3\r\nb.txt\n" + path + "/c.mp3\n\n";
@@ -53,6 +54,8 @@ public:
     void Close() override { open_ = false; }
 
 private:
+    static constexpr auto Done = ftp::TransferOutcome::Done;
+    static constexpr auto Failed = ftp::TransferOutcome::Failed;
     Listeners listeners_;
     bool open_ = false;
 };
@@ -67,7 +70,7 @@ public:
     bool WriteFile(const std::string&, const std::string&, std::string&) override { return true; }
     std::optional<int> HoldFolder(const std::string& folder,
                                   const ftp::FolderLock::WaitNotice& waiting,
-                                  std::string&) override {
+                                  const ftp::FolderLock::StopRequest&, std::string&) override {
         if (folder.size() % 3 == 0)
             waiting(folder);
         return folder.size() % 5 ? std::optional<int>(1) : std::nullopt;

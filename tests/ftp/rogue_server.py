@@ -5,11 +5,15 @@ the control connection after its data, before the final reply), endless,
 long-name or cr-name (NLST streams for ever, lists a 5 MB name or one with a
 CR), short (RETR sends 100 of the bytes it announces), no-epsv, quit-hang,
 drop-half (the first STOR ends both connections after 100000 bytes; FEAT
-offers resuming)."""
+offers resuming), drop-half-no-cd (and CWD is refused from then on),
+drop-at-stor (the first STOR closes the control connection before touching
+the file; FEAT offers resuming), slow (uploads taken 64 KB each 50 ms), late-226 (STOR is answered 4 s after its data; DELE refused),
+no-rename (RNFR refused), no-dele (DELE refused)."""
 import argparse
 import os
 import socket
 import threading
+import time
 
 lock = threading.Lock()
 transfers = []
@@ -33,7 +37,7 @@ def session(conn, args):
 
 def serve(conn, args):
     say = lambda text: conn.sendall((text + "\r\n").encode())
-    cwd, user, logged, passive = "", None, False, None
+    cwd, user, logged, passive, renaming = "", None, False, None, None
 
     def local(name):
         joined = os.path.normpath(os.path.join("/", cwd, name)).lstrip("/")
@@ -69,7 +73,8 @@ def serve(conn, args):
             say("530 Please log in.")
         elif verb == "PWD":
             say('257 "/%s"' % cwd)
-        elif verb == "CWD" and os.path.isdir(path):
+        elif verb == "CWD" and os.path.isdir(path) and not (
+                args.fault == "drop-half-no-cd" and transfers):
             cwd = joined
             say("250 Folder changed.")
         elif verb in ("EPSV", "PASV") and (verb, args.fault) != ("EPSV", "no-epsv"):
@@ -77,18 +82,36 @@ def serve(conn, args):
             port = passive.getsockname()[1]
             say("229 Extended passive mode (|||%d|)." % port if verb == "EPSV" else
                 "227 Passive mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
-        elif verb == "FEAT" and args.fault == "drop-half":
+        elif verb == "FEAT" and (args.fault.startswith("drop-half") or args.fault == "drop-at-stor"):
             conn.sendall(b"211-Features:\r\n SIZE\r\n REST STREAM\r\n211 End\r\n")
         elif verb == "SIZE" and os.path.isfile(path):
             say("213 %d" % os.path.getsize(path))
+        elif verb == "STOR" and args.fault == "drop-at-stor" and not transfers:
+            transfers.append(1)
+            break
+        elif verb == "RNFR" and os.path.exists(path) and args.fault != "no-rename":
+            renaming = path
+            say("350 Ready for the new name.")
+        elif verb == "RNTO" and renaming:
+            os.replace(renaming, path)
+            renaming = None
+            say("250 Renamed.")
+        elif verb == "DELE" and os.path.isfile(path) and args.fault not in ("no-dele", "late-226"):
+            os.remove(path)
+            say("250 Deleted.")
         elif verb in ("STOR", "APPE"):
             say("150 Send the data.")
-            cut = args.fault == "drop-half" and verb == "STOR" and not transfers
+            cut = args.fault.startswith("drop-half") and verb == "STOR" and not transfers
             with passive.accept()[0] as data, open(path, "ab" if verb == "APPE" else "wb") as out:
                 while (not cut or out.tell() < 100000) and (chunk := data.recv(65536)):
                     out.write(chunk)
+                    if args.fault == "slow":
+                        out.flush()
+                        time.sleep(0.05)
             if cut:
                 transfers.append(1)
+            if args.fault == "late-226":
+                time.sleep(4)
             if cut or not finish("226 Stored."):
                 break
         elif verb == "RETR" and os.path.isfile(path):
@@ -109,7 +132,8 @@ def serve(conn, args):
             if not finish("226 Listed."):
                 break
         else:
-            say({"TYPE": "200 Type set.", "EPSV": "500 'EPSV': command not understood."}.get(
+            say({"TYPE": "200 Type set.", "EPSV": "500 'EPSV': command not understood.",
+                 "DELE": "550 Delete not permitted."}.get(
                 verb, "550 Refused."))
     conn.close()
 

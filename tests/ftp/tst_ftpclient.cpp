@@ -1,118 +1,45 @@
 // Our command-line FTP client against real and misbehaving FTP servers on
 // 127.0.0.1: the installed script, logins, prompts, transfer types, failures,
 // the transcript and the notice, run as ftp.exe runs a user's script.
-#include <QRandomGenerator>
 #include <QStringConverter>
-#include <QTemporaryFile>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/resource.h>
+#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "ClientRun.h"
 #include "FtpServerFixture.h"
-#include "ftp/Client.h"
-#include "send_window/SendNotice.h"
 
 namespace {
 
-QByteArray RandomBytes(int size) {
-    QByteArray bytes(size, '\0');
-    QRandomGenerator generator(static_cast<quint32>(size));
-    for (auto& byte : bytes)
-        byte = static_cast<char>(generator.bounded(256));
-    return bytes;
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-// The script as installed beside the program, pointed at the test server.
-QString InstalledScriptFor(const FtpServerFixture& server, const QString& folder = {}) {
-    QFile installed(qEnvironmentVariable("WAVECREST_BIN") + "/sendfiles.ftps");
-    if (!installed.open(QIODevice::ReadOnly))
+// When a row's client is sent Ctrl+C (see the cancel column).
+CancelWhen CancelAt(const QString& cancel, FtpServerFixture& server) {
+    const QString kind = cancel.section(':', 0, 0), value = cancel.section(':', 1);
+    if (kind == "said")
+        return [value](const QString& output) { return output.contains(value); };
+    if (kind.isEmpty())
         return {};
-    QStringList lines = QString::fromUtf8(installed.readAll()).split('\n');
-    lines[0] = QString("open 127.0.0.1 %1").arg(server.port());
-    lines[1] = FtpServerFixture::kUser;
-    lines[2] = FtpServerFixture::kPassword;
-    if (!folder.isEmpty())
-        lines.insert(lines.indexOf("prompt") + 1, "cd " + folder);
-    return lines.join('\n');
+    return [&server, kind, bytes = value.toLongLong()](const QString&) {
+        for (QDirIterator it(server.home(), QDir::Files | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            if (QFileInfo(it.next()).size() >= bytes) {
+                if (kind == "freeze")
+                    server.Freeze();
+                return true;
+            }
+        return false;
+    };
 }
 
-// Writes "path=content", "path=content@mode" (octal) or "path->link target".
-void Stage(const QString& root, const QStringList& entries) {
-    for (const auto& entry : entries) {
-        const QString path = root + "/" + entry.section(QRegularExpression("=|->"), 0, 0);
-        const QString content = entry.section('=', 1);
-        if (entry.contains("->"))
-            QVERIFY(QFile::link(entry.section("->", 1), path));
-        else
-            WriteFile(path, content.section('@', 0, 0).toUtf8());
-        const uint mode = content.section('@', 1).toUInt(nullptr, 8);
-        QVERIFY(!content.contains('@') || ::chmod(QFile::encodeName(path), mode) == 0);
-    }
-}
-
-// One run of the client as ftp.exe runs it without a window, in a child of
-// this test under umask 027 with at most 256 MB of data, ended at a bound
-// below the client's own 60 s reply timeout: what reached standard output
-// and its desktop notice. `whileRunning` is shown the output so far and the child.
-struct BoundedRun {
-    int exitCode = -1; // -1: ended at the bound
-    QString output, notice;
-};
-constexpr rlim_t kMemoryBound = 256 << 20;
-using WhileRunning = std::function<void(const QString& output, pid_t client)>;
-
-BoundedRun RunBounded(const QString& folder, const QStringList& arguments,
-                      const WhileRunning& whileRunning = {}) {
-    QTemporaryFile output; // the client's output, a form feed, its notice
-    if (!output.open())
-        return {};
-    std::vector<std::string> words;
-    for (const auto& argument : arguments)
-        words.push_back(argument.toStdString());
-    const QByteArray where = QFile::encodeName(folder);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const rlimit memory{kMemoryBound, kMemoryBound};
-        ::setrlimit(RLIMIT_DATA, &memory);
-        ::umask(027);
-        ::dup2(::open("/dev/null", O_RDONLY), 0);
-        ::dup2(output.handle(), 1);
-        ::dup2(output.handle(), 2);
-        if (::chdir(where.constData()) != 0)
-            ::_exit(125);
-        ftp::Transcript transcript;
-        const int status = ftp::RunClient(words, transcript);
-        const auto shown = ftp::SendNoticeFor(transcript, status == 0);
-        const std::string notice = "\f" + shown.title + "\n\n" + shown.body;
-        ::_exit(::write(1, notice.data(), notice.size()) >= 0 ? status : 126);
-    }
-    BoundedRun run;
-    int status = 0;
-    QElapsedTimer clock;
-    clock.start();
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (clock.elapsed() > 50000)
-            ::kill(child, SIGKILL);
-        QFile soFar(output.fileName());
-        if (whileRunning && soFar.open(QIODevice::ReadOnly))
-            whileRunning(QString::fromUtf8(soFar.readAll()), child);
-        QTest::qSleep(20);
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    output.seek(0);
-    const QStringList parts = QString::fromUtf8(output.readAll()).split('\f');
-    run.output = parts.first();
-    run.notice = parts.value(1);
-    return run;
+// The expected entries are equal, or (with "~") match, the actual ones.
+void CompareTrees(const QStringList& actual, const QStringList& expected, const QString& said) {
+    bool same = actual.size() == expected.size();
+    for (qsizetype i = 0; same && i < actual.size(); ++i)
+        same = expected[i].startsWith('~')
+                   ? QRegularExpression(expected[i].mid(1)).match(actual[i]).hasMatch()
+                   : actual[i] == expected[i];
+    QVERIFY2(same, qPrintable(actual.join(", ") + "\nexpected: " + expected.join(", ") + "\n" +
+                              said));
 }
 
 } // namespace
@@ -122,9 +49,9 @@ class FtpClientTest : public QObject {
 private:
     QTemporaryDir app_; // the application folder: script and temp/
 
-    BoundedRun RunScript(const QString& script, const WhileRunning& whileRunning = {}) {
+    BoundedRun RunScript(const QString& script, const CancelWhen& cancelWhen = {}) {
         WriteFile(app_.filePath("script.ftps"), script.toUtf8());
-        return RunBounded(app_.path(), {"-s:script.ftps"}, whileRunning);
+        return RunBounded(app_.path(), {"-s:script.ftps"}, cancelWhen);
     }
 
 private Q_SLOTS:
@@ -149,10 +76,11 @@ private Q_SLOTS:
 
         const QString script = InstalledScriptFor(server, remoteFolder);
         QVERIFY(!script.isEmpty());
-        const BoundedRun run = RunScript(script, [this](const QString& said, pid_t) {
+        const BoundedRun run = RunScript(script, [this](const QString& said) {
             if (said.contains("Connected to"))
                 for (const QString& name : QDir(app_.filePath("temp")).entryList(QDir::Files))
                     QFile::remove(app_.filePath("temp/" + name));
+            return false;
         });
 
         QVERIFY2(run.exitCode == 0, qPrintable(run.output));
@@ -183,22 +111,29 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("switches");
         QTest::addColumn<QString>("notice");           // a part of it
         QTest::addColumn<QString>("heard");            // "VERB=times" the rogue server heard it
+        // Ctrl+C when "said:TEXT" shows, when a file on the server has "size:N"
+        // bytes, or then with the server frozen ("freeze:N"); the client must
+        // end within 2 s of it.
+        QTest::addColumn<QString>("cancel");
         QTest::addColumn<QStringList>("staged");       // see Stage
         QTest::addColumn<QStringList>("remoteBefore"); // "path=content"
         // "@path": that file; "UTF-16LE:" or "UTF-16BE:" before the text: so encoded
         QTest::addColumn<QString>("script");
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QStringList>("remoteAfter"); // the whole server tree
+        // The whole server tree; "~regex" for an entry whose name is the client's choice.
+        QTest::addColumn<QStringList>("remoteAfter");
         QTest::addColumn<QStringList>("localAfter");  // in FileTree with modes; "!path": none
         QTest::addColumn<QString>("said");
         using Peer = FtpServerFixture::Peer;
         auto row = [](const char* name, const QStringList& switches = {},
                       Peer peer = Peer::Plain) -> QTestData& {
-            return QTest::newRow(name) << peer << QString() << switches << QString() << QString();
+            return QTest::newRow(name)
+                   << peer << QString() << switches << QString() << QString() << QString();
         };
         auto rogue = [](const char* name, const QString& fault, const QString& notice,
-                        const QString& heard) -> QTestData& {
-            return QTest::newRow(name) << Peer::Rogue << fault << QStringList{} << notice << heard;
+                        const QString& heard, const QString& cancel = {}) -> QTestData& {
+            return QTest::newRow(name)
+                   << Peer::Rogue << fault << QStringList{} << notice << heard << cancel;
         };
         const QStringList none, two{"temp/a.mp3=A", "temp/b.mp3=B"}, sentTwo{"a.mp3=A", "b.mp3=B"};
         const QStringList sentA{"a.mp3=A"}, lines{"temp/l.txt=a\nb\r\nc"};
@@ -268,6 +203,9 @@ private Q_SLOTS:
         row("TLS server: unknown certificate", {}, Peer::Tls)
             << none << QStringList{"f=1"} << "tls\n%L\nrename f g\n"
             << 1 << QStringList{"f=1"} << none << "ftp: connect:";
+        row("user with the password on its line, -n -d", {"-n", "-d"})
+            << two << none << "open 127.0.0.1 %1\nuser %U %P\nput temp/a.mp3\n"
+            << 0 << sentA << none << "---> PASS ****";
         row("user asks for the password, -n -d", {"-n", "-d"})
             << two << none << "open 127.0.0.1 %1\nuser %U\n%P\nput temp/a.mp3\n"
             << 0 << sentA << none << "---> PASS ****";
@@ -295,9 +233,9 @@ private Q_SLOTS:
             << 0 << sentA << none << "ftp> put";
         rogue("endless script line", "", "Command line too long", "") << songs << none << "@/dev/zero"
             << 1 << none << none << "Command line too long";
-        rogue("dropped after a song's data: own reconnect into cd", "drop", "Not sent: a.mp3\nSent: b.mp3, c.mp3", "USER=2") << songs
+        rogue("dropped after a text's data: own reconnect into cd, the cut one removed", "drop", "Not sent: a.mp3\nSent: b.mp3, c.mp3", "USER=2") << songs
             << QStringList{"sub/k=k"} << "%L\ncd sub\nmput temp/*.mp3\n" << 1
-            << QStringList{"sub/a.mp3=A", "sub/b.mp3=B", "sub/c.mp3=C", "sub/k=k"} << none
+            << QStringList{"sub/b.mp3=B", "sub/c.mp3=C", "sub/k=k"} << none
             << "Reconnecting to 127.0.0.1.";
         rogue("dropped halfway: the rest appended", "drop-half", "1 song sent", "STOR=1")
             << QStringList{"temp/b.mp3=" + QString(300000, 'b')} << none
@@ -331,6 +269,39 @@ private Q_SLOTS:
         rogue("EPSV refused, a file missing", "no-epsv", "temp/gone.mp3: File not found", "") << songs << none
             << "%L\nmput temp/*.mp3\nput temp/gone.mp3\n" << 1 << sent << none
             << "500 'EPSV'";
+        const QString ours = QString("ours ").repeated(60000), theirs = QString("theirs ").repeated(150);
+        const QString big = QString("big ").repeated(1 << 20), hidden = "\\.%1\\.\\d+\\.sending=";
+        rogue("another's file under the name: our song never appended to it", "drop-at-stor", oneSong, "USER=2")
+            << QStringList{"temp/song.mp3=" + ours} << QStringList{"song.mp3=" + theirs}
+            << "%L\nbinary\nput temp/song.mp3\n" << 0 << QStringList{"song.mp3=" + ours} << none
+            << "Sending song.mp3 again from its start.";
+        rogue("Ctrl+C after the last byte: replies stay paired, refused DELE told", "late-226", "part left: song.mp3", "DELE=1", "size:300000")
+            << QStringList{"temp/song.mp3=" + ours} << none << "%L\nbinary\nput temp/song.mp3\n" << 1
+            << QStringList{"~^" + hidden.arg("song\\.mp3") + "sha256:"} << none
+            << "550 Delete not permitted.";
+        rogue("a replayed cd refused: logged out, the part told", "drop-half-no-cd", "part left: b.mp3", "USER=2")
+            << QStringList{"temp/a.mp3=A", "temp/b.mp3=" + ours} << QStringList{"sub/k=k"}
+            << "%L\ncd sub\nbinary\nput temp/b.mp3\nput temp/a.mp3\n" << 1
+            << QStringList{"~^sub/" + hidden.arg("b\\.mp3") + "sha256:", "sub/k=k"} << none << "Not connected.";
+        rogue("a server frozen mid-song: Ctrl+C ends the send in 2 s", "slow", "part left: big.mp3", "", "freeze:200000")
+            << QStringList{"temp/big.mp3=" + big} << none << "%L\nbinary\nput temp/big.mp3\n" << 1
+            << QStringList{"~^" + hidden.arg("big\\.mp3")} << none << "Sending cancelled by the user.";
+        rogue("Ctrl+C during an append: what was there stays", "slow", "cancelled", "DELE=0", "size:200000")
+            << QStringList{"temp/big.mp3=" + big} << QStringList{"y.mp3=" + theirs}
+            << "%L\nbinary\nappend temp/big.mp3 y.mp3\n" << 1 << QStringList{"~^y\\.mp3=sha256:"} << none
+            << "Sending cancelled by the user.";
+        rogue("Ctrl+C while another client holds the folder", "", "cancelled", "STOR=0", "said:Waiting for another")
+            << QStringList{"temp/a.mp3=A", "temp/.ftp-send.lock=held"} << none << "%L\nmput temp/*.mp3\n" << 1
+            << none << QStringList{"temp/a.mp3=A"} << "Sending cancelled by the user.";
+        rogue("a second send: only the songs not sent since staged", "", "already sent: a.mp3", "STOR=2") << two << none
+            << "%L\nmput temp/*.mp3\nmput temp/*.mp3\n" << 0 << sentTwo << none
+            << "temp/a.mp3 was sent since it was staged; not sent again.";
+        rogue("a staged file that is no MP3 is named", "", "left out: song.wav", "STOR=1")
+            << QStringList{"temp/a.mp3=A", "temp/song.wav=W"} << none << "%L\nmput temp/*.mp3\n" << 0
+            << sentA << none << "temp/song.wav is not sent";
+        rogue("a server without rename: the song under its own name, said", "no-rename", oneSong, "STOR=2")
+            << QStringList{"temp/song.mp3=" + ours} << none << "%L\nbinary\nput temp/song.mp3\n" << 0
+            << QStringList{"song.mp3=" + ours} << none << "does not rename files";
         rogue("lock file a planted link", "", oneSong, "") << QStringList{"temp/a.mp3=A",
             "temp/.ftp-send.lock->../victim"} << none << "%L\nmput temp/*.mp3\n" << 0
             << sentA << QStringList{"!victim"} << "the lock file is a link";
@@ -342,6 +313,7 @@ private Q_SLOTS:
         QFETCH(QStringList, switches);
         QFETCH(QString, notice);
         QFETCH(QString, heard);
+        QFETCH(QString, cancel);
         QFETCH(QStringList, staged);
         QFETCH(QStringList, remoteBefore);
         QFETCH(QString, script);
@@ -366,7 +338,11 @@ private Q_SLOTS:
                   encoding ? QByteArray(QStringEncoder(*encoding)(text)) : text.toUtf8());
 
         const QString scriptFile = script.startsWith('@') ? script.mid(1) : "script.ftps";
-        const BoundedRun run = RunBounded(app.path(), switches << "-s:" + scriptFile);
+        QFile lock(app.filePath("temp/.ftp-send.lock")); // "=held": another client holds it
+        QVERIFY(!staged.contains("temp/.ftp-send.lock=held") ||
+                (lock.open(QIODevice::ReadOnly) && ::flock(lock.handle(), LOCK_EX) == 0));
+        const BoundedRun run = RunBounded(app.path(), switches << "-s:" + scriptFile,
+                                          CancelAt(cancel, ftpServer));
 
         QVERIFY2(run.exitCode == exitCode, qPrintable(run.output));
         QVERIFY2(run.output.contains(said), qPrintable(run.output));
@@ -374,9 +350,11 @@ private Q_SLOTS:
         for (const QString& secret :
              {QString("ftp> ") + FtpServerFixture::kUser, QString(FtpServerFixture::kPassword)})
             QVERIFY2(!run.output.contains(secret), qPrintable(run.output));
-        QCOMPARE(ftpServer.tree(), remoteAfter);
+        QVERIFY2(cancel.isEmpty() || (run.msAfterCancel >= 0 && run.msAfterCancel < 2000),
+                 qPrintable(QString("ended %1 ms after Ctrl+C").arg(run.msAfterCancel)));
+        CompareTrees(ftpServer.tree(), ContentsShown(remoteAfter), run.output);
         const QStringList local = FileTree(app.path(), true);
-        for (const QString& fact : localAfter) {
+        for (const QString& fact : ContentsShown(localAfter)) {
             const QRegularExpression any("^" + QRegularExpression::escape(fact.mid(1)) + "[=@]");
             QVERIFY2(fact.startsWith('!') ? local.filter(any).isEmpty() : local.contains(fact),
                      qPrintable(local.join(", ")));
@@ -420,19 +398,17 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(60000));
     }
 
-    // Ctrl+C (what the window's Cancel does) stops the send at once: the
+    // Ctrl+C (what the window's Cancel does) stops the send within 2 s: the
     // song cut off is removed from the server, the notice tells the rest.
     void cancelStopsTheSend() {
         FtpServerFixture server(FtpServerFixture::Peer::Throttle);
         for (const char song : {'a', 'b', 'c'})
             WriteFile(app_.filePath(QString("temp/%1.mp3").arg(song)),
                       QByteArray(song == 'b' ? 3 << 20 : 1, song));
-        const auto cancelOnceBArrives = [&](const QString&, pid_t client) {
-            if (QFileInfo(server.home() + "/b.mp3").size() > 0)
-                ::kill(client, SIGINT);
-        };
-        const BoundedRun run = RunScript(InstalledScriptFor(server), cancelOnceBArrives);
+        const BoundedRun run = RunScript(InstalledScriptFor(server), CancelAt("size:2", server));
         QVERIFY2(run.exitCode == 1, qPrintable(run.output));
+        QVERIFY2(run.msAfterCancel >= 0 && run.msAfterCancel < 2000,
+                 qPrintable(QString::number(run.msAfterCancel)));
         QCOMPARE(server.tree(), QStringList{"a.mp3=a"});
         QVERIFY2(run.notice.contains("Sending cancelled by the user.\nStopped: b.mp3\n"
                                      "Not sent: c.mp3\nSent: a.mp3"),

@@ -1,6 +1,6 @@
 // The commands that move files and listings between the two sides: put,
 // append, mput, get, mget, the listings and mdelete, with their prompts,
-// hash marks, figures and the reconnection after a dropped transfer.
+// hash marks, figures and the record of each file's outcome.
 #include "Interpreter.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "LocalFiles.h"
+#include "SentMarks.h"
 
 namespace ftp {
 
@@ -33,7 +34,7 @@ bool Interpreter::EachRemoteMatch(const Words& words, const std::string& command
                                   const std::function<bool(const std::string&)>& action) {
     if (words.size() < 2)
         return Usage(command + " remote-files");
-    if (!Connected())
+    if (!session_.Connected())
         return false;
     bool allDone = true;
     for (std::size_t i = 1; i < words.size(); ++i) {
@@ -81,10 +82,10 @@ bool Interpreter::PutMany(const Words& words, const std::string&) {
         return ExpandLocalPattern(pattern, options_.glob,
                                   held_.NamesIn(FolderOf(LocalPath(pattern))));
     };
-    if (!Connected()) { // its files are noted as not sent, with no question for each
+    if (!session_.Connected()) { // its files are noted as not sent, with no question for each
         for (std::size_t i = 1; i < words.size(); ++i)
             for (const auto& path : expand(words[i]).paths)
-                transcript_.NoteSend(path, "Not connected.");
+                transcript_.NoteSend(path, SongOutcome::NotSent, "Not connected.");
         return false;
     }
     bool allSent = true;
@@ -94,20 +95,36 @@ bool Interpreter::PutMany(const Words& words, const std::string&) {
             allSent = Fail("ftp: " + words[i] + ": cannot read the folder: " + matches.error);
             continue;
         }
-        if (!matches.paths.empty())
-            HoldSendingFolder(FolderOf(matches.paths.front()));
+        NoteLeftOut(words[i], matches.paths);
+        if (!matches.paths.empty() && !HoldSendingFolder(FolderOf(matches.paths.front())))
+            return false; // cancelled while waiting
         for (const auto& path : matches.paths)
             if (Confirm("mput", path))
-                allSent = Transfer(path, BaseName(path), false) && allSent;
+                allSent = Transfer(path, BaseName(path), false, true) && allSent;
         local_.ReleaseFolder(); // never held longer than its files are being sent
     }
     return allSent;
 }
 
+// The files beside those a pattern names that it leaves out (a song.wav
+// staged among the .mp3 files): not sent, and said so.
+void Interpreter::NoteLeftOut(const std::string& pattern, const std::vector<std::string>& matched) {
+    if (!options_.glob || !HasWildcards(BaseName(pattern)))
+        return;
+    const std::string folder = pattern.substr(0, pattern.size() - BaseName(pattern).size());
+    for (const auto& path : ExpandLocalPattern(LocalPath(folder) + "*").paths) {
+        if (std::find(matched.begin(), matched.end(), path) != matched.end())
+            continue;
+        transcript_.Line("ftp: " + Printable(path) + " is not sent: " + Printable(pattern) +
+                         " does not name it.");
+        transcript_.NoteSend(path, SongOutcome::LeftOut);
+    }
+}
+
 // Clients sending from one folder take turns; one that waited says how long.
 // A folder whose lock cannot be taken (not writable, a link planted where
 // the lock goes) is sent from unlocked.
-void Interpreter::HoldSendingFolder(const std::string& folder) {
+bool Interpreter::HoldSendingFolder(const std::string& folder) {
     std::string error;
     bool waited = false;
     const auto seconds = local_.HoldFolder(
@@ -116,11 +133,14 @@ void Interpreter::HoldSendingFolder(const std::string& folder) {
             waited = true;
             transcript_.Line("Waiting for another ftp client sending from " + held + " ...");
         },
-        error);
+        [this] { return Cancelled(); }, error);
+    if (Cancelled())
+        return false;
     if (!seconds)
         transcript_.Line("ftp: " + folder + " is not locked for this send: " + error + ".");
     else if (waited)
         transcript_.Line("Waited " + std::to_string(*seconds) + " s for " + folder + ".");
+    return true;
 }
 
 Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
@@ -137,22 +157,29 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
     };
 }
 
-// One file out. A failure names the file; when it cost the connection, the
-// session is set up again for the files that follow.
+// One file out, its outcome recorded for the notice. Sent `once`, a file an
+// earlier client already sent unchanged to the same place is not sent again.
 bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
-                           bool append) {
-    if (Cancelled()) {
-        transcript_.NoteSend(localPath, "Cancelled.");
+                           bool append, bool once) {
+    if (StopNoticed()) {
+        transcript_.NoteSend(localPath, SongOutcome::NotSent, "Cancelled.");
         return false;
     }
     const int localFile = held_.OpenForSending(localPath);
     if (localFile < 0) {
-        transcript_.NoteSend(localPath, "File not found");
+        transcript_.NoteSend(localPath, SongOutcome::NotSent, "File not found");
         return Fail(Printable(localPath) + ": File not found");
     }
-    if (!Connected()) { // which it said
+    const std::string destination = session_.Destination(remoteName);
+    if (once && SentBefore(localFile, destination)) {
         ::close(localFile);
-        transcript_.NoteSend(localPath, "Not connected.");
+        transcript_.Line(Printable(localPath) + " was sent since it was staged; not sent again.");
+        transcript_.NoteSend(localPath, SongOutcome::AlreadySent);
+        return true;
+    }
+    if (!session_.Connected()) { // which it said
+        ::close(localFile);
+        transcript_.NoteSend(localPath, SongOutcome::NotSent, "Not connected.");
         return false;
     }
     bool marked = false;
@@ -160,73 +187,27 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
     const std::uint64_t size = ::fstat(localFile, &info) == 0 ? info.st_size : 0;
     if (watch_)
         watch_->SongStarted(remoteName, size);
-    TransferResult result = SendFrom(::dup(localFile), 0, localPath, remoteName, append, marked);
-    // Cut off by a dropped connection: what the server has need not go again.
-    if (!result.done && result.error != kStoppedByUser && !append && !ascii_ &&
-        !connection_.IsOpen() && keepSession_)
-        result = Resume(localFile, size, localPath, remoteName, marked);
+    const SongResult result =
+        sender_.Send({localFile, size, localPath, remoteName}, append, Progress(marked));
+    if (result.outcome == SongOutcome::Sent && once)
+        MarkSent(localFile, destination);
     ::close(localFile);
-    transcript_.NoteSend(localPath, result.done ? std::string() : result.error);
-    if (result.error == kStoppedByUser)
+    transcript_.NoteSend(localPath, result.outcome, result.error);
+    if (StopNoticed())
         NoteCancel();
-    const bool sent = Conclude(result, marked, localPath, "sent");
-    if (result.error == kStoppedByUser && !append) // an appended-to file was there before
-        RemoveStoppedFile(remoteName);
-    return sent;
+    if (marked)
+        transcript_.Line("");
+    return Report(result.outcome == SongOutcome::Sent, result.bytes, result.seconds, result.error,
+                  localPath, "sent");
 }
 
-// `localFile` is closed by the sending.
-TransferResult Interpreter::SendFrom(int localFile, std::uint64_t offset,
-                                     const std::string& localPath, const std::string& remoteName,
-                                     bool append, bool& marked) {
-    ::lseek(localFile, static_cast<off_t>(offset), SEEK_SET); // a held file was read before
-    return connection_.Put(localFile, localPath, remoteName, ascii_, append,
-                           [this, hashMarks = HashMarks(marked)](std::uint64_t bytes) {
-                               hashMarks(bytes);
-                               if (watch_)
-                                   watch_->Moved(bytes);
-                           });
-}
-
-// The rest of a song after the session is set up again, appended where the
-// server can resume (REST STREAM among its features, SIZE answered), the
-// whole song's size checked at the end; else the song again from its start.
-TransferResult Interpreter::Resume(int localFile, std::uint64_t size, const std::string& localPath,
-                                   const std::string& remoteName, bool& marked) {
-    std::string error;
-    if (!Connected())
-        return {false, 0, 0, "Not connected."};
-    restStream_ = false;
-    const bool resumable = connection_.Send("FEAT", error) == 211 && restStream_;
-    const auto arrived = resumable ? RemoteSize(remoteName) : std::nullopt;
-    if (!arrived || *arrived > size) {
-        transcript_.Line("Sending " + Printable(remoteName) + " again from its start.");
-        return SendFrom(::dup(localFile), 0, localPath, remoteName, false, marked);
-    }
-    transcript_.Line("Resuming " + Printable(remoteName) + " after its first " +
-                     std::to_string(*arrived) + " bytes.");
-    TransferResult result =
-        SendFrom(::dup(localFile), *arrived, localPath, remoteName, true, marked);
-    const auto whole = result.done ? RemoteSize(remoteName) : std::nullopt;
-    if (result.done && whole != size) {
-        result.done = false;
-        result.error =
-            "after resuming, the server's size of it is not its " + std::to_string(size) + " bytes";
-    }
-    return result;
-}
-
-std::optional<std::uint64_t> Interpreter::RemoteSize(const std::string& remoteName) {
-    std::string error;
-    if (connection_.Send("SIZE " + remoteName, error) != 213 || lastReply_.size() < 5)
-        return std::nullopt;
-    return std::strtoull(lastReply_.c_str() + 4, nullptr, 10);
-}
-
-// What arrived of a file the user stopped goes, where the server lets it.
-void Interpreter::RemoveStoppedFile(const std::string& remoteName) {
-    transcript_.Line("Removing the part of " + Printable(remoteName) + " that arrived.");
-    SendCommand("DELE " + remoteName);
+// Hash marks and the window's progress.
+Connection::ProgressListener Interpreter::Progress(bool& marked) {
+    return [this, hashMarks = HashMarks(marked)](std::uint64_t bytes) {
+        hashMarks(bytes);
+        if (watch_)
+            watch_->Moved(bytes);
+    };
 }
 
 // The first failure of a cancelled send is the cancel itself.
@@ -234,6 +215,7 @@ bool Interpreter::NoteCancel() {
     if (!cancelNoted_)
         Fail("Sending cancelled by the user.");
     cancelNoted_ = true;
+    transcript_.NoteCancelled();
     return false;
 }
 
@@ -244,36 +226,32 @@ void Interpreter::NoteHeldFilesNotTried() {
         tried.push_back(BaseName(send.localPath));
     for (const auto& name : held_.Names())
         if (std::find(tried.begin(), tried.end(), name) == tried.end())
-            transcript_.NoteSend(name, "Cancelled.");
+            transcript_.NoteSend(name, SongOutcome::NotSent, "Cancelled.");
 }
 
 bool Interpreter::Receive(const std::string& remoteName, const std::string& localPath) {
-    if (!Connected())
+    if (!session_.Connected())
         return false;
     bool marked = false;
-    const TransferResult result = connection_.Get(localPath, remoteName, ascii_, HashMarks(marked));
-    return Conclude(result, marked, remoteName, "received");
-}
-
-// After a transfer: the line of hash marks ended and the outcome reported.
-// A connection the failure cost is set up again by the next command.
-bool Interpreter::Conclude(const TransferResult& result, bool marked, const std::string& name,
-                           const char* verb) {
+    const TransferResult result =
+        connection_.Get(localPath, remoteName, session_.Ascii(), HashMarks(marked));
     if (marked)
         transcript_.Line("");
-    return Report(result, name, verb);
+    return Report(result.Done(), result.bytes, result.seconds, result.error, remoteName,
+                  "received");
 }
 
-bool Interpreter::Report(const TransferResult& result, const std::string& name, const char* verb) {
-    if (!result.done)
-        return Fail("ftp: " + Printable(name) + " was not " + verb + ": " + result.error);
-    if (options_.verbose) {
-        const double seconds = std::max(result.seconds, 0.001);
-        transcript_.Line("ftp: " + std::to_string(result.bytes) + " bytes " + verb + " in " +
-                         Fixed2(result.seconds) + "Seconds " +
-                         Fixed2(static_cast<double>(result.bytes) / 1000.0 / seconds) +
+// A transfer's outcome, with the Windows client's figures. A connection the
+// failure cost is set up again by the next command.
+bool Interpreter::Report(bool done, std::uint64_t bytes, double seconds, const std::string& error,
+                         const std::string& name, const char* verb) {
+    if (!done)
+        return Fail("ftp: " + Printable(name) + " was not " + verb + ": " + error);
+    if (options_.verbose)
+        transcript_.Line("ftp: " + std::to_string(bytes) + " bytes " + verb + " in " +
+                         Fixed2(seconds) + "Seconds " +
+                         Fixed2(static_cast<double>(bytes) / 1000.0 / std::max(seconds, 0.001)) +
                          "Kbytes/sec.");
-    }
     return true;
 }
 
@@ -300,7 +278,7 @@ bool Interpreter::RemoteMatches(const std::string& pattern, std::vector<std::str
     }
     const std::string folder = pattern.substr(0, pattern.size() - namePattern.size());
     std::string listing, error;
-    if (!Connected())
+    if (!session_.Connected())
         return false;
     if (!connection_.List(ListKind::Names, folder, listing, error))
         return Fail("ftp: " + pattern + ": " + error);
@@ -326,7 +304,7 @@ bool Interpreter::RemoteMatches(const std::string& pattern, std::vector<std::str
 
 bool Interpreter::ShowListing(ListKind kind, const Words& remotePaths,
                               const std::string& localFile) {
-    if (!Connected())
+    if (!session_.Connected())
         return false;
     std::string all;
     bool listed = true;

@@ -5,6 +5,7 @@
 // folder). Passive mode, active where the server refuses passive.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "Connection.h"
 
@@ -12,6 +13,8 @@ typedef void CURL;
 typedef void CURLM;
 
 namespace ftp {
+
+class ListingSink;
 
 class CurlConnection : public Connection {
 public:
@@ -23,6 +26,9 @@ public:
     void SetListeners(Listeners listeners) override;
     void SetStopRequest(std::function<bool()> stopRequested) override {
         stopRequested_ = std::move(stopRequested);
+    }
+    void SetDeadline(std::chrono::steady_clock::time_point deadline) override {
+        deadline_ = deadline;
     }
     void RequireTls(const std::string& caFile) override;
     bool Open(const std::string& host, int port, const std::string& user,
@@ -44,16 +50,16 @@ public:
     // Called before libcurl opens a socket to `port`: false for a new
     // control connection outside Open.
     bool MayConnect(int port);
-
-    // What a listing may hold: the names of a large folder, never a stream
-    // without end.
-    static constexpr std::size_t kMaxListingBytes = 8 << 20;
-    static constexpr std::size_t kMaxListedName = 1024;
-    struct ListingSink;
+    // Asked all through an operation: true once the user stopped it or its
+    // deadline passed.
+    bool ShouldEnd();
 
 private:
     void ResetHandle();
     bool Perform(std::string& error);
+    void Abandon();
+    TransferOutcome Outcome(bool done) const;
+    bool ArrivedAsAnnounced(std::string& error) const;
     bool PerformTransfer(std::string& error);
     bool Confirmed() const;
     void ReadAnnouncedSize(const std::string& reply);
@@ -68,7 +74,7 @@ private:
     bool loggingIn_ = false;
     int commandsSent_ = 0;             // during the current operation
     bool refusedNewControl_ = false;   // libcurl wanted to connect again by itself
-    ListingSink* listing_ = nullptr;   // while a listing arrives
+    ListingSink* listing_ = nullptr; // while a listing arrives
     std::uint64_t bytesIn_ = 0;        // on the data connection, as they came
     std::int64_t announcedBytes_ = -1; // "(n bytes)" of the reply opening a download
     bool hidingReplies_ = false;       // replies to libcurl's own bookkeeping commands
@@ -81,15 +87,11 @@ private:
     bool active_ = false;      // the server refused passive mode once
     bool pasvRefused_ = false; // its last PASV or EPSV had a failure reply
     double seconds_ = 0;       // of the last transfer
+    bool stopped_ = false;     // the last operation was stopped by the user
+    bool timedOut_ = false;    // ... or ended by the deadline
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
     Listeners listeners_;
     std::function<bool()> stopRequested_;
-
-public:
-    // Only a transfer is stopped: the commands that clean up after it are not.
-    bool StopRequested() const { return transferring_ && stopRequested_ && stopRequested_(); }
-
-private:
-    bool transferring_ = false;
 };
 
 } // namespace ftp

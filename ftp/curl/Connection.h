@@ -1,17 +1,27 @@
 #pragma once
 // One FTP control connection as the command interpreter sees it. The real
 // one is CurlConnection; the fuzz target puts a recording one in its place.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace ftp {
 
+enum class TransferOutcome {
+    Done,    // the whole file went and the server confirmed it
+    Stopped, // the user stopped it; the connection it used is given up
+    Failed,  // refused or cut off; `error` says why
+};
+
 struct TransferResult {
-    bool done = false;       // the whole file went and the server confirmed it
+    TransferOutcome outcome = TransferOutcome::Failed;
     std::uint64_t bytes = 0; // bytes on the data connection
     double seconds = 0;
     std::string error; // why not, when not done
+
+    bool Done() const { return outcome == TransferOutcome::Done; }
+    bool Stopped() const { return outcome == TransferOutcome::Stopped; }
 };
 
 enum class ListKind { Names, Long }; // NLST, LIST
@@ -42,8 +52,13 @@ public:
 
     virtual ~Connection() = default;
     virtual void SetListeners(Listeners listeners) = 0;
-    // Asked during every transfer: true ends it at once, as cut off.
+    // Asked all through every operation: true ends it at once, and its
+    // control connection with it (a reply still on its way is never read as
+    // the answer to a later command).
     virtual void SetStopRequest(std::function<bool()> stopRequested) = 0;
+    // From now on no connection, reply or operation waits past `deadline`:
+    // what follows a cancel ends in time whatever the server does.
+    virtual void SetDeadline(std::chrono::steady_clock::time_point deadline) = 0;
     // From the next Open on: explicit TLS (AUTH TLS) before the login and
     // on every data connection, the server's certificate checked against
     // `caFile`, or the system's store when empty. No TLS, no session.
