@@ -12,13 +12,17 @@
 #include <unistd.h>
 
 #include "LocalFiles.h"
-#include "SentMarks.h"
+#include "system/posix/FileMark.h"
 
 namespace ftp {
 
 namespace {
 
 constexpr std::uint64_t kBytesPerHashMark = 2048;
+// A staged song this client sent whole, to the place named in the mark: a
+// second client (a double-click) sends only songs without it, so a song
+// staged again or changed since goes again.
+constexpr const char* kSentMark = "wavecrest.sent";
 
 std::string Fixed2(double value) {
     char text[64];
@@ -159,8 +163,8 @@ Connection::ProgressListener Interpreter::HashMarks(bool& marked) {
 
 // One file out, its outcome recorded for the notice. Sent `once`, a file an
 // earlier client already sent unchanged to the same place is not sent again.
-bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName,
-                           bool append, bool once) {
+bool Interpreter::Transfer(const std::string& localPath, const std::string& remoteName, bool append,
+                           bool once) {
     if (StopNoticed()) {
         transcript_.NoteSend(localPath, SongOutcome::NotSent, "Cancelled.");
         return false;
@@ -171,7 +175,7 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
         return Fail(Printable(localPath) + ": File not found");
     }
     const std::string destination = session_.Destination(remoteName);
-    if (once && SentBefore(localFile, destination)) {
+    if (once && platform::posix::FitsMark(localFile, kSentMark, destination)) {
         ::close(localFile);
         transcript_.Line(Printable(localPath) + " was sent since it was staged; not sent again.");
         transcript_.NoteSend(localPath, SongOutcome::AlreadySent);
@@ -190,7 +194,7 @@ bool Interpreter::Transfer(const std::string& localPath, const std::string& remo
     const SongResult result =
         sender_.Send({localFile, size, localPath, remoteName}, append, Progress(marked));
     if (result.outcome == SongOutcome::Sent && once)
-        MarkSent(localFile, destination);
+        platform::posix::Mark(localFile, kSentMark, destination);
     ::close(localFile);
     transcript_.NoteSend(localPath, result.outcome, result.error);
     if (StopNoticed())

@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "FolderLock.h"
+#include "system/posix/FolderLock.h"
 
 namespace ftp {
+
+using platform::posix::FolderLock;
 
 class LocalSide {
 public:

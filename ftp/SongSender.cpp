@@ -23,8 +23,7 @@ std::string HiddenNameFor(const std::string& remoteName) {
            ".sending";
 }
 
-SongSender::SongSender(Session& session, Transcript& transcript,
-                       std::function<bool()> stopNoticed)
+SongSender::SongSender(Session& session, Transcript& transcript, std::function<bool()> stopNoticed)
     : session_(session), transcript_(transcript), stopNoticed_(std::move(stopNoticed)) {}
 
 SongResult SongSender::Send(const Song& song, bool append,
@@ -130,8 +129,8 @@ bool SongSender::RemovePart(const std::string& partName, const std::string& song
     const int reply = session_.Ask("DELE " + partName);
     if (reply / 100 == 2 || (reply == 550 && !session_.RemoteSize(partName)))
         return true;
-    transcript_.Failure("ftp: what arrived of " + Printable(songName) +
-                        " stays on the server as " + Printable(partName) + ".");
+    transcript_.Failure("ftp: what arrived of " + Printable(songName) + " stays on the server as " +
+                        Printable(partName) + ".");
     return false;
 }
 

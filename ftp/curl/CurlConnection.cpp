@@ -57,7 +57,6 @@ std::size_t WriteHook(char* data, std::size_t size, std::size_t count, void* use
     return written;
 }
 
-
 } // namespace
 
 CurlConnection::CurlConnection() {
@@ -198,7 +197,6 @@ void CurlConnection::ReadAnnouncedSize(const std::string& reply) {
         announcedBytes_ = bytes;
 }
 
-
 // Asked all through an operation: a stop of the user or the deadline ends it.
 bool CurlConnection::ShouldEnd() {
     stopped_ = stopped_ || (stopRequested_ && stopRequested_());
@@ -333,9 +331,9 @@ TransferResult CurlConnection::Put(int localFile, const std::string& localPath,
 }
 
 TransferOutcome CurlConnection::Outcome(bool done) const {
-    return done ? TransferOutcome::Done
-                : stopped_ ? TransferOutcome::Stopped
-                           : TransferOutcome::Failed;
+    return done       ? TransferOutcome::Done
+           : stopped_ ? TransferOutcome::Stopped
+                      : TransferOutcome::Failed;
 }
 
 bool CurlConnection::Confirmed() const {

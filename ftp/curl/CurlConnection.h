@@ -74,7 +74,7 @@ private:
     bool loggingIn_ = false;
     int commandsSent_ = 0;             // during the current operation
     bool refusedNewControl_ = false;   // libcurl wanted to connect again by itself
-    ListingSink* listing_ = nullptr; // while a listing arrives
+    ListingSink* listing_ = nullptr;   // while a listing arrives
     std::uint64_t bytesIn_ = 0;        // on the data connection, as they came
     std::int64_t announcedBytes_ = -1; // "(n bytes)" of the reply opening a download
     bool hidingReplies_ = false;       // replies to libcurl's own bookkeeping commands

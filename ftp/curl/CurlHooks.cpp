@@ -66,7 +66,7 @@ CURLcode RunOperation(CURLM* multi, CURL* handle, curl_socket_t& control,
         if (state == CURLM_OK)
             state = curl_multi_perform(multi, &running);
     }
-    CURLcode result = endedEarly                       ? CURLE_ABORTED_BY_CALLBACK
+    CURLcode result = endedEarly                     ? CURLE_ABORTED_BY_CALLBACK
                       : state == CURLM_OUT_OF_MEMORY ? CURLE_OUT_OF_MEMORY
                                                      : CURLE_RECV_ERROR;
     int left = 0;

@@ -111,8 +111,8 @@ inline BoundedRun RunBounded(const QString& folder, const QStringList& arguments
         ftp::Transcript transcript;
         const int status = ftp::RunClient(words, transcript);
         const auto shown = ftp::SendNoticeFor(transcript, status == 0);
-        const std::string notice = "\f" + shown.title + "\n\n" + shown.body + "\n" +
-                                   OutcomeLines(transcript, status == 0);
+        const std::string notice =
+            "\f" + shown.title + "\n\n" + shown.body + "\n" + OutcomeLines(transcript, status == 0);
         ::_exit(::write(1, notice.data(), notice.size()) >= 0 ? status : 126);
     }
     BoundedRun run;

@@ -38,8 +38,8 @@ void CompareTrees(const QStringList& actual, const QStringList& expected, const 
         same = expected[i].startsWith('~')
                    ? QRegularExpression(expected[i].mid(1)).match(actual[i]).hasMatch()
                    : actual[i] == expected[i];
-    QVERIFY2(same, qPrintable(actual.join(", ") + "\nexpected: " + expected.join(", ") + "\n" +
-                              said));
+    QVERIFY2(same,
+             qPrintable(actual.join(", ") + "\nexpected: " + expected.join(", ") + "\n" + said));
 }
 
 } // namespace
@@ -109,8 +109,8 @@ private Q_SLOTS:
         QTest::addColumn<FtpServerFixture::Peer>("peer");
         QTest::addColumn<QString>("fault"); // the rogue server's
         QTest::addColumn<QStringList>("switches");
-        QTest::addColumn<QString>("notice");           // a part of it
-        QTest::addColumn<QString>("heard");            // "VERB=times" the rogue server heard it
+        QTest::addColumn<QString>("notice"); // a part of it
+        QTest::addColumn<QString>("heard");  // "VERB=times" the rogue server heard it
         // Ctrl+C when "said:TEXT" shows, when a file on the server has "size:N"
         // bytes, or then with the server frozen ("freeze:N"); the client must
         // end within 2 s of it.
@@ -122,7 +122,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         // The whole server tree; "~regex" for an entry whose name is the client's choice.
         QTest::addColumn<QStringList>("remoteAfter");
-        QTest::addColumn<QStringList>("localAfter");  // in FileTree with modes; "!path": none
+        QTest::addColumn<QStringList>("localAfter"); // in FileTree with modes; "!path": none
         QTest::addColumn<QString>("said");
         using Peer = FtpServerFixture::Peer;
         auto row = [](const char* name, const QStringList& switches = {},
@@ -341,8 +341,8 @@ private Q_SLOTS:
         QFile lock(app.filePath("temp/.ftp-send.lock")); // "=held": another client holds it
         QVERIFY(!staged.contains("temp/.ftp-send.lock=held") ||
                 (lock.open(QIODevice::ReadOnly) && ::flock(lock.handle(), LOCK_EX) == 0));
-        const BoundedRun run = RunBounded(app.path(), switches << "-s:" + scriptFile,
-                                          CancelAt(cancel, ftpServer));
+        const BoundedRun run =
+            RunBounded(app.path(), switches << "-s:" + scriptFile, CancelAt(cancel, ftpServer));
 
         QVERIFY2(run.exitCode == exitCode, qPrintable(run.output));
         QVERIFY2(run.output.contains(said), qPrintable(run.output));

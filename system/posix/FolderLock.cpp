@@ -10,7 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace ftp {
+namespace platform::posix {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::optional<int> FolderLock::Hold(const std::string& folder, const WaitNotice&
     }
 }
 
-} // namespace ftp
+} // namespace platform::posix

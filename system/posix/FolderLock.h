@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace ftp {
+namespace platform::posix {
 
 class FolderLock {
 public:
@@ -35,4 +35,4 @@ private:
     int heldDescriptor_ = -1;
 };
 
-} // namespace ftp
+} // namespace platform::posix
