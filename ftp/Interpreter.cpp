@@ -41,6 +41,9 @@ std::optional<int> ParsePort(const std::string& text) {
     return static_cast<int>(port);
 }
 
+// After a cancel the send ends within two seconds, whatever the server does.
+constexpr auto kTimeAfterCancel = std::chrono::milliseconds(1500);
+
 } // namespace
 
 std::vector<std::string> SplitWords(const std::string& line) {
@@ -118,9 +121,6 @@ const std::vector<Interpreter::Command>& Interpreter::CommandTable() {
     };
     return commands;
 }
-
-// After a cancel the send ends within two seconds, whatever the server does.
-constexpr auto kTimeAfterCancel = std::chrono::milliseconds(1500);
 
 Interpreter::Interpreter(const Options& options, Connection& connection, LocalSide& local,
                          Transcript& transcript)

@@ -46,7 +46,7 @@ public:
     // The server's size of a remote file; nothing when it gives none.
     std::optional<std::uint64_t> RemoteSize(const std::string& remoteName);
 
-    Connection& Line() { return connection_; }
+    Connection& Link() { return connection_; }
 
 private:
     bool Reconnect();

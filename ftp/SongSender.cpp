@@ -35,9 +35,11 @@ SongResult SongSender::Send(const Song& song, bool append,
 
 SongResult SongSender::SendHidden(const Song& song, const Connection::ProgressListener& progress) {
     const std::string hidden = HiddenNameFor(song.remoteName);
-    TransferResult result = Put(song, hidden, 0, false, progress);
+    TransferResult result = Put(song, hidden, 0, false, progress, song.remoteName);
     if (Lost(result) && !stopNoticed_())
         result = Resume(song, hidden, progress);
+    if (result.renamed)
+        return ResultOf(result, SongOutcome::Sent);
     if (!result.Done() || stopNoticed_())
         return Cut(result, hidden, song.remoteName);
     if (PlaceUnder(hidden, song.remoteName))
@@ -69,22 +71,23 @@ SongResult SongSender::SendPlain(const Song& song, bool append,
 
 TransferResult SongSender::Put(const Song& song, const std::string& remoteName,
                                std::uint64_t offset, bool append,
-                               const Connection::ProgressListener& progress) {
+                               const Connection::ProgressListener& progress,
+                               const std::string& renameTo) {
     const int file = ::dup(song.file); // closed by the sending
     ::lseek(file, static_cast<off_t>(offset), SEEK_SET);
-    return session_.Line().Put(file, song.localPath, remoteName, session_.Ascii(), append,
-                               progress);
+    return session_.Link().Put(file, song.localPath, remoteName, session_.Ascii(), append,
+                               progress, renameTo);
 }
 
 // Cut off by a dropped connection, with the session kept to set up again.
 bool SongSender::Lost(const TransferResult& result) const {
-    return result.outcome == TransferOutcome::Failed && !session_.Line().IsOpen() &&
+    return result.outcome == TransferOutcome::Failed && !session_.Link().IsOpen() &&
            session_.Kept();
 }
 
 // The rest of a song after the session is set up again, appended to our own
 // hidden file where the server gives its size, the whole size checked at
-// the end; else the song again from its start.
+// the end before it is renamed; else the song again from its start.
 TransferResult SongSender::Resume(const Song& song, const std::string& hidden,
                                   const Connection::ProgressListener& progress) {
     if (!session_.Connected())
@@ -92,7 +95,7 @@ TransferResult SongSender::Resume(const Song& song, const std::string& hidden,
     const auto arrived = session_.RemoteSize(hidden);
     if (!arrived || *arrived > song.size) {
         transcript_.Line("Sending " + Printable(song.remoteName) + " again from its start.");
-        return Put(song, hidden, 0, false, progress);
+        return Put(song, hidden, 0, false, progress, song.remoteName);
     }
     transcript_.Line("Resuming " + Printable(song.remoteName) + " after its first " +
                      std::to_string(*arrived) + " bytes.");

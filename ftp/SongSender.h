@@ -41,7 +41,8 @@ private:
     SongResult SendPlain(const Song& song, bool append,
                          const Connection::ProgressListener& progress);
     TransferResult Put(const Song& song, const std::string& remoteName, std::uint64_t offset,
-                       bool append, const Connection::ProgressListener& progress);
+                       bool append, const Connection::ProgressListener& progress,
+                       const std::string& renameTo = {});
     TransferResult Resume(const Song& song, const std::string& hidden,
                           const Connection::ProgressListener& progress);
     bool Lost(const TransferResult& result) const;

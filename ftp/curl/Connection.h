@@ -18,7 +18,8 @@ struct TransferResult {
     TransferOutcome outcome = TransferOutcome::Failed;
     std::uint64_t bytes = 0; // bytes on the data connection
     double seconds = 0;
-    std::string error; // why not, when not done
+    std::string error;    // why not, when not done
+    bool renamed = false; // done, and then renamed as asked
 
     bool Done() const { return outcome == TransferOutcome::Done; }
     bool Stopped() const { return outcome == TransferOutcome::Stopped; }
@@ -70,10 +71,11 @@ public:
     // Sends one command; the code of the server's final reply (0: none).
     virtual int Send(const std::string& command, std::string& error) = 0;
     // Sends the open `localFile` from its current position (in ASCII mode
-    // from its start) and closes it; `localPath` names it in messages.
+    // from its start) and closes it; `localPath` names it in messages. Once
+    // stored whole, the file is renamed to `renameTo` unless it is empty.
     virtual TransferResult Put(int localFile, const std::string& localPath,
                                const std::string& remoteName, bool ascii, bool append,
-                               ProgressListener progress) = 0;
+                               ProgressListener progress, const std::string& renameTo) = 0;
     // Receives into a temporary file beside `localPath`, renamed to it only
     // when the whole file arrived. Local path first, as for Put.
     virtual TransferResult Get(const std::string& localPath, const std::string& remoteName,

@@ -8,15 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <string_view>
-#include <strings.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 #include "ControlWords.h"
 #include "CurlHooks.h"
@@ -138,6 +133,9 @@ void CurlConnection::OnControlText(bool incoming, const std::string& text) {
                 lastReply_ = std::stoi(line.substr(0, 3));
                 if (lastCommand_ == "PASV" || lastCommand_ == "EPSV")
                     pasvRefused_ = lastReply_ >= 500;
+                (lastCommand_ == "RNFR"   ? renameFromReply_
+                 : lastCommand_ == "RNTO" ? renameToReply_
+                                          : dataReply_) = lastReply_;
             }
             if (!hidingReplies_ && listeners_.replies)
                 listeners_.replies(line);
@@ -275,7 +273,7 @@ int CurlConnection::Send(const std::string& command, std::string& error) {
 // tried once more in active mode, for this and every later transfer.
 bool CurlConnection::PerformTransfer(std::string& error) {
     const auto started = std::chrono::steady_clock::now();
-    lastReply_ = 0;
+    lastReply_ = dataReply_ = renameFromReply_ = renameToReply_ = 0;
     pasvRefused_ = false;
     bool performed = Perform(error);
     if (!performed && !active_ && pasvRefused_) {
@@ -284,7 +282,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
         if (listeners_.notes)
             listeners_.notes("The server refused passive mode; using active mode.");
         error.clear();
-        lastReply_ = 0;
+        lastReply_ = dataReply_ = renameFromReply_ = renameToReply_ = 0;
         performed = Perform(error);
     }
     seconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -293,7 +291,7 @@ bool CurlConnection::PerformTransfer(std::string& error) {
 
 TransferResult CurlConnection::Put(int localFile, const std::string& localPath,
                                    const std::string& remoteName, bool ascii, bool append,
-                                   ProgressListener progress) {
+                                   ProgressListener progress, const std::string& renameTo) {
     TransferResult result;
     std::FILE* file = ::fdopen(localFile, "rb");
     if (!file) {
@@ -314,8 +312,13 @@ TransferResult CurlConnection::Put(int localFile, const std::string& localPath,
     curl_easy_setopt(handle_, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(source.Size()));
     curl_easy_setopt(handle_, CURLOPT_READFUNCTION, UploadSource::ReadHook);
     curl_easy_setopt(handle_, CURLOPT_READDATA, &source);
+    // Sent after the transfer only when it succeeded, in the same exchange:
+    // no extra round of the connection per song.
+    QuoteList rename("RNFR " + remoteName, "RNTO " + renameTo);
+    curl_easy_setopt(handle_, CURLOPT_POSTQUOTE, renameTo.empty() ? nullptr : rename.get());
     const bool performed = PerformTransfer(result.error);
     result.seconds = seconds_;
+    curl_easy_setopt(handle_, CURLOPT_POSTQUOTE, nullptr);
     curl_easy_setopt(handle_, CURLOPT_UPLOAD, 0L);
     curl_easy_setopt(handle_, CURLOPT_APPEND, 0L);
     curl_off_t onTheWire = 0; // after libcurl's line-end conversion
@@ -324,6 +327,7 @@ TransferResult CurlConnection::Put(int localFile, const std::string& localPath,
     // Sent means: libcurl saw no error, the whole file was read and the
     // server confirmed the transfer. Anything else is a transfer cut off.
     result.outcome = Outcome(performed && source.Complete() && Confirmed());
+    result.renamed = !renameTo.empty() && renameFromReply_ == 350 && renameToReply_ / 100 == 2;
     if (performed && !result.Done())
         result.error =
             source.ReadError() ? "read error on " + localPath : "the transfer was not completed";
@@ -337,7 +341,7 @@ TransferOutcome CurlConnection::Outcome(bool done) const {
 }
 
 bool CurlConnection::Confirmed() const {
-    return lastReply_ == 226 || lastReply_ == 250;
+    return dataReply_ == 226 || dataReply_ == 250;
 }
 
 TransferResult CurlConnection::Get(const std::string& localPath, const std::string& remoteName,

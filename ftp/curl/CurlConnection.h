@@ -36,7 +36,8 @@ public:
     bool IsOpen() const override;
     int Send(const std::string& command, std::string& error) override;
     TransferResult Put(int localFile, const std::string& localPath, const std::string& remoteName,
-                       bool ascii, bool append, ProgressListener progress) override;
+                       bool ascii, bool append, ProgressListener progress,
+                       const std::string& renameTo) override;
     TransferResult Get(const std::string& localPath, const std::string& remoteName, bool ascii,
                        ProgressListener progress) override;
     bool List(ListKind kind, const std::string& remotePath, std::string& listing,
@@ -82,6 +83,8 @@ private:
     std::string awaitedCommand_;
     std::string lastCommand_; // its first four letters
     int lastReply_ = 0;
+    int dataReply_ = 0; // the last reply to a transfer's own commands
+    int renameFromReply_ = 0, renameToReply_ = 0;
     bool tls_ = false;
     std::string caFile_;
     bool active_ = false;      // the server refused passive mode once

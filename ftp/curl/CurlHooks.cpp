@@ -44,10 +44,12 @@ curl_socket_t OpenSocketHook(void* connection, curlsocktype purpose, curl_sockad
     return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
 
-QuoteList::QuoteList(const std::string& command) {
+QuoteList::QuoteList(const std::string& command, const std::string& then) {
     // The leading '*' keeps libcurl from dropping the connection when the
     // server refuses the command; we judge the reply ourselves.
     list_ = curl_slist_append(nullptr, ("*" + command).c_str());
+    if (!then.empty())
+        list_ = curl_slist_append(list_, ("*" + then).c_str());
 }
 
 QuoteList::~QuoteList() {

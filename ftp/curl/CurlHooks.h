@@ -15,10 +15,10 @@ int TransferInfoHook(void* connection, curl_off_t, curl_off_t, curl_off_t, curl_
 // libcurl's own.
 curl_socket_t OpenSocketHook(void* connection, curlsocktype purpose, curl_sockaddr* address);
 
-// One command for CURLOPT_QUOTE.
+// Commands for CURLOPT_QUOTE or CURLOPT_POSTQUOTE, in order.
 class QuoteList {
 public:
-    explicit QuoteList(const std::string& command);
+    explicit QuoteList(const std::string& command, const std::string& then = {});
     ~QuoteList();
     QuoteList(const QuoteList&) = delete;
     QuoteList& operator=(const QuoteList&) = delete;

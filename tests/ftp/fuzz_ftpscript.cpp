@@ -36,11 +36,11 @@ public:
         return command.size() % 2 ? 250 : 550;
     }
     ftp::TransferResult Put(int file, const std::string&, const std::string& remote, bool, bool,
-                            ProgressListener progress) override {
+                            ProgressListener progress, const std::string&) override {
         ::close(file);
         progress(remote.size() * 1000);
         open_ = remote.find('!') == std::string::npos; // a dropped connection
-        return {open_ ? Done : Failed, remote.size(), 0.5, open_ ? "" : "dropped"};
+        return {open_ ? Done : Failed, remote.size(), 0.5, open_ ? "" : "dropped", open_};
     }
     ftp::TransferResult Get(const std::string&, const std::string& remote, bool,
                             ProgressListener progress) override {
