@@ -62,7 +62,7 @@ SongResult SongSender::SendPlain(const Song& song, bool append,
         transcript_.Line("Sending " + Printable(song.remoteName) + " again from its start.");
         result = Put(song, song.remoteName, 0, false, progress);
     }
-    if (result.Done() && !stopNoticed_())
+    if (result.Done()) // whole under its name, though a cancel came after
         return ResultOf(result, SongOutcome::Sent);
     if (append) // what the file held before stays, with a part of ours
         return ResultOf(result, stopNoticed_() ? SongOutcome::PartLeft : SongOutcome::NotSent);
@@ -75,8 +75,8 @@ TransferResult SongSender::Put(const Song& song, const std::string& remoteName,
                                const std::string& renameTo) {
     const int file = ::dup(song.file); // closed by the sending
     ::lseek(file, static_cast<off_t>(offset), SEEK_SET);
-    return session_.Link().Put(file, song.localPath, remoteName, session_.Ascii(), append,
-                               progress, renameTo);
+    return session_.Link().Put(file, song.localPath, remoteName, session_.Ascii(), append, progress,
+                               renameTo);
 }
 
 // Cut off by a dropped connection, with the session kept to set up again.
