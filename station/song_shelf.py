@@ -7,11 +7,15 @@ import time
 def list_songs(root):
     """Every file under root as dicts with name (relative, '/'-separated), size and mtime.
 
-    Newest first; files still being written are listed with their size so far.
+    Newest first. Hidden files are left out: a sender keeps a song under a
+    hidden name until it is whole.
     """
     songs = []
-    for folder, _subfolders, files in os.walk(root):
+    for folder, subfolders, files in os.walk(root):
+        subfolders[:] = [name for name in subfolders if not name.startswith(".")]
         for file_name in files:
+            if file_name.startswith("."):
+                continue
             path = os.path.join(folder, file_name)
             try:
                 info = os.stat(path)

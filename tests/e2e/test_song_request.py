@@ -137,9 +137,12 @@ class SongRequest(unittest.TestCase):
         self.assertTrue(self.x.wait_for_window_gone(dialog, 10), "the dialog stayed open")
 
     def received(self):
-        """Names and contents of the songs that reached the receiver."""
+        """Names and contents of the whole songs on the receiver (a song on its
+        way has a hidden name until it is renamed into place)."""
         songs = {}
         for name in os.listdir(self.station.songs) if os.path.isdir(self.station.songs) else []:
+            if name.startswith("."):
+                continue
             with open(os.path.join(self.station.songs, name), "rb") as song:
                 songs[name] = song.read()
         return songs
