@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using platform::IgnoreFailures;
 using platform::MakeButton;
@@ -25,6 +26,10 @@ using platform::StationAddress;
 namespace {
 
 constexpr int kTimerIntervalMs = 5;
+// The least height a fitted window leaves each pane: a few lines of chat,
+// the player's controls.
+constexpr int kLeastChatHeight = 120;
+constexpr int kLeastPlayerHeight = 60;
 const QString kWorking = QStringLiteral("Working...");
 
 // An address box: editable text over a drop-down list that stays empty.
@@ -92,6 +97,7 @@ void nameForScreenReaders(const QString& pane, const QString& shows, const PaneC
 FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Form1"));
     auto* client = new QWidget(this);
+    client_ = client;
     client->setFixedSize(platform::TwipsSize(11925, 10110));
     buildPlayerBar(client);
     buildChatBar(client);
@@ -117,6 +123,33 @@ FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setTabOrder();
     connectHandlers();
     Default->setFocus();
+    for (QWidget* control : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(cboAddressPlay),
+                             static_cast<QWidget*>(GoPlayer), brwWebBrowserPlay->widget(),
+                             static_cast<QWidget*>(Frame2), static_cast<QWidget*>(cboAddressChat),
+                             static_cast<QWidget*>(Command1), brwWebBrowserChat->widget()})
+        places_.note(control);
+}
+
+void FrmMain::fitInto(const QSize& room) {
+    const QSize natural = platform::TwipsSize(11925, 10110);
+    const int narrower = std::max(0, natural.width() - room.width());
+    const int shorter =
+        std::max(0, natural.height() - (room.height() - menuBar->sizeHint().height()));
+    QWidget* chat = brwWebBrowserChat->widget();
+    QWidget* player = brwWebBrowserPlay->widget();
+    const int chatGives =
+        std::min(shorter, std::max(0, places_.natural(chat).height() - kLeastChatHeight));
+    const int playerGives = std::min(
+        shorter - chatGives, std::max(0, places_.natural(player).height() - kLeastPlayerHeight));
+    client_->setFixedSize(natural - QSize(narrower, chatGives + playerGives));
+    for (QWidget* bar : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(cboAddressPlay)})
+        places_.place(bar, QMargins(0, 0, -narrower, 0));
+    places_.place(GoPlayer, QMargins(-narrower, 0, -narrower, 0));
+    places_.place(player, QMargins(0, 0, -narrower, -playerGives));
+    places_.place(Frame2, QMargins(0, -playerGives, -narrower, -playerGives));
+    places_.place(cboAddressChat, QMargins(0, 0, -narrower, 0));
+    places_.place(Command1, QMargins(-narrower, -playerGives, -narrower, -playerGives));
+    places_.place(chat, QMargins(0, -playerGives, -narrower, -playerGives - chatGives));
 }
 
 FrmMain::~FrmMain() = default;
