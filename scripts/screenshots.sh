@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Redraws the README's pictures from a headless run against the local
 # station: the main window, the uploader with songs staged, and the transcript
-# window while a send goes over a slow line. Builds first; writes
-# docs/screenshots/*.png.
+# window while a send goes over a slow line, from the programs that
+# scripts/build.sh made. Writes docs/screenshots/*.png.
 #   screenshots.sh
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/build.sh" >/dev/null
 build="${WAVECREST_BUILD_DIR:-$root/build}"
+for program in Wavecrest ftp.exe ftp_window.so sendfiles.ftps; do
+    [ -e "$build/bin/$program" ] || { echo "screenshots.sh: build first (scripts/build.sh)." >&2; exit 1; }
+done
 out="$root/docs/screenshots"
 work="$(mktemp -d)"
 pids=()
@@ -29,7 +31,7 @@ if (exec 3<>/dev/tcp/127.0.0.1/8642) 2>/dev/null; then
 fi
 # A slow line, so that the send is caught under way.
 /usr/bin/python3 "$root/station/station.py" --quiet --root "$work/received" \
-    --ftp-rate 400000 --ready-file "$work/station.ready" &
+    --ftp-rate 1000000 --ready-file "$work/station.ready" &
 pids+=($!)
 for _ in $(seq 100); do
     [ -f "$work/station.ready" ] && break
@@ -42,7 +44,7 @@ app="$work/app"
 mkdir -p "$app/temp" "$work/music"
 cp -r "$build/bin/." "$app/"
 for song in "Harbour Lights" "Night Ferry" "Tidal Clock"; do
-    head -c 3000000 /dev/urandom >"$app/temp/$song.mp3"
+    head -c 12000000 /dev/urandom >"$app/temp/$song.mp3"
 done
 export app out root
 
@@ -65,7 +67,7 @@ shoot() {
         case "$(xdotool getwindowname "$1")" in "" | Form1 | Working...) return 1 ;; esac
     }
     shown() { true; }
-    under_way() { find "$received" -type f -size +600k | grep -q .; }
+    under_way() { find "$received" -type f -size +5000k | grep -q .; }
 
     "$app/Wavecrest" &
     local main=$!

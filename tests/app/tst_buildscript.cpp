@@ -39,7 +39,8 @@ private Q_SLOTS:
     void secondBuild_data() {
         QTest::addColumn<QString>("change"); // what happens to the checkout after its first build
         QTest::addColumn<QString>("said");   // what the second build says before building
-        QTest::newRow("left in place") << "" << "";
+        QTest::newRow("left in place") << ""
+                                       << "";
         QTest::newRow("moved") << "move"
                                << "build.sh: %1/build was configured for %2; configuring it afresh "
                                   "for %1.";
@@ -58,7 +59,8 @@ private Q_SLOTS:
         QString second = first;
         if (!change.isEmpty()) {
             second = place.filePath("second");
-            const QStringList command = change == "move" ? QStringList{"mv"} : QStringList{"cp", "-r"};
+            const QStringList command =
+                change == "move" ? QStringList{"mv"} : QStringList{"cp", "-r"};
             QCOMPARE(QProcess::execute(command[0], command.mid(1) << first << second), 0);
         }
         const Run again = build(second);

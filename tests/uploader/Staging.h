@@ -16,7 +16,6 @@
 
 #include <filesystem>
 
-
 // Also records the current folder each start sees.
 class FolderRecordingStarter : public FakeProcessStarter {
 public:

@@ -27,7 +27,6 @@ void WhenOpen(std::function<void(QFileDialog&)> act) {
     });
 }
 
-
 } // namespace
 
 class TestStagingFiles : public QObject {
