@@ -30,6 +30,11 @@ constexpr int kTimerIntervalMs = 5;
 // the player's controls.
 constexpr int kLeastChatHeight = 120;
 constexpr int kLeastPlayerHeight = 60;
+
+// The client area as laid out, below the menu bar.
+QSize naturalClientSize() {
+    return platform::TwipsSize(11925, 10110);
+}
 const QString kWorking = QStringLiteral("Working...");
 
 // An address box: editable text over a drop-down list that stays empty.
@@ -98,7 +103,7 @@ FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Form1"));
     auto* client = new QWidget(this);
     client_ = client;
-    client->setFixedSize(platform::TwipsSize(11925, 10110));
+    client->setFixedSize(naturalClientSize());
     buildPlayerBar(client);
     buildChatBar(client);
     nameForScreenReaders(
@@ -123,15 +128,14 @@ FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setTabOrder();
     connectHandlers();
     Default->setFocus();
-    for (QWidget* control : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(cboAddressPlay),
-                             static_cast<QWidget*>(GoPlayer), brwWebBrowserPlay->widget(),
-                             static_cast<QWidget*>(Frame2), static_cast<QWidget*>(cboAddressChat),
-                             static_cast<QWidget*>(Command1), brwWebBrowserChat->widget()})
+    for (QWidget* control :
+         QList<QWidget*>{Frame1, cboAddressPlay, GoPlayer, brwWebBrowserPlay->widget(), Frame2,
+                         cboAddressChat, Command1, brwWebBrowserChat->widget()})
         places_.note(control);
 }
 
 void FrmMain::fitInto(const QSize& room) {
-    const QSize natural = platform::TwipsSize(11925, 10110);
+    const QSize natural = naturalClientSize();
     const int narrower = std::max(0, natural.width() - room.width());
     const int shorter =
         std::max(0, natural.height() - (room.height() - menuBar->sizeHint().height()));
@@ -142,12 +146,11 @@ void FrmMain::fitInto(const QSize& room) {
     const int playerGives = std::min(
         shorter - chatGives, std::max(0, places_.natural(player).height() - kLeastPlayerHeight));
     client_->setFixedSize(natural - QSize(narrower, chatGives + playerGives));
-    for (QWidget* bar : {static_cast<QWidget*>(Frame1), static_cast<QWidget*>(cboAddressPlay)})
+    for (QWidget* bar : QList<QWidget*>{Frame1, cboAddressPlay, cboAddressChat})
         places_.place(bar, QMargins(0, 0, -narrower, 0));
     places_.place(GoPlayer, QMargins(-narrower, 0, -narrower, 0));
     places_.place(player, QMargins(0, 0, -narrower, -playerGives));
     places_.place(Frame2, QMargins(0, -playerGives, -narrower, -playerGives));
-    places_.place(cboAddressChat, QMargins(0, 0, -narrower, 0));
     places_.place(Command1, QMargins(-narrower, -playerGives, -narrower, -playerGives));
     places_.place(chat, QMargins(0, -playerGives, -narrower, -playerGives - chatGives));
 }

@@ -64,7 +64,7 @@ bool Form::event(QEvent* event) {
         fitToScreen();
         connect(windowHandle(), &QWindow::screenChanged, this, &Form::fitToScreen,
                 Qt::UniqueConnection);
-    } else if (event->type() == QEvent::Move && FrameOf(*this) != fittedFrame_) {
+    } else if (event->type() == QEvent::Move && isVisible() && FrameOf(*this) != fittedFrame_) {
         fitToScreen(); // the window manager has framed it otherwise than assumed
     }
     return handled;

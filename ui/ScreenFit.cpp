@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
+#include <algorithm>
 
 namespace platform {
 

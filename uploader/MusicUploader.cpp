@@ -51,6 +51,10 @@ static_assert(kDeleteQuestionStyle == 324);
 // The least height a fitted window leaves the list: two names.
 constexpr int kLeastListHeight = 36;
 
+QSize naturalSize() {
+    return platform::TwipsSize(6150, 4500);
+}
+
 platform::FileSystem& fileSystem() {
     return *platform::services().fileSystem;
 }
@@ -81,7 +85,7 @@ std::string FileNameOf(const std::string& path) {
 
 MusicUploader::MusicUploader() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Music Uploader"));
-    setFixedSize(platform::TwipsSize(6150, 4500));
+    setFixedSize(naturalSize());
     useDialogFont();
     Browse = MakeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
     Send = MakeButton("Send the Music!", this, 3240, 3840, 1695, 495);
@@ -129,7 +133,7 @@ QList<QWidget*> MusicUploader::laidOut() const {
 }
 
 void MusicUploader::fitInto(const QSize& room) {
-    const QSize natural = platform::TwipsSize(6150, 4500);
+    const QSize natural = naturalSize();
     const QRect list = places_.natural(File1);
     const int narrower = std::max(0, natural.width() - room.width());
     const int listGives =

@@ -1,7 +1,9 @@
-// The main window without mouse or screen, on a real X server: the menu bar
-// with real key presses (Alt or F10 highlights the first entry, the arrows
+// The windows without mouse, on a real X server: the menu bar with real key
+// presses (Alt or F10 highlights the first entry on the screen, the arrows
 // move, Enter or Down opens and chooses, Escape leaves, the focus goes back);
-// while a screen reader listens, the chat page's own controls in its pane.
+// every window a frame to a screen reader and inside a small or scaled
+// screen, the chat's Send reached with Tab; while a screen reader listens,
+// the chat page's own controls in its pane.
 #include "ProjectSettings.h"
 #include "core/Services.h"
 #include "dialogs/FrmHelp.h"

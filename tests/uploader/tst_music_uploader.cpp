@@ -5,13 +5,12 @@
 #include <QAccessible>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QtTest>
 
 #include <fcntl.h>
 #include <future>
 #include <sys/file.h>
 #include <sys/stat.h>
-
-#include <QtTest>
 
 class TestMusicUploader : public QObject {
     Q_OBJECT

@@ -4,7 +4,6 @@
 
 #include <QProgressDialog>
 #include <QTimer>
-
 #include <QtTest>
 
 class TestStagingCopy : public QObject {

@@ -1,7 +1,9 @@
 // What staging stands on: the POSIX file system's road through a folder,
 // wildcard matching, and the real open-file dialog, driven headless.
-#include "Staging.h"
+#include "TempFolder.h"
 #include "system/Wildcard.h"
+#include "system/posix/PosixFileSystem.h"
+#include "ui/Form.h"
 #include "ui/QtFileDialog.h"
 
 #include <QComboBox>
@@ -9,10 +11,9 @@
 #include <QFileSystemModel>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QtTest>
 
 #include <functional>
-
-#include <QtTest>
 
 namespace {
 
