@@ -64,8 +64,10 @@ bool Form::event(QEvent* event) {
         fitToScreen();
         connect(windowHandle(), &QWindow::screenChanged, this, &Form::fitToScreen,
                 Qt::UniqueConnection);
-    } else if (event->type() == QEvent::Move && isVisible() && FrameOf(*this) != fittedFrame_) {
-        fitToScreen(); // the window manager has framed it otherwise than assumed
+    } else if (isVisible() && FrameOf(*this) != fittedFrame_) {
+        // The window manager has framed it since, which Qt learns without an
+        // event of its own: seen with the next one (a resize, an activation).
+        fitToScreen();
     }
     return handled;
 }

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QScreen>
-#include <QStyle>
 #include <QWidget>
 #include <algorithm>
 
@@ -11,13 +10,8 @@ namespace platform {
 QMargins FrameOf(const QWidget& window) {
     const QRect frame = window.frameGeometry();
     const QRect inner = window.geometry();
-    const QMargins known(inner.left() - frame.left(), inner.top() - frame.top(),
-                         frame.right() - inner.right(), frame.bottom() - inner.bottom());
-    if (window.isVisible() || !known.isNull())
-        return known;
-    const int border = window.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
-    return {border, window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border,
-            border};
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
 }
 
 namespace {

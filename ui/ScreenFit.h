@@ -11,8 +11,7 @@ class QWidget;
 
 namespace platform {
 
-// The window's frame, as the window manager has drawn it; before the window
-// is first shown, as wide as the style's title bar and borders.
+// The window's frame, as the window manager has drawn it (none before).
 QMargins FrameOf(const QWidget& window);
 
 // The room a window's contents have on its screen: the available area less
