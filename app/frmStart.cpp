@@ -27,8 +27,10 @@ struct Switch {
     Action action;
 };
 
-// Tested in this order; a match does not end the sequence.
-constexpr std::array<Switch, 9> kSwitches{{
+// Tested in this order; a match does not end the sequence. "-Help" is the
+// help switch as the usage message writes it; every other text must match
+// case for case.
+constexpr std::array<Switch, 11> kSwitches{{
     {"-MusicUploader", Action::Uploader},
     {"-?", Action::Usage},
     {"-help", Action::Help},
@@ -37,6 +39,8 @@ constexpr std::array<Switch, 9> kSwitches{{
     {"/help", Action::Help},
     {"/?", Action::Usage},
     {"/poop", Action::Joke},
+    {"-Help", Action::Help},
+    {"/Help", Action::Help},
     {"", Action::Main},
 }};
 

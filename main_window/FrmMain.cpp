@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using platform::IgnoreFailures;
 using platform::MakeButton;
@@ -25,6 +26,15 @@ using platform::StationAddress;
 namespace {
 
 constexpr int kTimerIntervalMs = 5;
+// The least height a fitted window leaves each pane: a few lines of chat,
+// the player's controls.
+constexpr int kLeastChatHeight = 120;
+constexpr int kLeastPlayerHeight = 60;
+
+// The client area as laid out, below the menu bar.
+QSize naturalClientSize() {
+    return platform::TwipsSize(11925, 10110);
+}
 const QString kWorking = QStringLiteral("Working...");
 
 // An address box: editable text over a drop-down list that stays empty.
@@ -92,7 +102,8 @@ void nameForScreenReaders(const QString& pane, const QString& shows, const PaneC
 FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Form1"));
     auto* client = new QWidget(this);
-    client->setFixedSize(platform::TwipsSize(11925, 10110));
+    client_ = client;
+    client->setFixedSize(naturalClientSize());
     buildPlayerBar(client);
     buildChatBar(client);
     nameForScreenReaders(
@@ -117,6 +128,31 @@ FrmMain::FrmMain() : Form(platform::FixedFrame(Qt::Window)) {
     setTabOrder();
     connectHandlers();
     Default->setFocus();
+    for (QWidget* control :
+         QList<QWidget*>{Frame1, cboAddressPlay, GoPlayer, brwWebBrowserPlay->widget(), Frame2,
+                         cboAddressChat, Command1, brwWebBrowserChat->widget()})
+        places_.note(control);
+}
+
+void FrmMain::fitInto(const QSize& room) {
+    const QSize natural = naturalClientSize();
+    const int narrower = std::max(0, natural.width() - room.width());
+    const int shorter =
+        std::max(0, natural.height() - (room.height() - menuBar->sizeHint().height()));
+    QWidget* chat = brwWebBrowserChat->widget();
+    QWidget* player = brwWebBrowserPlay->widget();
+    const int chatGives =
+        std::min(shorter, std::max(0, places_.natural(chat).height() - kLeastChatHeight));
+    const int playerGives = std::min(
+        shorter - chatGives, std::max(0, places_.natural(player).height() - kLeastPlayerHeight));
+    client_->setFixedSize(natural - QSize(narrower, chatGives + playerGives));
+    for (QWidget* bar : QList<QWidget*>{Frame1, cboAddressPlay, cboAddressChat})
+        places_.place(bar, QMargins(0, 0, -narrower, 0));
+    places_.place(GoPlayer, QMargins(-narrower, 0, -narrower, 0));
+    places_.place(player, QMargins(0, 0, -narrower, -playerGives));
+    places_.place(Frame2, QMargins(0, -playerGives, -narrower, -playerGives));
+    places_.place(Command1, QMargins(-narrower, -playerGives, -narrower, -playerGives));
+    places_.place(chat, QMargins(0, -playerGives, -narrower, -playerGives - chatGives));
 }
 
 FrmMain::~FrmMain() = default;

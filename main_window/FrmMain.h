@@ -3,6 +3,7 @@
 // the menu bar. The window title follows the chat pane.
 #include "panes/WebBrowser.h"
 #include "ui/Form.h"
+#include "ui/ScreenFit.h"
 #include "ui/UiTimer.h"
 
 #include <QString>
@@ -72,6 +73,11 @@ Q_SIGNALS:
     void helpRequested();
     void uploaderRequested();
 
+protected:
+    // On a screen too small for the layout the address bars and panes give
+    // up width, the chat pane gives up height first, then the player pane.
+    void fitInto(const QSize& room) override;
+
 private:
     void buildPlayerBar(QWidget* client);
     void buildChatBar(QWidget* client);
@@ -81,4 +87,7 @@ private:
     void chatTimerTick();
     void addressKeyPressed(QObject* box, const class QKeyEvent& key);
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QWidget* client_;
+    platform::NaturalPlaces places_;
 };

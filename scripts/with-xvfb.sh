@@ -4,6 +4,8 @@
 # Xvfb picks a free display number itself (-displayfd), so parallel runs
 # never race for one, and the command starts once the server answers. The
 # server ends with the command; the command's exit status is returned.
+# WAVECREST_XVFB_SCREEN sets the screen (1280x1024x24), WAVECREST_XVFB_WM
+# names a window manager to run on it (openbox).
 #   with-xvfb.sh COMMAND [ARG...]
 set -euo pipefail
 command -v Xvfb >/dev/null || { echo "SKIPPED: Xvfb is not installed (xvfb)"; exit 77; }
@@ -16,7 +18,7 @@ stop_server() {
 trap stop_server EXIT
 trap 'exit 143' TERM INT
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${WAVECREST_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 server=$!
 if ! read -r -t 60 number <"$work/display" || [ -z "$number" ]; then
     echo "Xvfb did not start:" >&2
@@ -24,6 +26,17 @@ if ! read -r -t 60 number <"$work/display" || [ -z "$number" ]; then
     exit 1
 fi
 unset WAYLAND_DISPLAY
+export DISPLAY=":$number"
+# A window manager on the server, for windows framed as on a desktop.
+if [ -n "${WAVECREST_XVFB_WM:-}" ]; then
+    command -v "$WAVECREST_XVFB_WM" >/dev/null ||
+        { echo "SKIPPED: $WAVECREST_XVFB_WM is not installed"; exit 77; }
+    "$WAVECREST_XVFB_WM" >"$work/wm.log" 2>&1 &
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        sleep 0.1
+    done
+fi
 status=0
-DISPLAY=":$number" "$@" || status=$?
+"$@" || status=$?
 exit "$status"

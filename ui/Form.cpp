@@ -1,11 +1,14 @@
 #include "Form.h"
 
+#include "ScreenFit.h"
 #include "core/FailureHandling.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QWindow>
 
 namespace platform {
 
@@ -19,9 +22,27 @@ void leaveEventLoop() {
 }
 std::function<void()> endProgram = leaveEventLoop;
 bool endRequested = false;
+
+// Qt gives a plain widget the role of a client area, which a screen reader
+// hears as "filler": each of our windows is a frame to it, as a main window is.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object) {
+    auto* form = qobject_cast<Form*>(object);
+    if (className != QLatin1String(Form::staticMetaObject.className()) || !form)
+        return nullptr;
+    return new QAccessibleWidget(form, QAccessible::Window);
+}
+
+void announceWindowsAsFrames() {
+    static const bool installed = [] {
+        QAccessible::installFactory(accessibleWindow);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 } // namespace
 
 Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
+    announceWindowsAsFrames();
     setAttribute(Qt::WA_DeleteOnClose);
     LoadedWindows::added();
 }
@@ -34,6 +55,27 @@ void Form::Unload() {
     if (!close()) // a refused close keeps the window; none of ours refuses
         return;
     markUnloaded();
+}
+
+bool Form::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Show && !event->spontaneous()) {
+        // Before the window appears; the screen it goes to is known by now.
+        fitToScreen();
+        connect(windowHandle(), &QWindow::screenChanged, this, &Form::fitToScreen,
+                Qt::UniqueConnection);
+    } else if (isVisible() && FrameOf(*this) != fittedFrame_) {
+        // The window manager has framed it since, which Qt learns without an
+        // event of its own: seen with the next one (a resize, an activation).
+        fitToScreen();
+    }
+    return handled;
+}
+
+void Form::fitToScreen() {
+    fittedFrame_ = FrameOf(*this);
+    fitInto(RoomOnScreen(*this));
+    KeepOnScreen(*this);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

@@ -5,6 +5,7 @@
 // shows it modeless without an owner, or only brings it forward. Unloading
 // discards the window's controls; the next show loads it afresh. The process
 // ends when its last window is unloaded.
+#include <QMargins>
 #include <QPointer>
 #include <QPushButton>
 #include <QWidget>
@@ -37,6 +38,11 @@ Q_SIGNALS:
     void unloaded();
 
 protected:
+    // Where the window's layout is larger than `room` (its screen's available
+    // area less its frame), it fits its contents into it; the default keeps
+    // the layout.
+    virtual void fitInto(const QSize& room) { Q_UNUSED(room); }
+    bool event(QEvent* event) override;
     void closeEvent(class QCloseEvent* event) override;
     // The keyboard rule of every window: Enter presses the focused command
     // button, else the default button; Escape presses the cancel button.
@@ -52,6 +58,8 @@ protected:
 private:
     QPushButton* buttonForKey(const QKeyEvent& key) const;
     void markUnloaded();
+    void fitToScreen();
+    QMargins fittedFrame_; // the frame the window was last fitted with
     bool unloaded_ = false;
     QPointer<QPushButton> defaultButton_;
     QPointer<QPushButton> cancelButton_;

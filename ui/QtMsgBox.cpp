@@ -62,6 +62,8 @@ int QtMsgBox::Show(const std::string& text, int style, const std::string& title)
     const std::vector<Button> buttons = buttonsFor(style);
     QMessageBox box(iconFor(style), QString::fromStdString(title), QString::fromStdString(text));
     box.setTextFormat(Qt::PlainText);
+    // A text may hold something to copy (an address no program opened).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     QMessageBox::StandardButtons all;
     for (const auto& [button, code] : buttons)
         all |= button;

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShowEvent>
+#include <algorithm>
 
 using platform::JoinPath;
 using platform::MakeButton;
@@ -46,6 +47,13 @@ static_assert(kOpenFlags == 0x281004);
 constexpr int kDeleteQuestionStyle =
     platform::kMbYesNo | platform::kMbIconInformation | platform::kMbDefButton2;
 static_assert(kDeleteQuestionStyle == 324);
+
+// The least height a fitted window leaves the list: two names.
+constexpr int kLeastListHeight = 36;
+
+QSize naturalSize() {
+    return platform::TwipsSize(6150, 4500);
+}
 
 platform::FileSystem& fileSystem() {
     return *platform::services().fileSystem;
@@ -77,7 +85,7 @@ std::string FileNameOf(const std::string& path) {
 
 MusicUploader::MusicUploader() : Form(platform::FixedFrame(Qt::Window)) {
     setWindowTitle(QStringLiteral("Music Uploader"));
-    setFixedSize(platform::TwipsSize(6150, 4500));
+    setFixedSize(naturalSize());
     useDialogFont();
     Browse = MakeButton("Browse for .MP3 files", this, 2040, 600, 2295, 495);
     Send = MakeButton("Send the Music!", this, 3240, 3840, 1695, 495);
@@ -97,6 +105,8 @@ MusicUploader::MusicUploader() : Form(platform::FixedFrame(Qt::Window)) {
     for (QLabel* label : {Label1, Label2, Label3})
         FitTextInto(label);
     platform::SetTabOrder({Browse, Send, File1, Delete, Finish, cmdDelete});
+    for (QWidget* control : laidOut())
+        places_.note(control);
     connectHandlers();
     setAcceptDrops(true);
     Browse->setFocus();
@@ -116,6 +126,27 @@ void MusicUploader::connectHandlers() {
             Reported(this, "Deleting the staged MP3 files", &MusicUploader::Finish_Click));
     connect(Send, &QPushButton::clicked, this,
             Reported(this, "Starting the FTP client", &MusicUploader::Send_Click));
+}
+
+QList<QWidget*> MusicUploader::laidOut() const {
+    return {Browse, Send, File1, Label1, Label2, Label3, Delete, Finish, cmdDelete};
+}
+
+void MusicUploader::fitInto(const QSize& room) {
+    const QSize natural = naturalSize();
+    const QRect list = places_.natural(File1);
+    const int narrower = std::max(0, natural.width() - room.width());
+    const int listGives =
+        std::min(std::max(0, natural.height() - room.height()), list.height() - kLeastListHeight);
+    setFixedSize(natural - QSize(narrower, listGives));
+    for (QWidget* control : laidOut()) {
+        const QRect at = places_.natural(control);
+        const int up = at.top() > list.top() ? listGives : 0;
+        const bool wide = at.width() == list.width(); // the list and the hints
+        const int left = !wide && at.left() > list.left() ? narrower / 2 : 0;
+        const int shorter = control == File1 ? listGives : 0;
+        places_.place(control, QMargins(-left, -up, wide ? -narrower : -left, -up - shorter));
+    }
 }
 
 void MusicUploader::showEvent(QShowEvent* event) {

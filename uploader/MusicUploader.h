@@ -5,6 +5,7 @@
 // each was chosen. The staging folder is its only state.
 #include "core/FileDialog.h"
 #include "ui/Form.h"
+#include "ui/ScreenFit.h"
 
 #include <QList>
 #include <QUrl>
@@ -52,6 +53,9 @@ public:
     platform::FileDialogSettings DlgOpenFile;
 
 protected:
+    // On a screen too small for the layout the list gives up height (what is
+    // below it moves up), the hints and the list give up width.
+    void fitInto(const QSize& room) override;
     void showEvent(class QShowEvent* event) override;
     void dragEnterEvent(class QDragEnterEvent* event) override;
     void dropEvent(class QDropEvent* event) override;
@@ -62,6 +66,9 @@ private:
     // false when the user stopped the copy (nothing is staged then).
     bool StageFile(const std::string& path);
     void connectHandlers();
+    // The controls in sight, which a fitted window moves and shrinks.
+    QList<QWidget*> laidOut() const;
 
     bool copying_ = false; // drops wait while a copy runs
+    platform::NaturalPlaces places_;
 };

@@ -107,8 +107,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title"); // "" when no window may appear
         QTest::addColumn<QString>("ending");
         const QString joke = "^Wavecrest$", usage = "^Command Line Arguments$";
-        QTest::newRow("help as the usage text writes it") << QStringList{"-Help"} << ""
-                                                          << "";
+        QTest::newRow("help in other capitals") << QStringList{"-HELP"} << ""
+                                                << "";
         QTest::newRow("switch and a second argument") << QStringList{"-poop", "x"} << ""
                                                       << "";
         QTest::newRow("Qt style option") << QStringList{"-style", "fusion"} << ""
@@ -131,6 +131,8 @@ private Q_SLOTS:
                                             << "click OK";
         QTest::newRow("/help, Enter on OK") << QStringList{"/help"} << "^Help$"
                                             << "Return";
+        QTest::newRow("help as the usage text writes it, OK") << QStringList{"-Help"} << "^Help$"
+                                                              << "click OK";
     }
 
     void endsAsTheUserExpects() {

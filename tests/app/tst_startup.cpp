@@ -59,10 +59,12 @@ private Q_SLOTS:
                                        << "";
         QTest::newRow("help") << "-help" << QStringList{"FrmHelp"} << ""
                               << "";
+        QTest::newRow("Help, as the usage writes it") << "-Help" << QStringList{"FrmHelp"} << ""
+                                                      << "";
         QTest::newRow("?") << "-?" << none << kUsage << "Command Line Arguments";
         QTest::newRow("poop") << "-poop" << none << "HA HA YOU SAID POOP!"
                               << "Wavecrest";
-        for (const char* miss : {"-Help", "-musicuploader", "-HELP", "-help ", " -help",
+        for (const char* miss : {"-HElp", "-musicuploader", "-HELP", "-help ", " -help",
                                  "-MusicUploader song.mp3", "-"})
             QTest::newRow(miss) << miss << none << ""
                                 << "";

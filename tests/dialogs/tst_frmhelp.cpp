@@ -6,9 +6,14 @@
 #include "dialogs/TextBox.h"
 #include "fakes/FakeMsgBox.h"
 #include "fakes/FakeShell.h"
+#include "fakes/FakeWebBrowser.h"
+#include "main_window/FrmMain.h"
+#include "ui/QtShell.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -24,6 +29,16 @@ const QString kExpectedHelpText =
     "\r\n"
     "If the chatroom and music player do not work, update Internet Explorer's Flash Player "
     "plugin! Visual Basic 6.0 relies on Internet Explorer for all of it's internet functions";
+
+// A stand-in for the desktop's opener: notes the address, ends with `status`.
+void writeOpener(const QString& path, const QString& asked, int status) {
+    QFile script(path);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(
+        QString("#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n").arg(asked).arg(status).toLocal8Bit());
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+}
 
 } // namespace
 
@@ -96,6 +111,58 @@ private Q_SLOTS:
         QCOMPARE(shell.opened, std::vector<std::string>{expected});
         QVERIFY(help.isLoaded()); // the window stays
         QVERIFY(messages.shown.empty());
+    }
+
+    // The desktop's opener (a stand-in on PATH) or none at all: when no
+    // program opens the address, one message gives it to copy.
+    void addressWithoutBrowser_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("opener"); // its exit status; -1: the desktop has none
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("said");
+        const QString help =
+            QString("http://") + settings::kStationHost + "/vavudavizezez/dedevirevo/wavecrest";
+        const QString front = QString("http://") + settings::kStationHost;
+        QTest::newRow("online help, no browser") << "online help" << 3 << help << true;
+        QTest::newRow("online help, no opener") << "online help" << -1 << help << true;
+        QTest::newRow("station link, no browser") << "station link" << 3 << front << true;
+        QTest::newRow("station link, opened") << "station link" << 0 << front << false;
+    }
+
+    void addressWithoutBrowser() {
+        QFETCH(QString, button);
+        QFETCH(int, opener);
+        QFETCH(QString, address);
+        QFETCH(bool, said);
+        QTemporaryDir bin;
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray browser = qgetenv("BROWSER");
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        qunsetenv("BROWSER");
+        const QString asked = bin.filePath("asked");
+        if (opener >= 0)
+            writeOpener(bin.filePath("xdg-open"), asked, opener);
+        platform::QtShell desktop;
+        FakeWebBrowserFactory browsers;
+        platform::install({.messageBox = &messages, .shell = &desktop, .browsers = &browsers});
+        if (button == "online help")
+            platform::FormSlot<FrmHelp>().Show().Command1->click();
+        else
+            FrmMain().co1->trigger();
+        if (opener >= 0)
+            QTRY_VERIFY(QFile::exists(asked));
+        const size_t expected = said ? 1 : 0;
+        QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), expected, 10000);
+        qputenv("PATH", path);
+        qputenv("BROWSER", browser);
+        if (opener >= 0) {
+            QFile file(asked);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromLocal8Bit(file.readAll()).trimmed(), address);
+        }
+        if (said)
+            QCOMPARE(messages.shown[0].text,
+                     platform::QtShell::NoBrowserMessage(address.toStdString()));
     }
 
     // Enter in the text box does nothing (no default button); OK, Enter on

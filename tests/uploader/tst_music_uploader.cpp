@@ -1,121 +1,16 @@
-// The staging folder: the uploader window and the POSIX file system under it,
-// against real temporary folders, with the dialog, the message boxes and the
-// process start faked; and the real open-file dialog, driven headless.
-#include "TempFolder.h"
-#include "core/Services.h"
-#include "fakes/FakeFileDialog.h"
-#include "fakes/FakeMsgBox.h"
-#include "fakes/FakeProcessStarter.h"
-#include "system/Wildcard.h"
-#include "system/posix/PosixFileSystem.h"
-#include "ui/QtFileDialog.h"
-#include "uploader/FileListBox.h"
-#include "uploader/MusicUploader.h"
+// The uploader window on a real staging folder: load, Browse, Delete
+// Selected, Delete All, Finish! and Send.
+#include "Staging.h"
 
 #include <QAccessible>
-#include <QComboBox>
-#include <QFileDialog>
-#include <QFileSystemModel>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QMimeData>
-#include <QProgressDialog>
-#include <QRegularExpression>
-#include <QTimer>
 #include <QtTest>
 
 #include <fcntl.h>
-#include <filesystem>
-#include <functional>
 #include <future>
 #include <sys/file.h>
 #include <sys/stat.h>
-
-namespace {
-
-// Also records the current folder each start sees.
-class FolderRecordingStarter : public FakeProcessStarter {
-public:
-    void Start(const std::string& commandLine, int windowState) override {
-        folders.push_back(std::filesystem::current_path().string());
-        FakeProcessStarter::Start(commandLine, windowState);
-    }
-    std::vector<std::string> folders;
-};
-
-// An application folder of its own and the fakes, installed for one test.
-struct Staging {
-    TempFolder app;
-    platform::PosixFileSystem files{app.path()};
-    FakeFileDialog dialog;
-    FakeMsgBox messages;
-    FolderRecordingStarter starter;
-    platform::FormSlot<MusicUploader> uploader;
-
-    Staging() {
-        platform::Services chosen;
-        chosen.fileSystem = &files;
-        chosen.fileDialog = &dialog;
-        chosen.messageBox = &messages;
-        chosen.processes = &starter;
-        platform::install(chosen);
-    }
-    ~Staging() {
-        delete uploader.window();
-        platform::install({});
-    }
-    std::string temp(const std::string& name = {}) const {
-        return app.path() + "/temp" + (name.empty() ? "" : "/" + name);
-    }
-    MusicUploader& show() { return uploader.Show(); }
-    // Files already in the staging folder before the window loads.
-    void put(std::initializer_list<const char*> names) {
-        std::filesystem::create_directory(temp());
-        for (const char* name : names)
-            WriteFile(temp(name), "x");
-    }
-    // The text of the one message shown.
-    QString onlyMessage() const {
-        return messages.shown.size() == 1 ? QString::fromStdString(messages.shown[0].text)
-                                          : QString("%1 messages").arg(messages.shown.size());
-    }
-    QStringList listed() {
-        QStringList names;
-        FileListBox* list = uploader.window()->File1;
-        for (int i = 0; i < list->ListCount(); ++i)
-            names << QString::fromStdString(list->List(i));
-        return names;
-    }
-};
-
-// Drags `items` (paths, or other addresses) over `target` and drops them
-// there, as a file manager does; true when the drag was taken as a copy.
-bool Drop(QWidget* target, std::initializer_list<std::string> items) {
-    QList<QUrl> urls;
-    for (const std::string& item : items)
-        urls << QUrl::fromUserInput(QString::fromStdString(item));
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &enter);
-    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &drop);
-    return enter.isAccepted() && enter.dropAction() == Qt::CopyAction;
-}
-
-// Runs `act` on the dialog once it is open.
-void WhenOpen(std::function<void(QFileDialog&)> act) {
-    QTimer::singleShot(0, [act] {
-        QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        act(*dialog);
-        if (dialog->isVisible()) // a failed check must not leave the dialog open
-            dialog->reject();
-    });
-}
-
-} // namespace
 
 class TestMusicUploader : public QObject {
     Q_OBJECT
@@ -304,64 +199,6 @@ private Q_SLOTS:
             QCOMPARE(staging.messages.shown[0].style, 0); // OK only, no icon
     }
 
-    void dropStagesFilesAndNamesWhatItRefuses() {
-        Staging staging;
-        TempFolder music;
-        const std::string big(40 << 20, '\x5a'); // several chunks of the copy
-        WriteFile(music / "big.mp3", big);
-        std::filesystem::create_directory(music / "album");
-        MusicUploader& window = staging.show();
-        QVERIFY(Drop(&window, {music / "album", music / "big.mp3", music / "gone.mp3",
-                               "http://127.0.0.1/x.mp3"}));
-        QCOMPARE(staging.listed(), QStringList{"big.mp3"});
-        QVERIFY(ReadFile(staging.temp("big.mp3")) == big);
-        const QString text = staging.onlyMessage();
-        for (const char* refused : {"album\" is not", "gone.mp3", "http://127.0.0.1/x.mp3"})
-            QVERIFY2(text.contains(refused), qPrintable(text));
-    }
-
-    void longCopyStaysResponsiveAndStopsClean_data() {
-        QTest::addColumn<QString>("how"); // how the copy starts
-        QTest::addColumn<bool>("ending"); // the program is asked to end, else Cancel
-        QTest::newRow("Browse, Cancel") << "browse" << false;
-        QTest::newRow("Browse, program ends") << "browse" << true;
-        QTest::newRow("drop of two, Cancel on the first") << "drop" << false;
-    }
-
-    void longCopyStaysResponsiveAndStopsClean() {
-        QFETCH(QString, how);
-        QFETCH(bool, ending);
-        Staging staging;
-        TempFolder music;
-        const std::string big(40 << 20, '\x5a'); // several chunks of the copy
-        WriteFile(music / "song.mp3", big);
-        WriteFile(music / "next.mp3", "x");
-        staging.put({});
-        WriteFile(staging.temp("song.mp3"), "earlier copy");
-        MusicUploader& window = staging.show();
-        // Runs between the copy's first chunks: the window handles events.
-        bool answered = false;
-        QTimer::singleShot(0, &window, [&] {
-            auto* box = window.findChild<QProgressDialog*>();
-            answered = box && box->windowModality() == Qt::WindowModal;
-            if (ending)
-                platform::LoadedWindows::EndProgram();
-            else if (box)
-                box->cancel();
-        });
-        if (how == "drop") {
-            QVERIFY(Drop(&window, {music / "song.mp3", music / "next.mp3"}));
-        } else {
-            staging.dialog.chooseNext(music / "song.mp3");
-            window.Browse->click();
-        }
-        QVERIFY2(answered, "no events were handled during the copy");
-        QCOMPARE(AllNames(staging.temp()), QStringList{"song.mp3"});
-        QCOMPARE(ReadFile(staging.temp("song.mp3")), std::string("earlier copy"));
-        QCOMPARE(staging.listed(), QStringList{"song.mp3"});
-        QVERIFY(staging.messages.shown.empty());
-    }
-
     void deleteSelected_data() {
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("answer");
@@ -457,87 +294,6 @@ private Q_SLOTS:
         staging.starter.failing = true;
         window.Send->click();
         QVERIFY(staging.onlyMessage().startsWith("Starting the FTP client failed."));
-    }
-
-    void wildcardMatch() {
-        const struct {
-            const char *pattern, *name;
-            bool matches;
-        } cases[] = {
-            {"track?.mp3", "Track7.mp3", true}, {"*ÉTÉ*", "chanson d'été.mp3", true},
-            {"ПЕСНЯ.mp3", "песня.MP3", true},   {"ΆΣΜΑ.mp3", "άσμα.mp3", true},
-            {"ԵՐԳ.mp3", "երգ.mp3", true},       {"*a*b*c*.mp3", "xaxbxcx.mp3", true},
-            {"*", ".song.mp3", false},          {".*.mp3", ".song.mp3", true},
-        };
-        for (const auto& c : cases)
-            QVERIFY2(platform::WildcardMatch(c.pattern, c.name) == c.matches, c.name);
-    }
-
-    void fileSystemRoad() {
-        TempFolder root;
-        platform::PosixFileSystem files;
-        QCOMPARE(files.ApplicationFolder(), QCoreApplication::applicationDirPath().toStdString());
-        fsroad::Walker walker(files, std::filesystem::canonical(root.path()),
-                              [](const std::string& path) {
-                                  std::filesystem::path hidden(path);
-                                  // Not "." + name: GCC 12 warns of a false overlap there
-                                  // (-Wrestrict).
-                                  std::string name = hidden.filename().string();
-                                  name.insert(0, 1, '.');
-                                  WriteFile(hidden.replace_filename(name), "h");
-                              });
-        for (const fsroad::Row& row : fsroad::kRoad)
-            QCOMPARE(QString::fromStdString(walker.Take(row)), QString(row.gives));
-    }
-
-    void realDialogShowsSettingsAndHonoursThem_data() {
-        QTest::addColumn<unsigned>("flags");
-        QTest::addColumn<bool>("cancelError");
-        QTest::addColumn<bool>("choose");
-        QTest::addColumn<int>("fileMode");
-        QTest::addColumn<int>("cancelNumber");
-        const int existing = QFileDialog::ExistingFile;
-        QTest::newRow("uploader's, choose") << 0x281004u << true << true << existing << 0;
-        QTest::newRow("uploader's, cancel") << 0x281004u << true << false << existing << 32755;
-        QTest::newRow("any name, quiet cancel")
-            << 0x4u << false << false << int(QFileDialog::AnyFile) << 0;
-    }
-
-    void realDialogShowsSettingsAndHonoursThem() {
-        QFETCH(unsigned, flags);
-        QFETCH(bool, cancelError);
-        QFETCH(bool, choose);
-        QFETCH(int, fileMode);
-        QFETCH(int, cancelNumber);
-        TempFolder folder;
-        for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "notes.txt"})
-            WriteFile(folder / name, "x");
-        const platform::FileDialogSettings settings{
-            folder.path(), "MP3 Files (*.MP3)|*.mp3|All Files (*.*)|*.*", 1, "Open File", flags,
-            cancelError};
-        WhenOpen([&](QFileDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QString("Open File"));
-            QCOMPARE(dialog.directory().absolutePath(), QString::fromStdString(folder.path()));
-            QCOMPARE(int(dialog.fileMode()), fileMode);
-            auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
-            QVERIFY(types);
-            QCOMPARE(types->currentText(), QString("MP3 Files (*.MP3)"));
-            QCOMPARE(types->itemText(1), QString("All Files (*.*)"));
-            // The pattern takes every letter case even where matching is exact.
-            auto* model = dialog.findChild<QFileSystemModel*>();
-            QVERIFY(model && model->nameFilters().size() == 1);
-            const auto pattern =
-                QRegularExpression::fromWildcard(model->nameFilters()[0], Qt::CaseSensitive);
-            for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "notes.txt"})
-                QCOMPARE(pattern.match(name).hasMatch(), QString(name) != "notes.txt");
-            dialog.selectFile(QString::fromStdString(folder / "B.MP3"));
-            choose ? static_cast<QDialog&>(dialog).accept() : dialog.reject();
-        });
-        const platform::FileDialogResult result = platform::QtFileDialog().ShowOpen(settings);
-        QCOMPARE(result.outcome, choose ? platform::FileDialogResult::Chosen
-                                        : platform::FileDialogResult::Cancelled);
-        QCOMPARE(result.fileName, choose ? folder / "B.MP3" : "");
-        QCOMPARE(result.number, cancelNumber);
     }
 };
 
