@@ -56,13 +56,17 @@ DesktopNotice FailureNotice(const SendOutcome& outcome) {
             true};
 }
 
+bool Contains(const std::vector<std::string>& names, const std::string& song) {
+    return std::find(names.begin(), names.end(), song) != names.end();
+}
+
 // A song the session was still busy with counts as none of the others.
 void Forget(std::vector<std::string>& names, const std::string& song) {
     names.erase(std::remove(names.begin(), names.end(), song), names.end());
 }
 
 std::string UnsettledLines(SendOutcome& outcome, const SendProgress& unsettled) {
-    for (auto* names : {&outcome.sent, &outcome.stopped, &outcome.unsent})
+    for (auto* names : {&outcome.stopped, &outcome.unsent})
         Forget(*names, unsettled.song);
     std::string lines = "\n" + unsettled.song +
                         ": the server stopped answering; a part of it may be left on the "
@@ -82,7 +86,7 @@ DesktopNotice ComposeSendNotice(const SendOutcome& outcome) {
 DesktopNotice ComposeCancelNotice(const SendOutcome& outcome, const SendProgress* unsettled) {
     SendOutcome known = outcome;
     std::string body = "Sending cancelled by the user.";
-    if (unsettled)
+    if (unsettled && !Contains(known.sent, unsettled->song)) // one that went whole arrived
         body += UnsettledLines(known, *unsettled);
     body += SongLines(known);
     if (known.sent.empty())

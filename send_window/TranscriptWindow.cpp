@@ -98,21 +98,17 @@ void TranscriptWindow::ShowProgress(const SendProgress& progress) {
                    .arg(all / 10)
                    .arg(progress.songNumber)
                    .arg(progress.songCount);
-    SetStatus(song_ + " - " +
-              QLocale().formattedDataSize(static_cast<qint64>(progress.bytesPerSecond)) + "/s" +
-              TimeLeft(progress.allSize - progress.allSent, progress.bytesPerSecond));
+    status_->setText(song_ + " - " +
+                     QLocale().formattedDataSize(static_cast<qint64>(progress.bytesPerSecond)) +
+                     "/s" + TimeLeft(progress.allSize - progress.allSent, progress.bytesPerSecond));
     SetTitle(counted_);
 }
 
 void TranscriptWindow::ShowWaiting() {
     if (!running_ || cancelling_)
         return;
-    SetStatus(song_ + " - waiting for the server...");
+    status_->setText(song_ + " - waiting for the server...");
     SetTitle(counted_ + ", waiting for the server");
-}
-
-void TranscriptWindow::SetStatus(const QString& text) {
-    status_->setText(text);
 }
 
 // The state leads, so a taskbar entry cut short still shows it.
@@ -132,7 +128,7 @@ void TranscriptWindow::Cancel() {
     cancelling_ = true;
     stalled_.stop();
     button_->setEnabled(false);
-    SetStatus("Cancelling...");
+    status_->setText("Cancelling...");
     cancel_();
 }
 
@@ -154,7 +150,7 @@ void TranscriptWindow::Finish(SendEnd end, const QString& summary) {
         close();
         return;
     }
-    SetStatus(summary);
+    status_->setText(summary);
     SetTitle(end == SendEnd::Cancelled ? "Cancelled" : "Failed");
     button_->setText("Close");
     button_->setAccessibleName("Close the window");

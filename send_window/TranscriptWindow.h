@@ -38,7 +38,6 @@ private:
     void Press();
     void Cancel();
     void ShowWaiting();
-    void SetStatus(const QString& text);
     void SetTitle(const QString& state);
 
     QLabel* status_;
