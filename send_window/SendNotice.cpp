@@ -85,13 +85,13 @@ DesktopNotice ComposeSendNotice(const SendOutcome& outcome) {
 
 DesktopNotice ComposeCancelNotice(const SendOutcome& outcome, const SendProgress* unsettled) {
     SendOutcome known = outcome;
-    std::string body = "Sending cancelled by the user.";
+    std::string lines;                                       // each led by its line end
     if (unsettled && !Contains(known.sent, unsettled->song)) // one that went whole arrived
-        body += UnsettledLines(known, *unsettled);
-    body += SongLines(known);
+        lines += UnsettledLines(known, *unsettled);
+    lines += SongLines(known);
     if (known.sent.empty())
-        body += "\nNo song arrived.";
-    return {"Sending the songs to the show cancelled", body, false};
+        lines += "\nNo song arrived.";
+    return {"Sending the songs to the show cancelled", lines.substr(1), false};
 }
 
 } // namespace ftp

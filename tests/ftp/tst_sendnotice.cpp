@@ -108,8 +108,7 @@ void SendNoticeTest::notice_data() {
         << QStringList{"5 songs sent to the show\n\na.mp3, b &amp; b.mp3, c.mp3 and 2 more"};
     QTest::newRow("slow: the title tells how far, Cancel stops it, Close ends")
         << QStringList{"a.mp3", "b.mp3"} << "slow" << "notices"
-        << QStringList{cancelled, "Sending cancelled by the user.\nStopped: a.mp3\nNot sent: b.mp3\n"
-                       "No song arrived.", open};
+        << QStringList{cancelled + "\n\nStopped: a.mp3\nNot sent: b.mp3\nNo song arrived.", open};
     QTest::newRow("frozen server: the title says so, Cancel ends it at once")
         << QStringList{"a.mp3", "b.mp3"} << "frozen" << "notices"
         << QStringList{cancelled, "\na.mp3: ", "left on the show's server", "No song arrived."};
@@ -236,7 +235,7 @@ void SendNoticeTest::namesShownAsTyped() {
     window.ShowProgress({song.toStdString(), 1, 2, 1000, 4000, 1000, 8000, 1e6});
     QVERIFY(windowFits());
     QVERIFY2(ReadAloud(window).contains(readAs), qPrintable(ReadAloud(window)));
-    window.Finish(ftp::SendEnd::Cancelled, "Sending cancelled by the user.\nStopped: " + song);
+    window.Finish(ftp::SendEnd::Cancelled, "Sending the songs to the show cancelled\nStopped: " + song);
     QVERIFY(windowFits());
     QVERIFY2(ReadAloud(window).contains("Stopped: " + song.left(40)), qPrintable(ReadAloud(window)));
     QCOMPARE(window.windowTitle(), "Cancelled - " + QString(kWindowTitle));
