@@ -18,7 +18,10 @@ stop_server() {
 trap stop_server EXIT
 trap 'exit 143' TERM INT
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 "${WAVECREST_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: a server that resets as its last client goes refuses the next
+# one for a moment (a test that starts one program after another).
+Xvfb -displayfd 3 -screen 0 "${WAVECREST_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp -noreset \
+    3>"$work/display" >"$work/xvfb.log" 2>&1 &
 server=$!
 if ! read -r -t 60 number <"$work/display" || [ -z "$number" ]; then
     echo "Xvfb did not start:" >&2

@@ -1,5 +1,7 @@
 #include "SendNotice.h"
 
+#include <algorithm>
+
 namespace ftp {
 
 namespace {
@@ -20,6 +22,17 @@ std::string SongCount(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " song" : " songs");
 }
 
+// One line for each group of songs that has any.
+std::string SongLines(const SendOutcome& outcome) {
+    std::string lines;
+    for (const auto& [label, names] :
+         {std::pair{"Stopped: ", &outcome.stopped}, std::pair{"Not sent: ", &outcome.unsent},
+          std::pair{"Sent: ", &outcome.sent}})
+        if (!names->empty())
+            lines += "\n" + std::string(label) + NameList(*names);
+    return lines;
+}
+
 DesktopNotice SuccessNotice(const SendOutcome& outcome) {
     if (outcome.sent.empty())
         return {"No songs sent to the show", "There were no staged songs to send.", false};
@@ -37,21 +50,48 @@ std::string FailureText(const std::string& failure) {
 }
 
 DesktopNotice FailureNotice(const SendOutcome& outcome) {
-    std::string body = FailureText(outcome.failure);
-    if (!outcome.stopped.empty())
-        body += "\nStopped: " + NameList(outcome.stopped);
-    if (!outcome.unsent.empty())
-        body += "\nNot sent: " + NameList(outcome.unsent);
-    if (!outcome.sent.empty())
-        body += "\nSent: " + NameList(outcome.sent);
-    body += "\nThe transcript window is open for the details.";
-    return {"Sending the songs to the show failed", body, true};
+    return {"Sending the songs to the show failed",
+            FailureText(outcome.failure) + SongLines(outcome) +
+                "\nThe transcript window is open for the details.",
+            true};
+}
+
+bool Contains(const std::vector<std::string>& names, const std::string& song) {
+    return std::find(names.begin(), names.end(), song) != names.end();
+}
+
+// A song the session was still busy with counts as none of the others.
+void Forget(std::vector<std::string>& names, const std::string& song) {
+    names.erase(std::remove(names.begin(), names.end(), song), names.end());
+}
+
+std::string UnsettledLines(SendOutcome& outcome, const SendProgress& unsettled) {
+    for (auto* names : {&outcome.stopped, &outcome.unsent})
+        Forget(*names, unsettled.song);
+    std::string lines = "\n" + unsettled.song +
+                        ": the server stopped answering; a part of it may be left on the "
+                        "show's server.";
+    if (unsettled.songCount > unsettled.songNumber)
+        lines +=
+            "\nNot sent: " + SongCount(unsettled.songCount - unsettled.songNumber) + " after it";
+    return lines;
 }
 
 } // namespace
 
 DesktopNotice ComposeSendNotice(const SendOutcome& outcome) {
     return outcome.succeeded ? SuccessNotice(outcome) : FailureNotice(outcome);
+}
+
+DesktopNotice ComposeCancelNotice(const SendOutcome& outcome, const SendProgress* unsettled) {
+    SendOutcome known = outcome;
+    std::string lines;                                       // each led by its line end
+    if (unsettled && !Contains(known.sent, unsettled->song)) // one that went whole arrived
+        lines += UnsettledLines(known, *unsettled);
+    lines += SongLines(known);
+    if (known.sent.empty())
+        lines += "\nNo song arrived.";
+    return {"Sending the songs to the show cancelled", lines.substr(1), false};
 }
 
 } // namespace ftp

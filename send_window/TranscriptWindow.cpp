@@ -11,6 +11,12 @@ namespace ftp {
 
 namespace {
 
+// A send that moved nothing this long is waiting for its server, whatever
+// its rate was before (the first megabytes only fill the system's buffers).
+constexpr int kStalledMs = 3000;
+// A song's name is shown up to about this many characters, its middle left out.
+constexpr int kNameChars = 60;
+
 // Bars count in per mille: a byte count passes what an int holds.
 int PerMille(std::uint64_t done, std::uint64_t whole) {
     return whole == 0 ? 1000
@@ -33,26 +39,39 @@ QProgressBar* PerMilleBar(const QString& name) {
     return bar;
 }
 
+// Plain text, wrapped, and never widening the window: a name is the
+// sender's choice, a server's text the server's.
+QLabel* StatusLabel() {
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
 } // namespace
 
 TranscriptWindow::TranscriptWindow(const QString& title, std::function<void()> cancel)
-    : song_(new QLabel), songBar_(PerMilleBar("This song")), allBar_(PerMilleBar("All songs")),
-      cancelButton_(new QPushButton("Cancel")), text_(new QPlainTextEdit), title_(title),
+    : status_(StatusLabel()), songBar_(PerMilleBar("This song")), allBar_(PerMilleBar("All songs")),
+      button_(new QPushButton("Cancel")), text_(new QPlainTextEdit), title_(title),
       cancel_(std::move(cancel)) {
     setWindowTitle(title_);
-    cancelButton_->setAccessibleName("Cancel the send");
-    connect(cancelButton_, &QPushButton::clicked, this, &TranscriptWindow::Cancel);
+    button_->setAccessibleName("Cancel the send");
+    connect(button_, &QPushButton::clicked, this, &TranscriptWindow::Press);
+    stalled_.setSingleShot(true);
+    stalled_.setInterval(kStalledMs);
+    connect(&stalled_, &QTimer::timeout, this, &TranscriptWindow::ShowWaiting);
     text_->setReadOnly(true);
     text_->setAccessibleName("Transcript");
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* bars = new QVBoxLayout;
-    bars->addWidget(song_);
+    bars->addWidget(status_);
     bars->addWidget(songBar_);
     bars->addWidget(allBar_);
     auto* top = new QHBoxLayout;
     top->addLayout(bars, 1);
-    top->addWidget(cancelButton_, 0, Qt::AlignBottom);
+    top->addWidget(button_, 0, Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(text_, 1);
@@ -66,27 +85,50 @@ void TranscriptWindow::Append(const QString& text) {
 }
 
 void TranscriptWindow::ShowProgress(const SendProgress& progress) {
-    if (!running_)
+    if (!running_ || cancelling_)
         return;
+    stalled_.start(); // each report is news of a move or of the next song
     const int all = PerMille(progress.allSent, progress.allSize);
     songBar_->setValue(PerMille(progress.songSent, progress.songSize));
     allBar_->setValue(all);
-    const QLocale locale;
-    song_->setText(QString::fromStdString(progress.song) + " - " +
-                   locale.formattedDataSize(static_cast<qint64>(progress.bytesPerSecond)) + "/s" +
-                   TimeLeft(progress.allSize - progress.allSent, progress.bytesPerSecond));
-    const QString title = QString("%1% - sending %2 of %3 - %4")
-                              .arg(all / 10)
-                              .arg(progress.songNumber)
-                              .arg(progress.songCount)
-                              .arg(title_);
+    song_ =
+        status_->fontMetrics().elidedText(QString::fromStdString(progress.song), Qt::ElideMiddle,
+                                          status_->fontMetrics().averageCharWidth() * kNameChars);
+    counted_ = QString("%1% - sending %2 of %3")
+                   .arg(all / 10)
+                   .arg(progress.songNumber)
+                   .arg(progress.songCount);
+    status_->setText(song_ + " - " +
+                     QLocale().formattedDataSize(static_cast<qint64>(progress.bytesPerSecond)) +
+                     "/s" + TimeLeft(progress.allSize - progress.allSent, progress.bytesPerSecond));
+    SetTitle(counted_);
+}
+
+void TranscriptWindow::ShowWaiting() {
+    if (!running_ || cancelling_)
+        return;
+    status_->setText(song_ + " - waiting for the server...");
+    SetTitle(counted_ + ", waiting for the server");
+}
+
+// The state leads, so a taskbar entry cut short still shows it.
+void TranscriptWindow::SetTitle(const QString& state) {
+    const QString title = state.isEmpty() ? title_ : state + " - " + title_;
     if (title != windowTitle()) // each change travels to the desktop's taskbar
         setWindowTitle(title);
 }
 
+void TranscriptWindow::Press() {
+    running_ ? Cancel() : void(close());
+}
+
 void TranscriptWindow::Cancel() {
-    cancelButton_->setEnabled(false);
-    song_->setText("Cancelling...");
+    if (cancelling_)
+        return;
+    cancelling_ = true;
+    stalled_.stop();
+    button_->setEnabled(false);
+    status_->setText("Cancelling...");
     cancel_();
 }
 
@@ -101,14 +143,19 @@ void TranscriptWindow::closeEvent(QCloseEvent* event) {
     Cancel();
 }
 
-void TranscriptWindow::Finish(bool succeeded) {
+void TranscriptWindow::Finish(SendEnd end, const QString& summary) {
     running_ = false;
-    cancelButton_->setEnabled(false);
-    if (succeeded || closeWhenDone_) {
+    stalled_.stop();
+    if (end == SendEnd::Sent || closeWhenDone_) {
         close();
         return;
     }
-    setWindowTitle(title_ + " - failed");
+    status_->setText(summary);
+    SetTitle(end == SendEnd::Cancelled ? "Cancelled" : "Failed");
+    button_->setText("Close");
+    button_->setAccessibleName("Close the window");
+    button_->setEnabled(true);
+    button_->setFocus(); // where the Cancel the user pressed was
 }
 
 } // namespace ftp

@@ -4,9 +4,12 @@
 #include "ftp/WindowRun.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMetaObject>
+#include <QTimer>
 #include <atomic>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,47 +20,110 @@
 #include "ftp/Client.h"
 #include "ui/Diagnostics.h"
 
+namespace {
+
+// What a listener looks for among the desktop's windows.
+constexpr const char* kWindowTitle = "Sending songs to the show";
+// A Cancel ends the window's wait this soon, whatever the server does.
+constexpr int kCancelBoundMs = 1500;
+
+class WindowedSession {
+public:
+    explicit WindowedSession(std::vector<std::string> arguments)
+        : arguments_(std::move(arguments)), window_(kWindowTitle, [this] { Cancel(); }) {
+        watch_.SetListener([this](const ftp::SendProgress& progress) {
+            OnWindow([this, progress] {
+                going_ = progress;
+                window_.ShowProgress(progress);
+            });
+        });
+        transcript_.SetListener([this](const std::string& text) {
+            OnWindow([this, line = QString::fromStdString(text)] { window_.Append(line); });
+        });
+    }
+
+    // The session's exit status, once the window has gone.
+    int Run(ftp::WindowMode mode) {
+        mode == ftp::WindowMode::Minimized ? window_.showMinimized() : window_.show();
+        std::thread worker([this] {
+            status_ = ftp::RunClient(arguments_, transcript_, &watch_);
+            ended_ = true;
+            OnWindow([this] { Ended(); });
+        });
+        QApplication::exec();
+        if (!ended_) { // a session that did not stop in time does not hold the program
+            worker.detach();
+            std::_Exit(1);
+        }
+        worker.join();
+        return status_;
+    }
+
+private:
+    template <typename Call> void OnWindow(Call call) {
+        QMetaObject::invokeMethod(&window_, std::move(call), Qt::QueuedConnection);
+    }
+
+    void Cancel() {
+        watch_.Cancel();
+        QTimer::singleShot(kCancelBoundMs, &window_, [this] { GiveUp(); });
+    }
+
+    void Ended() {
+        const auto outcome = ftp::ReadSendOutcome(transcript_, status_ == 0);
+        if (status_ == 0) {
+            ftp::ShowDesktopNotice(ftp::ComposeSendNotice(outcome));
+            window_.Finish(ftp::SendEnd::Sent);
+        } else if (watch_.Cancelled()) {
+            Tell(ftp::ComposeCancelNotice(outcome), ftp::SendEnd::Cancelled);
+        } else {
+            Tell(ftp::ComposeSendNotice(outcome), ftp::SendEnd::Failed);
+        }
+    }
+
+    // The session did not stop in time: told as far as known, and ended
+    // with the program once the desktop has the notice.
+    void GiveUp() {
+        if (ended_)
+            return;
+        const auto notice = ftp::ComposeCancelNotice(ftp::ReadSendOutcome(transcript_, false),
+                                                     going_ ? &*going_ : nullptr);
+        window_.Finish(ftp::SendEnd::Cancelled, Summary(notice));
+        if (ftp::ShowDesktopNotice(notice))
+            std::_Exit(1);
+    }
+
+    // The window stays with the outcome; the notice points to it.
+    void Tell(ftp::DesktopNotice notice, ftp::SendEnd end) {
+        window_.Finish(end, Summary(notice));
+        notice.body += "\nThe transcript window is open for the details.";
+        ftp::ShowDesktopNotice(notice);
+    }
+
+    static QString Summary(const ftp::DesktopNotice& notice) {
+        return QString::fromStdString(notice.title + "\n" + notice.body);
+    }
+
+    std::vector<std::string> arguments_;
+    ftp::SendWatch watch_;
+    ftp::Transcript transcript_;
+    ftp::TranscriptWindow window_;
+    std::optional<ftp::SendProgress> going_; // the last progress shown
+    std::atomic<bool> ended_ = false;
+    int status_ = 1;
+};
+
+} // namespace
+
 extern "C" __attribute__((visibility("default"))) int
 wavecrest_ftp_run_with_window(int argc, char** argv, int mode) {
     platform::KeepDiagnosticsQuiet();
     QApplication application(argc, argv);
-    // The window belongs to the program's desktop entry, whose window class it carries.
+    // The window belongs to the program's desktop entry, whose window class
+    // it carries, and shows the program's icon.
     QApplication::setApplicationName(settings::kTitle);
     QGuiApplication::setDesktopFileName(settings::kDesktopId);
-    QString title = "ftp";
-    for (int i = 1; i < argc; ++i)
-        title += QString(" ") + QString::fromLocal8Bit(argv[i]);
-    ftp::SendWatch watch;
-    ftp::TranscriptWindow window(title, [&watch] { watch.Cancel(); });
-    watch.SetListener([&window](const ftp::SendProgress& progress) {
-        QMetaObject::invokeMethod(
-            &window, [&window, progress] { window.ShowProgress(progress); }, Qt::QueuedConnection);
-    });
-    ftp::Transcript transcript;
-    transcript.SetListener([&window](const std::string& text) {
-        QMetaObject::invokeMethod(
-            &window, [&window, line = QString::fromStdString(text)] { window.Append(line); },
-            Qt::QueuedConnection);
-    });
-    static_cast<ftp::WindowMode>(mode) == ftp::WindowMode::Minimized ? window.showMinimized()
-                                                                     : window.show();
-    std::atomic<bool> finished = false;
-    int status = 1;
-    std::thread worker([&] {
-        status =
-            ftp::RunClient(std::vector<std::string>(argv + 1, argv + argc), transcript, &watch);
-        finished = true;
-        QMetaObject::invokeMethod(
-            &window,
-            [&window, &status, &transcript] {
-                ftp::ShowDesktopNotice(ftp::SendNoticeFor(transcript, status == 0));
-                window.Finish(status == 0);
-            },
-            Qt::QueuedConnection);
-    });
-    application.exec();
-    if (!finished) // closed by the user while sending: end here, as a console would
-        std::_Exit(1);
-    worker.join();
-    return status;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/wavecrest.png")));
+    WindowedSession session(std::vector<std::string>(argv + 1, argv + argc));
+    return session.Run(static_cast<ftp::WindowMode>(mode));
 }

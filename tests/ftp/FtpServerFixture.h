@@ -59,12 +59,16 @@ public:
         Tls,           // TLS required
         Throttle,      // uploads taken at 1 MB/s
         Rogue,         // the misbehaving server of rogue_server.py, with `fault`
+        Frozen,        // silent for good after the first megabyte of the first STOR
     };
 
     explicit FtpServerFixture(Peer peer = Peer::Plain, const QString& fault = {}) {
         switch (peer) {
         case Peer::Rogue:
             Start("rogue_server.py", {"--fault", fault, "--log", spare_.filePath("log")});
+            break;
+        case Peer::Frozen:
+            Start("frozen_server.py", {});
             break;
         case Peer::Throttle:
             Start("ftp_server.py", {"--throttle", "1000000"});
