@@ -33,7 +33,7 @@ void SendWatch::SongStarted(const std::string& song, std::uint64_t size) {
     progress_.songSent = 0;
     progress_.songSize = size;
     progress_.bytesPerSecond = 0;
-    songStarted_ = progress_.lastMoved = std::chrono::steady_clock::now();
+    songStarted_ = std::chrono::steady_clock::now();
     Report(true);
 }
 
@@ -42,7 +42,6 @@ void SendWatch::Moved(std::uint64_t bytes) {
     progress_.songSent += bytes;
     progress_.allSent += bytes;
     progress_.allSize = std::max(progress_.allSize, progress_.allSent);
-    progress_.lastMoved = std::chrono::steady_clock::now();
     Report(progress_.songSent >= progress_.songSize);
 }
 

@@ -18,8 +18,6 @@ struct SendProgress {
     std::uint64_t songSent = 0, songSize = 0;
     std::uint64_t allSent = 0, allSize = 0;
     double bytesPerSecond = 0; // of the song so far
-    // When the song last moved: a window tells a stalled server by it.
-    std::chrono::steady_clock::time_point lastMoved;
 };
 
 class SendWatch {

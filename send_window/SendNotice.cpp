@@ -22,9 +22,12 @@ std::string SongCount(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " song" : " songs");
 }
 
-// One line for each group of songs that has any.
+// One line for each group of songs that has any; a part left on the server
+// is named song by song, since the listener may want to tell the show.
 std::string SongLines(const SendOutcome& outcome) {
     std::string lines;
+    for (const auto& song : outcome.partLeft)
+        lines += "\n" + song + ": a part was left on the show's server";
     for (const auto& [label, names] :
          {std::pair{"Stopped: ", &outcome.stopped}, std::pair{"Not sent: ", &outcome.unsent},
           std::pair{"Sent: ", &outcome.sent}})
@@ -33,10 +36,24 @@ std::string SongLines(const SendOutcome& outcome) {
     return lines;
 }
 
+// Staged files the send passed over on purpose, said whatever the outcome.
+std::string PassedOverLines(const SendOutcome& outcome) {
+    std::string lines;
+    if (!outcome.alreadySent.empty())
+        lines += "\nAlready sent since staged, not sent again: " + NameList(outcome.alreadySent);
+    if (!outcome.leftOut.empty())
+        lines += "\nNot sent, only .mp3 files go to the show: " + NameList(outcome.leftOut);
+    return lines;
+}
+
 DesktopNotice SuccessNotice(const SendOutcome& outcome) {
+    const std::string passedOver = PassedOverLines(outcome);
     if (outcome.sent.empty())
-        return {"No songs sent to the show", "There were no staged songs to send.", false};
-    return {SongCount(outcome.sent.size()) + " sent to the show", NameList(outcome.sent), false};
+        return {"No songs sent to the show",
+                passedOver.empty() ? "There were no staged songs to send." : passedOver.substr(1),
+                false};
+    return {SongCount(outcome.sent.size()) + " sent to the show",
+            NameList(outcome.sent) + passedOver, false};
 }
 
 // The client's words for a failure, told to someone who did not type the commands.
@@ -51,7 +68,7 @@ std::string FailureText(const std::string& failure) {
 
 DesktopNotice FailureNotice(const SendOutcome& outcome) {
     return {"Sending the songs to the show failed",
-            FailureText(outcome.failure) + SongLines(outcome) +
+            FailureText(outcome.failure) + SongLines(outcome) + PassedOverLines(outcome) +
                 "\nThe transcript window is open for the details.",
             true};
 }
@@ -80,6 +97,8 @@ std::string UnsettledLines(SendOutcome& outcome, const SendProgress& unsettled) 
 } // namespace
 
 DesktopNotice ComposeSendNotice(const SendOutcome& outcome) {
+    if (outcome.cancelled)
+        return ComposeCancelNotice(outcome);
     return outcome.succeeded ? SuccessNotice(outcome) : FailureNotice(outcome);
 }
 
@@ -88,7 +107,7 @@ DesktopNotice ComposeCancelNotice(const SendOutcome& outcome, const SendProgress
     std::string lines;                                       // each led by its line end
     if (unsettled && !Contains(known.sent, unsettled->song)) // one that went whole arrived
         lines += UnsettledLines(known, *unsettled);
-    lines += SongLines(known);
+    lines += SongLines(known) + PassedOverLines(known);
     if (known.sent.empty())
         lines += "\nNo song arrived.";
     return {"Sending the songs to the show cancelled", lines.substr(1), false};

@@ -279,7 +279,7 @@ private Q_SLOTS:
             << QStringList{"temp/song.mp3=" + ours} << none << "%L\nbinary\nput temp/song.mp3\n" << 1
             << QStringList{"~^" + hidden.arg("song\\.mp3") + "sha256:"} << none
             << "550 Delete not permitted.";
-        rogue("a replayed cd refused: logged out, the part told", "drop-half-no-cd", "part left: b.mp3", "USER=2")
+        rogue("a replayed cd refused: logged out, the part told", "drop-half-no-cd", "b.mp3: a part was left on the show's server", "USER=2")
             << QStringList{"temp/a.mp3=A", "temp/b.mp3=" + ours} << QStringList{"sub/k=k"}
             << "%L\ncd sub\nbinary\nput temp/b.mp3\nput temp/a.mp3\n" << 1
             << QStringList{"~^sub/" + hidden.arg("b\\.mp3") + "sha256:", "sub/k=k"} << none << "Not connected.";
@@ -293,10 +293,10 @@ private Q_SLOTS:
         rogue("Ctrl+C while another client holds the folder", "", "cancelled", "STOR=0", "said:Waiting for another")
             << QStringList{"temp/a.mp3=A", "temp/.ftp-send.lock=held"} << none << "%L\nmput temp/*.mp3\n" << 1
             << none << QStringList{"temp/a.mp3=A"} << "Sending cancelled by the user.";
-        rogue("a second send: only the songs not sent since staged", "", "already sent: a.mp3", "STOR=2") << two << none
+        rogue("a second send: only the songs not sent since staged", "", "Already sent since staged, not sent again: a.mp3", "STOR=2") << two << none
             << "%L\nmput temp/*.mp3\nmput temp/*.mp3\n" << 0 << sentTwo << none
             << "temp/a.mp3 was sent since it was staged; not sent again.";
-        rogue("a staged file that is no MP3 is named", "", "left out: song.wav", "STOR=1")
+        rogue("a staged file that is no MP3 is named", "", "Not sent, only .mp3 files go to the show: song.wav", "STOR=1")
             << QStringList{"temp/a.mp3=A", "temp/song.wav=W"} << none << "%L\nmput temp/*.mp3\n" << 0
             << sentA << none << "temp/song.wav is not sent";
         rogue("a server without rename: the song under its own name, said", "no-rename", oneSong, "STOR=2")
@@ -410,7 +410,7 @@ private Q_SLOTS:
         QVERIFY2(run.msAfterCancel >= 0 && run.msAfterCancel < 2000,
                  qPrintable(QString::number(run.msAfterCancel)));
         QCOMPARE(server.tree(), QStringList{"a.mp3=a"});
-        QVERIFY2(run.notice.contains("Sending cancelled by the user.\nStopped: b.mp3\n"
+        QVERIFY2(run.notice.contains("Sending the songs to the show cancelled\n\nStopped: b.mp3\n"
                                      "Not sent: c.mp3\nSent: a.mp3"),
                  qPrintable(run.notice));
     }
