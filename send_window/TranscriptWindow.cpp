@@ -1,5 +1,7 @@
 #include "TranscriptWindow.h"
 
+#include "ui/FrameRole.h"
+
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -55,6 +57,7 @@ TranscriptWindow::TranscriptWindow(const QString& title, std::function<void()> c
     : status_(StatusLabel()), songBar_(PerMilleBar("This song")), allBar_(PerMilleBar("All songs")),
       button_(new QPushButton("Cancel")), text_(new QPlainTextEdit), title_(title),
       cancel_(std::move(cancel)) {
+    platform::AnnounceAsFrame(staticMetaObject);
     setWindowTitle(title_);
     button_->setAccessibleName("Cancel the send");
     connect(button_, &QPushButton::clicked, this, &TranscriptWindow::Press);

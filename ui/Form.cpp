@@ -1,9 +1,9 @@
 #include "Form.h"
 
+#include "FrameRole.h"
 #include "ScreenFit.h"
 #include "core/FailureHandling.h"
 
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -23,26 +23,10 @@ void leaveEventLoop() {
 std::function<void()> endProgram = leaveEventLoop;
 bool endRequested = false;
 
-// Qt gives a plain widget the role of a client area, which a screen reader
-// hears as "filler": each of our windows is a frame to it, as a main window is.
-QAccessibleInterface* accessibleWindow(const QString& className, QObject* object) {
-    auto* form = qobject_cast<Form*>(object);
-    if (className != QLatin1String(Form::staticMetaObject.className()) || !form)
-        return nullptr;
-    return new QAccessibleWidget(form, QAccessible::Window);
-}
-
-void announceWindowsAsFrames() {
-    static const bool installed = [] {
-        QAccessible::installFactory(accessibleWindow);
-        return true;
-    }();
-    Q_UNUSED(installed);
-}
 } // namespace
 
 Form::Form(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
-    announceWindowsAsFrames();
+    AnnounceAsFrame(Form::staticMetaObject);
     setAttribute(Qt::WA_DeleteOnClose);
     LoadedWindows::added();
 }

@@ -270,8 +270,11 @@ private Q_SLOTS:
         window.reset(); // before the web profile goes
     }
 
+    // The transcript window is a frame like the program's own, and its
+    // controls are named.
     void transcriptNamed() {
-        ftp::TranscriptWindow window("ftp -s:sendfiles.ftps", [] {});
+        ftp::TranscriptWindow window("Sending songs to the show", [] {});
+        QCOMPARE(QAccessible::queryAccessibleInterface(&window)->role(), QAccessible::Window);
         for (QWidget* control : {static_cast<QWidget*>(window.findChild<QPlainTextEdit*>()),
                                  static_cast<QWidget*>(window.findChild<QPushButton*>())})
             QVERIFY(
