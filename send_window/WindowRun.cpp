@@ -24,8 +24,10 @@ namespace {
 
 // What a listener looks for among the desktop's windows.
 constexpr const char* kWindowTitle = "Sending songs to the show";
-// A Cancel ends the window's wait this soon, whatever the server does.
-constexpr int kCancelBoundMs = 1500;
+// A Cancel ends the window's wait this soon, whatever the server does. The
+// session gives itself 1.5 s after a cancel to clean up; this is the bound
+// for a session that does not keep that.
+constexpr int kCancelBoundMs = 1900;
 
 class WindowedSession {
 public:
