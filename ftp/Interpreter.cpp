@@ -11,12 +11,6 @@ namespace ftp {
 
 namespace {
 
-std::string Lowered(std::string text) {
-    for (auto& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string TextAfterFirstWord(const std::string& line) {
     const auto start = line.find_first_not_of(" \t");
     const auto blank = line.find_first_of(" \t", start);

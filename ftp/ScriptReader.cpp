@@ -1,5 +1,7 @@
 #include "ScriptReader.h"
 
+#include <cctype>
+
 namespace ftp {
 
 namespace {
@@ -117,6 +119,12 @@ ScriptReader::Status ScriptReader::Next(std::string& line) {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return any ? Status::Line : Status::End;
+}
+
+std::string Lowered(std::string word) {
+    for (auto& c : word)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word;
 }
 
 } // namespace ftp

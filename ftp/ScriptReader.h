@@ -39,4 +39,8 @@ private:
     bool stopped_ = false;
 };
 
+// A script's word in lower case: commands and their keywords ignore letter
+// case, in ASCII.
+std::string Lowered(std::string word);
+
 } // namespace ftp

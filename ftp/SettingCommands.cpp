@@ -4,16 +4,6 @@
 
 namespace ftp {
 
-namespace {
-
-std::string Lowered(std::string text) {
-    for (auto& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
-
 bool Interpreter::Binary(const Words&, const std::string&) {
     return session_.SetType(false);
 }
