@@ -1,15 +1,37 @@
 #include "PanePage.h"
 
+#include "PageBoxes.h"
+#include "PageLogins.h"
+#include "WebPageAnswers.h"
 #include "panes/media/PageMediaReader.h"
 
-#include "WebPageAnswers.h"
-
+#include <QCoreApplication>
+#include <QWebEngineLoadingInfo>
 #include <QWidget>
 
 namespace platform {
 
+namespace {
+// The text the engine asks its leave-page question with.
+bool isLeaveQuestion(const QString& message) {
+    return message ==
+           QCoreApplication::translate("QWebEnginePage",
+                                       "Are you sure you want to leave this page? Changes that "
+                                       "you made may not be saved.");
+}
+} // namespace
+
 PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget* pane)
-    : QWebEnginePage(profile, pane), answers_(answers), pane_(pane) {}
+    : QWebEnginePage(profile, pane), answers_(answers), pane_(pane),
+      boxes_(new PageBoxes(answers.dialogs(), pane, this)),
+      logins_(new PageLogins(answers.dialogs(), pane, this)) {
+    // A page that goes elsewhere by itself (a link, a script) leaves its
+    // boxes and logins behind.
+    connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            leave(false);
+    });
+}
 
 void PanePage::NoteUserInput() {
     lastInput_.start();
@@ -34,20 +56,23 @@ bool PanePage::TakeUserGesture(const QUrl& address) {
 }
 
 void PanePage::UserNavigated() {
-    boxesShown.clear();
-    stoppedSites.clear();
-    answers_.PaneMovesOn(this);
+    leave(true);
+}
+
+void PanePage::leave(bool userMovedOn) {
+    boxes_->Leave(userMovedOn);
+    logins_->Leave(userMovedOn);
 }
 
 void PanePage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
-    answers_.AskForPage(this, PageDialog::Alert, securityOrigin, msg, {});
+    boxes_->Alert(securityOrigin, msg);
 }
 
 bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
     // The engine asks its question before leaving a page through here too.
     const PageDialog::Kind kind =
-        WebPageAnswers::IsLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
-    const bool accepted = answers_.AskForPage(this, kind, securityOrigin, msg, {}).accepted;
+        isLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
+    const bool accepted = boxes_->Ask(kind, securityOrigin, msg, {}).accepted;
     if (kind == PageDialog::Leave && !accepted && onStay)
         onStay();
     return accepted;
@@ -56,7 +81,7 @@ bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
 bool PanePage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                                 const QString& defaultValue, QString* result) {
     const PageDialogAnswer answer =
-        answers_.AskForPage(this, PageDialog::Prompt, securityOrigin, msg, defaultValue);
+        boxes_->Ask(PageDialog::Prompt, securityOrigin, msg, defaultValue);
     if (answer.accepted && result)
         *result = answer.text;
     return answer.accepted;
@@ -65,11 +90,11 @@ bool PanePage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
 bool PanePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
     Q_UNUSED(type);
     Q_UNUSED(isMainFrame);
-    if (WebPageAnswers::EngineShowsItself(url))
+    if (OtherPrograms::EngineShowsItself(url))
         return true;
     // An address for another program: never handed on by the engine; asked
     // or refused here if the user's own click led to it, else dropped.
-    answers_.OpenElsewhere(url, TakeUserGesture());
+    answers_.otherPrograms().OpenElsewhere(url, TakeUserGesture());
     return false;
 }
 

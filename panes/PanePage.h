@@ -1,18 +1,16 @@
 #pragma once
-// The page of a pane: what its script boxes and its navigations ask goes to
-// WebPageAnswers, and it knows whether the user has just used it (a click
-// or a key in the pane), which is what lets a download or another program
-// start.
+// The page of a pane: its script boxes go to its PageBoxes, its logins to
+// its PageLogins, addresses for other programs to WebPageAnswers; and it
+// knows whether the user has just used it (a click or a key in the pane),
+// which is what lets a download or another program start.
 #include <QElapsedTimer>
-#include <QHash>
-#include <QList>
-#include <QSet>
 #include <QWebEnginePage>
 #include <functional>
 
 namespace platform {
 
-class PaneWait;
+class PageBoxes;
+class PageLogins;
 class WebPageAnswers;
 
 class PanePage : public QWebEnginePage {
@@ -30,16 +28,12 @@ public:
     // request that needs the user's own action takes it. A request for the
     // address the user gave counts as the user's too.
     bool TakeUserGesture(const QUrl& address = {});
-    // The user sent the pane somewhere (an address, Refresh): the pages it
-    // shows start afresh with their boxes.
+    // The user sent the pane somewhere (an address, Refresh): the page's
+    // boxes and logins end, and the pages it shows start afresh with theirs.
     void UserNavigated();
 
-    // The script boxes shown for each site since the user last sent the
-    // pane somewhere, and the sites the user stopped.
-    QHash<QString, int> boxesShown;
-    QSet<QString> stoppedSites;
-    bool boxOpen = false;
-    QList<PaneWait*> waitingForBox; // questions waiting for an alert's box to go
+    PageBoxes& boxes() const { return *boxes_; }
+    PageLogins& logins() const { return *logins_; }
 
     // Called when the user chose to stay on a page that asked before being
     // left: the navigation that asked has ended there.
@@ -60,8 +54,12 @@ protected:
                                   int lineNumber, const QString& sourceID) override;
 
 private:
+    void leave(bool userMovedOn);
+
     WebPageAnswers& answers_;
     QWidget* pane_;
+    PageBoxes* boxes_;
+    PageLogins* logins_;
     QElapsedTimer lastInput_;
     bool gestureTaken_ = true;
     QUrl userAddress_;
