@@ -1,6 +1,7 @@
 #include "PageMediaReader.h"
 
 #include "ArtworkFetcher.h"
+#include "MediaPace.h"
 #include "MediaText.h"
 #include "panes/PanePage.h"
 #include "panes/WebAddress.h"
@@ -137,6 +138,7 @@ PageMediaReader::PageMediaReader(PanePage* page)
     watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
     watch.setRunsOnSubFrames(false);
     page_->scripts().insert(watch);
+    HoldMediaPace(page_);
 
     page_->onMediaChange = [this] { Reread(); };
     reread_.setSingleShot(true);

@@ -357,6 +357,37 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(playbackOf(desktop->shown), QString("Stopped"), 30000);
     }
 
+    // A page flipping play and pause and its metadata thousands of times a
+    // second: the desktop sees a few updates a second, and the program's
+    // own process (this one: the engine's pages run in processes of their
+    // own) stays under a tenth of a core while the page makes 20,000 changes.
+    void pageFloodKeepsOurPace() {
+        server.addPage("/flood", {"Flood", 0,
+                                  "<audio src=/tone.wav loop></audio><script>"
+                                  "const a = document.querySelector('audio'); let n = 0;"
+                                  "setInterval(() => { for (let i = 0; i < 20; ++i) {"
+                                  "  if (a.paused) a.play().catch(() => {}); else a.pause();"
+                                  "  navigator.mediaSession.metadata ="
+                                  "    new MediaMetadata({title: 'flood ' + (++n)}) } }, 1)"
+                                  "</script>"});
+        QWidget host;
+        const auto browser = showPane(host, "/flood");
+        const auto changesMade = [this] { return desktop->shown.title.section(' ', 1).toInt(); };
+        QTRY_VERIFY_WITH_TIMEOUT(changesMade() > 0, 30000);
+        const int changesBefore = changesMade();
+        const int showsBefore = desktop->shows;
+        const std::clock_t cpuBefore = std::clock(); // this process's own time
+        QElapsedTimer wall;
+        wall.start();
+        QTRY_VERIFY_WITH_TIMEOUT(changesMade() >= changesBefore + 20000, 120000);
+        const double seconds = wall.elapsed() / 1000.0;
+        const double cpu = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
+        const int updates = desktop->shows - showsBefore;
+        qInfo("%d updates and %.2f s of CPU in %.2f s", updates, cpu, seconds);
+        QVERIFY2(updates <= 5 * seconds + 1, "more than a few updates a second");
+        QVERIFY2(cpu < 0.10 * seconds, "the page sets the program's pace");
+    }
+
     // Names a page suggests for a download, and the retry's pace.
     void safeFileNames_data() {
         QTest::addColumn<QString>("suggested");
