@@ -2,9 +2,11 @@
 
 #include "PageBoxes.h"
 #include "PageLogins.h"
+#include "WebAddress.h"
 #include "WebPageAnswers.h"
 #include "panes/media/PageMediaReader.h"
 
+#include <QAuthenticator>
 #include <QCoreApplication>
 #include <QWebEngineLoadingInfo>
 #include <QWidget>
@@ -28,9 +30,22 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
     // A page that goes elsewhere by itself (a link, a script) leaves its
     // boxes and logins behind.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        leftByUser_ = false;
+        arriving_.clear();
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
             leave(false);
+            arriving_ = SiteOf(info.url());
+        }
     });
+}
+
+void PanePage::LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator) {
+    // Until the next page has loaded, only its own site may ask: the page
+    // left asks no more, however many of its requests are still on their way.
+    if (leftByUser_ || (!arriving_.isEmpty() && SiteOf(address) != arriving_))
+        *authenticator = QAuthenticator(); // as a cancelled box answers
+    else
+        logins_->LogIn(address, site, authenticator);
 }
 
 void PanePage::NoteUserInput() {
@@ -57,6 +72,7 @@ bool PanePage::TakeUserGesture(const QUrl& address) {
 
 void PanePage::UserNavigated() {
     leave(true);
+    leftByUser_ = true;
 }
 
 void PanePage::leave(bool userMovedOn) {
@@ -65,21 +81,29 @@ void PanePage::leave(bool userMovedOn) {
 }
 
 void PanePage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
-    boxes_->Alert(securityOrigin, msg);
+    if (!leftByUser_)
+        boxes_->Alert(securityOrigin, msg);
 }
 
 bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
     // The engine asks its question before leaving a page through here too.
     const PageDialog::Kind kind =
         isLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
+    if (leftByUser_ && kind != PageDialog::Leave)
+        return false;
     const bool accepted = boxes_->Ask(kind, securityOrigin, msg, {}).accepted;
-    if (kind == PageDialog::Leave && !accepted && onStay)
-        onStay();
+    if (kind == PageDialog::Leave && !accepted) {
+        leftByUser_ = false; // the user stays on the page after all
+        if (onStay)
+            onStay();
+    }
     return accepted;
 }
 
 bool PanePage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                                 const QString& defaultValue, QString* result) {
+    if (leftByUser_)
+        return false;
     const PageDialogAnswer answer =
         boxes_->Ask(PageDialog::Prompt, securityOrigin, msg, defaultValue);
     if (answer.accepted && result)

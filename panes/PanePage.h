@@ -7,6 +7,8 @@
 #include <QWebEnginePage>
 #include <functional>
 
+class QAuthenticator;
+
 namespace platform {
 
 class PageBoxes;
@@ -31,6 +33,9 @@ public:
     // The user sent the pane somewhere (an address, Refresh): the page's
     // boxes and logins end, and the pages it shows start afresh with theirs.
     void UserNavigated();
+
+    // A login a request asks for, `site` being who asks (the site or its proxy).
+    void LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator);
 
     PageBoxes& boxes() const { return *boxes_; }
     PageLogins& logins() const { return *logins_; }
@@ -60,6 +65,10 @@ private:
     QWidget* pane_;
     PageBoxes* boxes_;
     PageLogins* logins_;
+    // From the user's leaving the page to the next load's start, the page
+    // left asks nothing; the next load's site, until that load ends.
+    bool leftByUser_ = false;
+    QString arriving_;
     QElapsedTimer lastInput_;
     bool gestureTaken_ = true;
     QUrl userAddress_;

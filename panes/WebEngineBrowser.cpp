@@ -47,7 +47,10 @@ void WebEngineBrowser::Navigate(const QString& address) {
         return; // nothing to load: nothing shown, nothing reported
     const bool shownHere = OtherPrograms::EngineShowsItself(url);
     healing_->UserNavigated(shownHere ? url : QUrl());
-    page_->UserNavigated();
+    // Another program's address, or a script run in the page, leaves the
+    // page where it is.
+    if (shownHere && url.scheme() != QLatin1String("javascript"))
+        page_->UserNavigated();
     page_->NoteUserAddress(url); // the user's own address may be a file to download
     if (!shownHere) {
         // Another program's address: asked about or refused, never loaded.

@@ -1,6 +1,5 @@
 #include "WebPageAnswers.h"
 
-#include "PageLogins.h"
 #include "PanePage.h"
 #include "WebAddress.h"
 
@@ -20,11 +19,11 @@ void WebPageAnswers::Serve(PanePage* page) {
             [this](QWebEngineNewWindowRequest& request) { otherPrograms_.OpenNewWindow(request); });
     connect(page, &QWebEnginePage::authenticationRequired, this,
             [page](const QUrl& address, QAuthenticator* authenticator) {
-                page->logins().LogIn(address, SiteOf(address), authenticator);
+                page->LogIn(address, SiteOf(address), authenticator);
             });
     connect(page, &QWebEnginePage::proxyAuthenticationRequired, this,
             [page](const QUrl& address, QAuthenticator* authenticator, const QString& proxy) {
-                page->logins().LogIn(address, proxy, authenticator);
+                page->LogIn(address, proxy, authenticator);
             });
     connect(page, &QWebEnginePage::featurePermissionRequested, this,
             [this, page](const QUrl& origin, QWebEnginePage::Feature feature) {
