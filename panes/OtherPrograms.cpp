@@ -51,8 +51,8 @@ void OtherPrograms::askOrRefuse(const QUrl& address) {
         services().messageBox->Show(RefusalText(address).toStdString(), kMbIconWarning);
         return;
     }
-    const QString question =
-        QStringLiteral("Open this e-mail address in your mail program?\n\n%1").arg(address.toString());
+    const QString question = QStringLiteral("Open this e-mail address in your mail program?\n\n%1")
+                                 .arg(address.toString());
     if (services().messageBox->Show(question.toStdString(),
                                     kMbYesNo | kMbIconQuestion | kMbDefButton2) == kIdYes)
         services().shell->Open(address.toString().toStdString());

@@ -33,8 +33,8 @@ void PageBoxes::Alert(const QUrl& origin, const QString& message) {
         show({PageDialog::Alert, SiteOf(origin), message, {}, false, pane_}, [](const auto&) {});
 }
 
-PageDialogAnswer PageBoxes::Ask(PageDialog::Kind kind, const QUrl& origin,
-                                const QString& message, const QString& text) {
+PageDialogAnswer PageBoxes::Ask(PageDialog::Kind kind, const QUrl& origin, const QString& message,
+                                const QString& text) {
     // The engine waits with the page: neither pane's picture moves until
     // the box is answered.
     struct Pending {
@@ -83,16 +83,16 @@ void PageBoxes::show(PageDialog dialog, Answered answered) {
     dialog.message = Bounded(dialog.message);
     open_ = true;
     QPointer<PageBoxes> self(this);
-    dialogs_.AskForPage(dialog, [self, answered, site = dialog.site,
-                                 load = load_](const PageDialogAnswer& answer) {
-        answered(answer);
-        if (!self || load != self->load_)
-            return;
-        self->open_ = false;
-        if (answer.stopPage)
-            self->stopped_.insert(site);
-        self->showNext();
-    });
+    dialogs_.AskForPage(
+        dialog, [self, answered, site = dialog.site, load = load_](const PageDialogAnswer& answer) {
+            answered(answer);
+            if (!self || load != self->load_)
+                return;
+            self->open_ = false;
+            if (answer.stopPage)
+                self->stopped_.insert(site);
+            self->showNext();
+        });
 }
 
 void PageBoxes::showNext() {

@@ -53,10 +53,10 @@ private:
     WebDialogs& dialogs_;
     QWidget* pane_;
     bool open_ = false;
-    QHash<QString, int> shown_;     // script boxes shown per site since the page was left
-    QSet<QString> stopped_;         // sites the user stopped
+    QHash<QString, int> shown_;           // script boxes shown per site since the page was left
+    QSet<QString> stopped_;               // sites the user stopped
     QList<std::function<void()>> queued_; // boxes waiting for the one shown
-    int load_ = 0;                  // counts the times the page was left
+    int load_ = 0;                        // counts the times the page was left
 };
 
 } // namespace platform

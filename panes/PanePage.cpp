@@ -29,11 +29,13 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
       logins_(new PageLogins(answers.dialogs(), pane, this)) {
     // A page that goes elsewhere by itself (a link, a script) leaves its
     // boxes and logins behind.
+    // The load the user left may end after that: only the next load's start
+    // lets the page ask again.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        leftByUser_ = false;
         arriving_.clear();
         if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
             leave(false);
+            leftByUser_ = false;
             arriving_ = SiteOf(info.url());
         }
     });
@@ -87,8 +89,7 @@ void PanePage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
 
 bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
     // The engine asks its question before leaving a page through here too.
-    const PageDialog::Kind kind =
-        isLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
+    const PageDialog::Kind kind = isLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
     if (leftByUser_ && kind != PageDialog::Leave)
         return false;
     const bool accepted = boxes_->Ask(kind, securityOrigin, msg, {}).accepted;

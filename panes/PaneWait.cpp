@@ -85,7 +85,7 @@ PaneWait::End PaneWait::Run() {
         loop.exec();
     running.removeOne(this);
     loop_ = nullptr;
-    const End end = abandoned_ ? End::WindowClosing
+    const End end = abandoned_  ? End::WindowClosing
                     : finished_ ? End::Finished
                                 : End::ProgramEnding;
     if (running.isEmpty())

@@ -177,8 +177,7 @@ void QtWebDialogs::AskLogin(const LoginDialog& login,
     QObject::connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
     form->addRow(buttons);
     auto once = std::make_shared<std::function<void(const LoginAnswer&)>>(std::move(answered));
-    QObject::connect(box, &QDialog::finished, box,
-                     [box, userBox, passwordBox, stop, once](int result) {
+    const auto finished = [box, userBox, passwordBox, stop, once](int result) {
         LoginAnswer answer;
         answer.given = result == QDialog::Accepted;
         answer.stopPage = stop && stop->isChecked();
@@ -189,7 +188,8 @@ void QtWebDialogs::AskLogin(const LoginDialog& login,
         if (auto call = std::exchange(*once, nullptr))
             call(answer);
         box->hide();
-    });
+    };
+    QObject::connect(box, &QDialog::finished, box, finished);
     showOverPane(box, login.pane);
     userBox->setFocus();
 }

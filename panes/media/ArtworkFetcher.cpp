@@ -39,10 +39,10 @@ QString fetchScript(const QUrl& address) {
                "      f.readAsDataURL(blob); }); });"
                "  }).then(done, function () { done(null); });"
                "}())")
-        .arg(QStringLiteral("'%1'").arg(
-                 QString::fromLatin1(address.toEncoded()).replace(QLatin1Char('\''), QStringLiteral("%27"))),
-             QString::number(ArtworkFetcher::kMaxBytes), QString::number(ArtworkFetcher::kTimeoutMs),
-             kReady);
+        .arg(QStringLiteral("'%1'").arg(QString::fromLatin1(address.toEncoded())
+                                            .replace(QLatin1Char('\''), QStringLiteral("%27"))),
+             QString::number(ArtworkFetcher::kMaxBytes),
+             QString::number(ArtworkFetcher::kTimeoutMs), kReady);
 }
 
 bool onThisMachineOrPrivate(const QString& host) {
@@ -131,8 +131,8 @@ void ArtworkFetcher::start(const QUrl& address) {
     });
     // An empty page of ours whose address is the artwork's site: the fetch
     // is the site's own, and reads the image as the site sent it.
-    page->setHtml(QStringLiteral("<html></html>"), address.adjusted(QUrl::RemovePath |
-                                                                     QUrl::RemoveQuery));
+    page->setHtml(QStringLiteral("<html></html>"),
+                  address.adjusted(QUrl::RemovePath | QUrl::RemoveQuery));
     giveUp_.start(2 * kTimeoutMs);
 }
 
@@ -157,12 +157,13 @@ void ArtworkFetcher::keep(const QVariant& answer) {
         return;
     if (!folder_)
         folder_ = std::make_unique<QTemporaryDir>(); // made for this user alone
-    const QString name = folder_->filePath(QStringLiteral("artwork-%1.%2")
-                                               .arg(++kept_)
-                                               .arg(extensionFor(
-                                                   art.value(QStringLiteral("type")).toString())));
+    const QString name =
+        folder_->filePath(QStringLiteral("artwork-%1.%2")
+                              .arg(++kept_)
+                              .arg(extensionFor(art.value(QStringLiteral("type")).toString())));
     QFile file(name);
-    if (!folder_->isValid() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!folder_->isValid() || !file.open(QIODevice::WriteOnly) ||
+        file.write(bytes) != bytes.size())
         return;
     file.close();
     forgetFile();

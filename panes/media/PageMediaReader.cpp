@@ -162,17 +162,20 @@ void PageMediaReader::read() {
     // Reads follow one another through the page's process, so their answers
     // come in order; the timer spaces them.
     QPointer<PageMediaReader> self(this);
-    page_->runJavaScript(
-        readScript(), QWebEngineScript::ApplicationWorld, [self](const QVariant& answer) {
-            if (!self)
-                return;
-            MediaState now = StateFromAnswer(answer, self->page_->title());
-            if (now.playback == MediaState::Playback::Playing)
-                self->reread_.start(kRereadWhilePlayingMs);
-            self->artwork_->Follow(ArtworkFromAnswer(answer), self->page_->url());
-            now.artwork = self->artwork_->File();
-            self->update(std::move(now));
-        });
+    page_->runJavaScript(readScript(), QWebEngineScript::ApplicationWorld,
+                         [self](const QVariant& answer) {
+                             if (self)
+                                 self->readAnswer(answer);
+                         });
+}
+
+void PageMediaReader::readAnswer(const QVariant& answer) {
+    MediaState now = StateFromAnswer(answer, page_->title());
+    if (now.playback == MediaState::Playback::Playing)
+        reread_.start(kRereadWhilePlayingMs);
+    artwork_->Follow(ArtworkFromAnswer(answer), page_->url());
+    now.artwork = artwork_->File();
+    update(std::move(now));
 }
 
 void PageMediaReader::update(MediaState now) {

@@ -49,6 +49,7 @@ Q_SIGNALS:
 
 private:
     void read();
+    void readAnswer(const QVariant& answer);
     void update(MediaState now);
 
     PanePage* page_;

@@ -39,7 +39,7 @@ public:
     QString saveAs; // empty: the dialog is cancelled
     QString login;  // "user:password"; empty: the login is cancelled
     std::deque<platform::PageDialogAnswer> pageAnswers; // then: closed unanswered
-    QStringList asked; // save dialogs' starting paths, login sites and realms, page boxes
+    QStringList asked;       // save dialogs' starting paths, login sites and realms, page boxes
     QList<bool> offeredStop; // by each box and login, in order
     qint64 shownProgress = -1;
     std::function<void()> cancel; // the running download's Cancel button

@@ -30,22 +30,20 @@ inline void AddHostilePages(SlowHttpServer& server, SlowHttpServer (&loginSites)
     server.addPage("/ssh", {"Ssh link", 0, linkPage("ssh://user@host/", false)});
     server.addPage("/steam", {"Steam link", 0, linkPage("steam://run/12345", true)});
     server.addPage("/vnd", {"Vnd link", 0, linkPage("vnd.ms-x:foo", false)});
-    server.addPage("/mail", {"Mail link", 0,
-                             linkPage("mailto:x@y?attach=/etc/passwd&amp;body=hello", false)});
+    server.addPage(
+        "/mail", {"Mail link", 0, linkPage("mailto:x@y?attach=/etc/passwd&amp;body=hello", false)});
     server.addPage("/mailnew", {"Mail link", 0, linkPage("mailto:dj@station.example", true)});
     server.addPage("/web", {"Web link", 0, linkPage("/other", true)});
     server.addPage("/file", {"File link", 0, linkPage("file:///etc/passwd", true)});
-    server.addPage("/sneaky",
-                   {"Sneaky", 0,
-                    "<iframe src=\"steam://run/1\"></iframe><script>"
-                    "setTimeout(() => location = 'ssh://user@host/', 300);"
-                    "window.open('vnd.ms-x:foo'); window.open('mailto:x@y')</script>"});
+    server.addPage("/sneaky", {"Sneaky", 0,
+                               "<iframe src=\"steam://run/1\"></iframe><script>"
+                               "setTimeout(() => location = 'ssh://user@host/', 300);"
+                               "window.open('vnd.ms-x:foo'); window.open('mailto:x@y')</script>"});
     // Boxes.
     server.addPage("/alerts", {"Alert loop", 0,
                                "<script>let n = 0; setInterval(() => { alert('On air now');"
                                "document.title = 'alerts ' + (++n) }, 100)</script>"});
-    server.addPage("/nagging",
-                   {"Nagging", 0, "<script>while (true) confirm('Stay?')</script>"});
+    server.addPage("/nagging", {"Nagging", 0, "<script>while (true) confirm('Stay?')</script>"});
     server.addPage("/questions", {"Questions", 0,
                                   "<script>const r = [];"
                                   "for (let i = 0; i < 4; ++i) r.push(confirm('Sure?'));"
@@ -57,11 +55,10 @@ inline void AddHostilePages(SlowHttpServer& server, SlowHttpServer (&loginSites)
                                        "e.preventDefault(); e.returnValue = 'stay' }"
                                        "</script>")});
     // Downloads.
-    server.addPage("/storm",
-                   {"Storm", 0,
-                    linkPage("/song.mp3", false,
-                             "<script>setInterval(() => "
-                             "document.getElementById('go').click(), 300)</script>")});
+    server.addPage("/storm", {"Storm", 0,
+                              linkPage("/song.mp3", false,
+                                       "<script>setInterval(() => "
+                                       "document.getElementById('go').click(), 300)</script>")});
     server.addPage("/cutpage", {"Cut", 0, linkPage("/cut.bin", false)});
     server.addPage("/cut.bin", {"",
                                 0,
@@ -81,8 +78,8 @@ inline void AddHostilePages(SlowHttpServer& server, SlowHttpServer (&loginSites)
                                "<a id=go href=\"/other\" download=\"../../../root/.bashrc\""
                                " style=\"display:block;width:400px;height:80px\">go</a>"});
     server.addPage("/dotfile", {"Dot file", 0, linkPage("/dot.txt", false)});
-    server.addPage("/dot.txt", {"", 0, "alias ls=rm",
-                                "Content-Disposition: attachment; filename=.bashrc\r\n"});
+    server.addPage("/dot.txt",
+                   {"", 0, "alias ls=rm", "Content-Disposition: attachment; filename=.bashrc\r\n"});
     // Logins.
     QByteArray gallery = "<p id=count></p><script>let shown = 0, failed = 0;"
                          "function count() { document.title = shown + ' shown, ' + failed + "
@@ -92,8 +89,7 @@ inline void AddHostilePages(SlowHttpServer& server, SlowHttpServer (&loginSites)
                    "\" onload=\"shown++; count()\" onerror=\"failed++; count()\">";
     for (SlowHttpServer& site : loginSites) {
         site.addPage("/gallery", {"Gallery", 0, gallery});
-        site.addPage("/private/img.gif",
-                     {"", 0, gif, "Content-Type: image/gif\r\n", "dj:onair"});
+        site.addPage("/private/img.gif", {"", 0, gif, "Content-Type: image/gif\r\n", "dj:onair"});
     }
 
     // Permissions.

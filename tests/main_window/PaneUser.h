@@ -50,14 +50,14 @@
 class PaneUser {
 public:
     PaneUser(FrmMain& shownWindow, SlowHttpServer& station, const int& exits, QString folder)
-        : window(shownWindow), server(station), exitRequests(exits),
-          saveFolder(std::move(folder)) {}
+        : window(shownWindow), server(station), exitRequests(exits), saveFolder(std::move(folder)) {
+    }
 
     QStringList steps;
     qsizetype next = 0;
     QElapsedTimer sinceStep;
-    QStringList seen;   // what boxes and dialogs said, in order
-    QString failure;    // the first step that could not be done
+    QStringList seen; // what boxes and dialogs said, in order
+    QString failure;  // the first step that could not be done
     bool closing = false;
     bool done() const { return next >= steps.size() || !failure.isEmpty(); }
 
@@ -222,7 +222,7 @@ public:
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             const QFileInfo suggested(dialog->selectedFiles().value(0));
             seen << "Save As in " + dialog->directory().absolutePath() + " as " +
-                             suggested.fileName();
+                        suggested.fileName();
             if (arg == "-") {
                 dialog->reject();
             } else {
@@ -282,13 +282,12 @@ public:
             sinceStep.start();
             act(step);
         } else if (failure.isEmpty() && sinceStep.elapsed() > limit) {
-            failure =
-                QString("step %1 (%2) not done within %3 ms; title \"%4\", boxes shown: %5")
-                    .arg(next)
-                    .arg(step)
-                    .arg(limit)
-                    .arg(window.windowTitle())
-                    .arg(paneBoxes().size());
+            failure = QString("step %1 (%2) not done within %3 ms; title \"%4\", boxes shown: %5")
+                          .arg(next)
+                          .arg(step)
+                          .arg(limit)
+                          .arg(window.windowTitle())
+                          .arg(paneBoxes().size());
         }
     }
 
@@ -303,7 +302,6 @@ public:
                 modal->close();
         }
     }
-
 
 private:
     // Whether the step about to be done is the one that answers `modal`.

@@ -223,8 +223,8 @@ private Q_SLOTS:
         played.steps << exitSteps << "alive";
         QTRY_VERIFY_WITH_TIMEOUT(played.done(), 30000);
         const QString failure = played.failure;
-        const bool boxesLeft =
-            !paneBoxes().isEmpty() || QApplication::activeModalWidget() || PaneUser::progressShown();
+        const bool boxesLeft = !paneBoxes().isEmpty() || QApplication::activeModalWidget() ||
+                               PaneUser::progressShown();
         played.closing = true;
         closeEverything();
         if (!server.isListening())
@@ -235,10 +235,10 @@ private Q_SLOTS:
         QCOMPARE(played.seen.size(), seen.size());
         for (qsizetype i = 0; i < seen.size(); ++i) {
             const QString expected = played.expand(seen[i]).replace("${home}", homeFolder);
-            QVERIFY2(
-                played.seen[i].contains(expected),
-                qPrintable(
-                    QString("box %1 said \"%2\", not \"%3\"").arg(i).arg(played.seen[i], expected)));
+            QVERIFY2(played.seen[i].contains(expected),
+                     qPrintable(QString("box %1 said \"%2\", not \"%3\"")
+                                    .arg(i)
+                                    .arg(played.seen[i], expected)));
         }
         QStringList opened, expectedHanded;
         for (const std::string& address : shell.opened)

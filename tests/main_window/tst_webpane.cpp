@@ -267,8 +267,8 @@ private Q_SLOTS:
         const QByteArray plays = "<audio src=/tone.wav autoplay loop></audio>";
         const QByteArray site = server.address("").mid(7).toUtf8();
         const auto showWithArt = [&](const QByteArray& art) {
-            return plays + onAir("{title: 'Tones', artist: 'Radio', artwork: [{src: '" + art +
-                                 "'}]}");
+            return plays +
+                   onAir("{title: 'Tones', artist: 'Radio', artwork: [{src: '" + art + "'}]}");
         };
         const qint64 second = 1000000;
         QTest::newRow("the show") << showWithArt("/art.png") << "Playing"
@@ -282,10 +282,9 @@ private Q_SLOTS:
             << showWithArt("http://127.0.0.1:1/internal/admin?delete=1") << "Playing"
             << "Tones"
             << "Radio" << QByteArray() << second;
-        QTest::newRow("artwork that is not an image: none")
-            << showWithArt("/notimage") << "Playing"
-            << "Tones"
-            << "Radio" << QByteArray() << second;
+        QTest::newRow("artwork that is not an image: none") << showWithArt("/notimage") << "Playing"
+                                                            << "Tones"
+                                                            << "Radio" << QByteArray() << second;
         QTest::newRow("no metadata: the page's title")
             << QByteArray("<audio src=/tone.wav></audio>") << "Paused"
             << "Media page"
@@ -327,7 +326,8 @@ private Q_SLOTS:
         if (artwork.isEmpty()) {
             if (body.contains("/notimage")) // asked for, and refused
                 QTRY_VERIFY_WITH_TIMEOUT(server.requests("/notimage") > 0, 20000);
-            QVERIFY2(desktop->shown.artwork.isEmpty(), qPrintable(desktop->shown.artwork.toString()));
+            QVERIFY2(desktop->shown.artwork.isEmpty(),
+                     qPrintable(desktop->shown.artwork.toString()));
             return;
         }
         QTRY_VERIFY_WITH_TIMEOUT(desktop->shown.artwork.isLocalFile(), 20000);

@@ -22,11 +22,11 @@ public:
               stall(withStall) {}
         QString title;
         int delayMs = 0;
-        QByteArray body;    // inside <body>, or the whole file when `headers` say so
-        QByteArray headers; // more response headers
-        QByteArray login;   // "user:password" the page needs, if any
-        int cutAfter = -1;  // bytes of the body sent before the connection ends (-1: all)
-        bool stall = false; // the connection then stays open, sending nothing more
+        QByteArray body;             // inside <body>, or the whole file when `headers` say so
+        QByteArray headers;          // more response headers
+        QByteArray login;            // "user:password" the page needs, if any
+        int cutAfter = -1;           // bytes of the body sent before the connection ends (-1: all)
+        bool stall = false;          // the connection then stays open, sending nothing more
         QByteArray realm = "Studio"; // the login's realm
     };
 
@@ -68,7 +68,8 @@ private:
         if (!page.login.isEmpty() &&
             !request.contains("Authorization: Basic " + page.login.toBase64())) {
             status = "401 Unauthorized";
-            page = {"Refused", 0, {}, "WWW-Authenticate: Basic realm=\"" + page.realm + "\"\r\n", {}};
+            page = {
+                "Refused", 0, {}, "WWW-Authenticate: Basic realm=\"" + page.realm + "\"\r\n", {}};
         }
         auto reply = [socket, page, status] {
             if (!socket->isOpen())
