@@ -8,12 +8,23 @@
 
 #include <QAuthenticator>
 #include <QCoreApplication>
+#include <QUuid>
 #include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWidget>
 
 namespace platform {
 
 namespace {
+// What our script writes when a page's document is made: a page cannot
+// write it, as it cannot know it.
+const QString& documentNote() {
+    static const QString note =
+        QStringLiteral("wavecrest:document:") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    return note;
+}
+
 // The text the engine asks its leave-page question with.
 bool isLeaveQuestion(const QString& message) {
     return message ==
@@ -29,22 +40,29 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
       logins_(new PageLogins(answers.dialogs(), pane, this)) {
     // A page that goes elsewhere by itself (a link, a script) leaves its
     // boxes and logins behind.
-    // The load the user left may end after that: only the next load's start
-    // lets the page ask again.
+    // A load that ends without a document of its own (a download, a
+    // refusal) leaves the page where it was; the end of the load a
+    // navigation replaced is not the next page's.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        arriving_.clear();
-        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
-            leave(false);
-            leftByUser_ = false;
-            arriving_ = SiteOf(info.url());
-        }
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            leave(false, info.url());
+        else if (info.url() == arriving_)
+            leaving_ = false;
     });
+    QWebEngineScript shown;
+    shown.setName(QStringLiteral("wavecrest-document"));
+    shown.setSourceCode(QStringLiteral("console.debug('%1')").arg(documentNote()));
+    shown.setWorldId(QWebEngineScript::ApplicationWorld);
+    shown.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    shown.setRunsOnSubFrames(false);
+    scripts().insert(shown);
 }
 
 void PanePage::LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator) {
-    // Until the next page has loaded, only its own site may ask: the page
-    // left asks no more, however many of its requests are still on their way.
-    if (leftByUser_ || (!arriving_.isEmpty() && SiteOf(address) != arriving_))
+    // Until the next page's document is there, only its own address may
+    // ask: the page left asks no more, however many of its requests are
+    // still on their way.
+    if (leaving_ && address != arriving_)
         *authenticator = QAuthenticator(); // as a cancelled box answers
     else
         logins_->LogIn(address, site, authenticator);
@@ -72,29 +90,34 @@ bool PanePage::TakeUserGesture(const QUrl& address) {
     return true;
 }
 
-void PanePage::UserNavigated() {
-    leave(true);
-    leftByUser_ = true;
+void PanePage::UserStopped() {
+    leaving_ = false;
 }
 
-void PanePage::leave(bool userMovedOn) {
+void PanePage::UserNavigated(const QUrl& address) {
+    leave(true, address.isEmpty() ? url() : address);
+}
+
+void PanePage::leave(bool userMovedOn, const QUrl& arriving) {
+    leaving_ = true;
+    arriving_ = arriving;
     boxes_->Leave(userMovedOn);
     logins_->Leave(userMovedOn);
 }
 
 void PanePage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {
-    if (!leftByUser_)
+    if (!leaving_)
         boxes_->Alert(securityOrigin, msg);
 }
 
 bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg) {
     // The engine asks its question before leaving a page through here too.
     const PageDialog::Kind kind = isLeaveQuestion(msg) ? PageDialog::Leave : PageDialog::Confirm;
-    if (leftByUser_ && kind != PageDialog::Leave)
+    if (leaving_ && kind != PageDialog::Leave)
         return false;
     const bool accepted = boxes_->Ask(kind, securityOrigin, msg, {}).accepted;
     if (kind == PageDialog::Leave && !accepted) {
-        leftByUser_ = false; // the user stays on the page after all
+        leaving_ = false; // the user stays on the page after all
         if (onStay)
             onStay();
     }
@@ -103,7 +126,7 @@ bool PanePage::javaScriptConfirm(const QUrl& securityOrigin, const QString& msg)
 
 bool PanePage::javaScriptPrompt(const QUrl& securityOrigin, const QString& msg,
                                 const QString& defaultValue, QString* result) {
-    if (leftByUser_)
+    if (leaving_)
         return false;
     const PageDialogAnswer answer =
         boxes_->Ask(PageDialog::Prompt, securityOrigin, msg, defaultValue);
@@ -125,6 +148,10 @@ bool PanePage::acceptNavigationRequest(const QUrl& url, NavigationType type, boo
 
 void PanePage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
                                         int lineNumber, const QString& sourceID) {
+    if (message == documentNote()) {
+        leaving_ = false; // the next page is there: it may ask
+        return;
+    }
     // A page may write the same line: it only makes us read its media again.
     if (message == PageMediaReader::ChangeNote() && onMediaChange) {
         onMediaChange();

@@ -30,9 +30,12 @@ public:
     // request that needs the user's own action takes it. A request for the
     // address the user gave counts as the user's too.
     bool TakeUserGesture(const QUrl& address = {});
-    // The user sent the pane somewhere (an address, Refresh): the page's
-    // boxes and logins end, and the pages it shows start afresh with theirs.
-    void UserNavigated();
+    // The user sent the pane to `address` (empty: its page again, as
+    // Refresh does): the page's boxes and logins end, and the pages it
+    // shows start afresh with theirs.
+    void UserNavigated(const QUrl& address = {});
+    // The user stopped the pane: the page it shows stays, and may ask again.
+    void UserStopped();
 
     // A login a request asks for, `site` being who asks (the site or its proxy).
     void LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator);
@@ -59,16 +62,18 @@ protected:
                                   int lineNumber, const QString& sourceID) override;
 
 private:
-    void leave(bool userMovedOn);
+    void leave(bool userMovedOn, const QUrl& arriving);
 
     WebPageAnswers& answers_;
     QWidget* pane_;
     PageBoxes* boxes_;
     PageLogins* logins_;
-    // From the user's leaving the page to the next load's start, the page
-    // left asks nothing; the next load's site, until that load ends.
-    bool leftByUser_ = false;
-    QString arriving_;
+    // From leaving a page until the next one's document is made, the page
+    // left asks nothing, and only the next page's own address may ask for
+    // a login. (The engine reports no load start for a load that replaces
+    // one still running: the document tells.)
+    bool leaving_ = false;
+    QUrl arriving_;
     QElapsedTimer lastInput_;
     bool gestureTaken_ = true;
     QUrl userAddress_;

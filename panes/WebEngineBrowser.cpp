@@ -50,7 +50,7 @@ void WebEngineBrowser::Navigate(const QString& address) {
     // Another program's address, or a script run in the page, leaves the
     // page where it is.
     if (shownHere && url.scheme() != QLatin1String("javascript"))
-        page_->UserNavigated();
+        page_->UserNavigated(url);
     page_->NoteUserAddress(url); // the user's own address may be a file to download
     if (!shownHere) {
         // Another program's address: asked about or refused, never loaded.
@@ -73,6 +73,7 @@ void WebEngineBrowser::Refresh() {
 void WebEngineBrowser::Stop() {
     awaiting_ = false;
     loading_ = false; // the load has ended, even before the engine reports it
+    page_->UserStopped();
     healing_->Stop();
     view_->stop();
 }

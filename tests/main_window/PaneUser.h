@@ -5,6 +5,7 @@
 // order, each when what it needs is on the screen:
 //   click               clicks the chat page's first link (each page puts one at the top)
 //   type:ADDRESS        types the address into the chat address box and presses Enter
+//   refresh             presses the chat pane's Refresh button
 //   box:ok|cancel|stop  answers a box over a pane (stop: ticks "Don't let this page..." first)
 //   login:escape|login:stop   presses Escape on a login box (stop: ticks "Don't let..." first)
 //   boxshown            waits until a box over a pane shows, without answering it
@@ -162,7 +163,7 @@ public:
             return chat->LocationName() == arg;
         if (verb == "wait")
             return sinceStep.elapsed() >= arg.toInt();
-        return true; // type, down, up: at once
+        return true; // type, refresh, down, up: at once
     }
 
     // Does a step that is ready. It may run other events (a click can), and
@@ -176,6 +177,8 @@ public:
             QWidget* target = chat->widget()->focusProxy();
             QTest::mouseMove(target, QPoint(50, 40));
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(50, 40));
+        } else if (verb == "refresh") {
+            QTest::mouseClick(window.RefreshChat, Qt::LeftButton);
         } else if (verb == "type") {
             window.cboAddressChat->setEditText(expand(arg));
             QTest::keyClick(window.cboAddressChat, Qt::Key_Return);

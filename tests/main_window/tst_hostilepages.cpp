@@ -182,6 +182,11 @@ private Q_SLOTS:
             realmLogin + realmLogin + realmLogin);
         row("300 realms: stopped at the second box", realms,
             {"login:escape", "login:stop", "wait:1500"}, realmLogin + realmLogin);
+        row("300 realms: Refresh leaves the page at once, the page loaded again asks afresh",
+            realms,
+            {"boxshown", "refresh", "login:escape @3000", "login:escape", "login:escape",
+             "wait:1500"},
+            realmLogin + realmLogin + realmLogin);
         row("300 realms: a typed address leaves the page at once", realms,
             {"boxshown", "type:${url}/room", "title:Chat room @5000"});
     }
