@@ -45,9 +45,11 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
     // navigation replaced is not the next page's.
     connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
-            leave(false, info.url());
-        else if (info.url() == arriving_)
+            return leave(false, info.url());
+        if (!leaving_ || info.url() == arriving_) {
             leaving_ = false;
+            arriving_.clear();
+        }
     });
     QWebEngineScript shown;
     shown.setName(QStringLiteral("wavecrest-document"));
@@ -60,9 +62,12 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
 
 void PanePage::LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator) {
     // Until the next page's document is there, only its own address may
-    // ask: the page left asks no more, however many of its requests are
-    // still on their way.
-    if (leaving_ && address != arriving_)
+    // ask, and until it has loaded only its own site: the page left asks no
+    // more, however many of its requests are still on their way.
+    const bool fromPageLeft = leaving_
+                                  ? address != arriving_
+                                  : !arriving_.isEmpty() && SiteOf(address) != SiteOf(arriving_);
+    if (fromPageLeft)
         *authenticator = QAuthenticator(); // as a cancelled box answers
     else
         logins_->LogIn(address, site, authenticator);
@@ -92,6 +97,7 @@ bool PanePage::TakeUserGesture(const QUrl& address) {
 
 void PanePage::UserStopped() {
     leaving_ = false;
+    arriving_.clear();
 }
 
 void PanePage::UserNavigated(const QUrl& address) {

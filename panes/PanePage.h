@@ -70,8 +70,9 @@ private:
     PageLogins* logins_;
     // From leaving a page until the next one's document is made, the page
     // left asks nothing, and only the next page's own address may ask for
-    // a login. (The engine reports no load start for a load that replaces
-    // one still running: the document tells.)
+    // a login; until it has loaded, only its own site. (The engine reports
+    // no load start for a load that replaces one still running: the
+    // document tells.)
     bool leaving_ = false;
     QUrl arriving_;
     QElapsedTimer lastInput_;

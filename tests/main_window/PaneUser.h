@@ -27,6 +27,7 @@
 // A modal dialog the current step does not answer fails the row at once.
 // ${site} stands for 127.0.0.1:port and ${url} for http://127.0.0.1:port.
 #include "main_window/FrmMain.h"
+#include "panes/PaneWait.h"
 #include "panes/QtWebDialogs.h"
 #include "panes/WebEngineBrowser.h"
 #include "support/SlowHttpServer.h"
@@ -264,8 +265,15 @@ public:
             closeEverything();
             return;
         }
-        if (done())
+        if (done()) {
+            // A box a page shows after the last step holds the test below it.
+            if (!closing && platform::PaneWait::Active() > 0 && !paneBoxes().isEmpty()) {
+                failure = "a box nobody expected showed after the last step: " +
+                          textOf(paneBoxes().last());
+                closeEverything();
+            }
             return;
+        }
         QString step = steps[next];
         int limit = 20000;
         static const QRegularExpression within(" @(\\d+)$");
