@@ -61,16 +61,22 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
 }
 
 void PanePage::LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator) {
-    // Until the next page's document is there, only its own address may
-    // ask, and until it has loaded only its own site: the page left asks no
-    // more, however many of its requests are still on their way.
-    const bool fromPageLeft = leaving_
-                                  ? address != arriving_
-                                  : !arriving_.isEmpty() && SiteOf(address) != SiteOf(arriving_);
-    if (fromPageLeft)
+    if (fromPageLeft(address))
         *authenticator = QAuthenticator(); // as a cancelled box answers
     else
         logins_->LogIn(address, site, authenticator);
+}
+
+bool PanePage::fromPageLeft(const QUrl& address) const {
+    // Until the next page's document is there, only its own address may
+    // ask, and until it has loaded only its own site; the site left asks
+    // no more while the pane shows another: the page left asks no more,
+    // however many of its requests are still on their way.
+    if (!leftSite_.isEmpty() && SiteOf(address) == leftSite_)
+        return true;
+    if (leaving_)
+        return address != arriving_;
+    return !arriving_.isEmpty() && SiteOf(address) != SiteOf(arriving_);
 }
 
 void PanePage::NoteUserInput() {
@@ -105,6 +111,8 @@ void PanePage::UserNavigated(const QUrl& address) {
 }
 
 void PanePage::leave(bool userMovedOn, const QUrl& arriving) {
+    const QString left = SiteOf(url());
+    leftSite_ = left == SiteOf(arriving) ? QString() : left;
     leaving_ = true;
     arriving_ = arriving;
     boxes_->Leave(userMovedOn);

@@ -63,6 +63,7 @@ protected:
 
 private:
     void leave(bool userMovedOn, const QUrl& arriving);
+    bool fromPageLeft(const QUrl& address) const;
 
     WebPageAnswers& answers_;
     QWidget* pane_;
@@ -75,6 +76,7 @@ private:
     // document tells.)
     bool leaving_ = false;
     QUrl arriving_;
+    QString leftSite_; // the site of the page left, while the pane shows another
     QElapsedTimer lastInput_;
     bool gestureTaken_ = true;
     QUrl userAddress_;
