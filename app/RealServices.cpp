@@ -2,7 +2,7 @@
 
 #include "core/Services.h"
 #include "panes/QtWebDialogs.h"
-#include "panes/WebEngineBrowser.h"
+#include "panes/WebEngineBrowserFactory.h"
 #include "system/SystemServices.h"
 #include "ui/QtFileDialog.h"
 #include "ui/QtMsgBox.h"

@@ -5,7 +5,7 @@
 #include "app/RealServices.h"
 #include "core/DesktopSession.h"
 #include "core/TerminationSignals.h"
-#include "panes/WebEngineBrowser.h"
+#include "panes/WebEngineSetup.h"
 #include "ui/Diagnostics.h"
 
 #include <QApplication>

@@ -1,18 +1,18 @@
 #pragma once
-// The page of a pane: what its script boxes and its navigations ask goes to
-// WebPageAnswers, and it knows whether the user has just used it (a click
-// or a key in the pane), which is what lets a download or another program
-// start.
+// The page of a pane: its script boxes go to its PageBoxes, its logins to
+// its PageLogins, addresses for other programs to WebPageAnswers; and it
+// knows whether the user has just used it (a click or a key in the pane),
+// which is what lets a download or another program start.
 #include <QElapsedTimer>
-#include <QHash>
-#include <QList>
-#include <QSet>
 #include <QWebEnginePage>
 #include <functional>
 
+class QAuthenticator;
+
 namespace platform {
 
-class PaneWait;
+class PageBoxes;
+class PageLogins;
 class WebPageAnswers;
 
 class PanePage : public QWebEnginePage {
@@ -30,16 +30,18 @@ public:
     // request that needs the user's own action takes it. A request for the
     // address the user gave counts as the user's too.
     bool TakeUserGesture(const QUrl& address = {});
-    // The user sent the pane somewhere (an address, Refresh): the pages it
-    // shows start afresh with their boxes.
-    void UserNavigated();
+    // The user sent the pane to `address` (empty: its page again, as
+    // Refresh does): the page's boxes and logins end, and the pages it
+    // shows start afresh with theirs.
+    void UserNavigated(const QUrl& address = {});
+    // The user stopped the pane: the page it shows stays, and may ask again.
+    void UserStopped();
 
-    // The script boxes shown for each site since the user last sent the
-    // pane somewhere, and the sites the user stopped.
-    QHash<QString, int> boxesShown;
-    QSet<QString> stoppedSites;
-    bool boxOpen = false;
-    QList<PaneWait*> waitingForBox; // questions waiting for an alert's box to go
+    // A login a request asks for, `site` being who asks (the site or its proxy).
+    void LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator);
+
+    PageBoxes& boxes() const { return *boxes_; }
+    PageLogins& logins() const { return *logins_; }
 
     // Called when the user chose to stay on a page that asked before being
     // left: the navigation that asked has ended there.
@@ -60,8 +62,21 @@ protected:
                                   int lineNumber, const QString& sourceID) override;
 
 private:
+    void leave(bool userMovedOn, const QUrl& arriving);
+    bool fromPageLeft(const QUrl& address) const;
+
     WebPageAnswers& answers_;
     QWidget* pane_;
+    PageBoxes* boxes_;
+    PageLogins* logins_;
+    // From leaving a page until the next one's document is made, the page
+    // left asks nothing, and only the next page's own address may ask for
+    // a login; until it has loaded, only its own site. (The engine reports
+    // no load start for a load that replaces one still running: the
+    // document tells.)
+    bool leaving_ = false;
+    QUrl arriving_;
+    QString leftSite_; // the site of the page left, while the pane shows another
     QElapsedTimer lastInput_;
     bool gestureTaken_ = true;
     QUrl userAddress_;

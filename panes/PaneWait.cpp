@@ -64,14 +64,17 @@ void PaneWait::Finish() {
 void PaneWait::abandon() {
     if (finished_)
         return;
+    abandoned_ = true;
     if (onAbandon)
         onAbandon();
     Finish();
 }
 
-void PaneWait::Run() {
-    if (finished_ || QCoreApplication::closingDown())
-        return;
+PaneWait::End PaneWait::Run() {
+    if (finished_)
+        return End::Finished;
+    if (QCoreApplication::closingDown())
+        return End::ProgramEnding;
     if (pane_)
         WindowCloseGuard::instance().watch(pane_->window());
     QEventLoop loop;
@@ -82,8 +85,15 @@ void PaneWait::Run() {
         loop.exec();
     running.removeOne(this);
     loop_ = nullptr;
-    if (!running.isEmpty())
-        return;
+    const End end = abandoned_  ? End::WindowClosing
+                    : finished_ ? End::Finished
+                                : End::ProgramEnding;
+    if (running.isEmpty())
+        closeHeldWindows();
+    return end;
+}
+
+void PaneWait::closeHeldWindows() {
     // The stack is clear of waits: the closes held meanwhile happen now.
     for (const QPointer<QWidget>& window : std::exchange(closeAfterWaits, {}))
         if (window)

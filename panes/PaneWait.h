@@ -23,11 +23,14 @@ public:
     PaneWait(const PaneWait&) = delete;
     PaneWait& operator=(const PaneWait&) = delete;
 
-    // Returns once Finish() has been called (also before Run), the pane's
-    // window is closing, or the program is ending.
-    void Run();
+    // How a wait ended.
+    enum class End {
+        Finished,      // Finish() was called, also before Run
+        WindowClosing, // the pane's window is closing: the wait was abandoned
+        ProgramEnding, // the program is ending
+    };
+    End Run();
     void Finish();
-    bool finished() const { return finished_; }
     // Called when the wait ends because its window closes, before Run returns.
     std::function<void()> onAbandon;
 
@@ -40,9 +43,11 @@ public:
 private:
     friend class WindowCloseGuard;
     void abandon();
+    static void closeHeldWindows();
     QPointer<QWidget> pane_;
     QEventLoop* loop_ = nullptr;
     bool finished_ = false;
+    bool abandoned_ = false;
 };
 
 } // namespace platform

@@ -23,11 +23,39 @@ const char* const QtWebDialogs::kPaneBoxName = "wavecrestPaneBox";
 
 namespace {
 constexpr int kKiB = 1024;
-// A page's text beyond this is not shown: a box stays a box.
-constexpr int kMaxShownText = 1000;
 
-QString shownText(const QString& text) {
-    return text.size() <= kMaxShownText ? text : text.left(kMaxShownText) + QStringLiteral("...");
+QCheckBox* stopAsking(QLayout* layout, const QString& text) {
+    auto* stop = new QCheckBox(text);
+    layout->addWidget(stop);
+    return stop;
+}
+
+// What the box says: who asks, then the page's text.
+QStringList sayings(const PageDialog& dialog) {
+    if (dialog.kind == PageDialog::Permission)
+        return {dialog.message};
+    return {QStringLiteral("The page at %1 says:").arg(dialog.site),
+            dialog.kind == PageDialog::Leave
+                ? QStringLiteral("Leave this page? What you entered on it may be lost.")
+                : dialog.message};
+}
+
+void addButtons(QDialogButtonBox* buttons, PageDialog::Kind kind) {
+    switch (kind) {
+    case PageDialog::Leave:
+        buttons->addButton(QStringLiteral("&Leave"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("&Stay"), QDialogButtonBox::RejectRole)->setDefault(true);
+        break;
+    case PageDialog::Permission:
+        buttons->addButton(QStringLiteral("&Allow"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("&Don't allow"), QDialogButtonBox::RejectRole)
+            ->setDefault(true);
+        break;
+    default:
+        buttons->addButton(QDialogButtonBox::Ok);
+        if (kind != PageDialog::Alert)
+            buttons->addButton(QDialogButtonBox::Cancel);
+    }
 }
 
 QLabel* plainLabel(const QString& text) {
@@ -92,30 +120,20 @@ void QtWebDialogs::AskForPage(const PageDialog& dialog,
                               std::function<void(const PageDialogAnswer&)> answered) {
     QDialog* box = newPaneBox(dialog.pane);
     auto* layout = new QVBoxLayout(box);
-    layout->addWidget(plainLabel(QStringLiteral("The page at %1 says:").arg(dialog.site)));
-    layout->addWidget(plainLabel(shownText(dialog.kind == PageDialog::Leave
-                                               ? QStringLiteral("Leave this page? What you "
-                                                                "entered on it may be lost.")
-                                               : dialog.message)));
+    for (const QString& saying : sayings(dialog))
+        layout->addWidget(plainLabel(saying));
     QLineEdit* input = nullptr;
     if (dialog.kind == PageDialog::Prompt) {
         input = new QLineEdit(dialog.text);
         layout->addWidget(input);
     }
     QCheckBox* stop = nullptr;
-    if (dialog.offerStop) {
-        stop = new QCheckBox(QStringLiteral("&Don't let this page show more boxes"));
-        layout->addWidget(stop);
-    }
+    if (dialog.offerStop)
+        stop = stopAsking(layout, dialog.kind == PageDialog::Permission
+                                      ? QStringLiteral("Do&n't let this page ask again")
+                                      : QStringLiteral("&Don't let this page show more boxes"));
     auto* buttons = new QDialogButtonBox;
-    if (dialog.kind == PageDialog::Leave) {
-        buttons->addButton(QStringLiteral("&Leave"), QDialogButtonBox::AcceptRole);
-        buttons->addButton(QStringLiteral("&Stay"), QDialogButtonBox::RejectRole)->setDefault(true);
-    } else {
-        buttons->addButton(QDialogButtonBox::Ok);
-        if (dialog.kind != PageDialog::Alert)
-            buttons->addButton(QDialogButtonBox::Cancel);
-    }
+    addButtons(buttons, dialog.kind);
     layout->addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, box, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
@@ -136,27 +154,33 @@ void QtWebDialogs::AskForPage(const PageDialog& dialog,
         input->setFocus();
 }
 
-void QtWebDialogs::AskLogin(const QString& site, const QString& realm, QWidget* pane,
+void QtWebDialogs::AskLogin(const LoginDialog& login,
                             std::function<void(const LoginAnswer&)> answered) {
-    QDialog* box = newPaneBox(pane);
+    QDialog* box = newPaneBox(login.pane);
     auto* form = new QFormLayout(box);
-    QString text = QStringLiteral("%1 asks for a user name and password.").arg(site);
-    if (!realm.isEmpty())
-        text += QStringLiteral("\nThe site says: \"%1\"").arg(shownText(realm));
+    QString text = QStringLiteral("%1 asks for a user name and password.").arg(login.site);
+    if (!login.realm.isEmpty())
+        text += QStringLiteral("\nThe site says: \"%1\"").arg(login.realm);
     form->addRow(plainLabel(text));
     auto* userBox = new QLineEdit;
     auto* passwordBox = new QLineEdit;
     passwordBox->setEchoMode(QLineEdit::Password);
     form->addRow(QStringLiteral("&User name:"), userBox);
     form->addRow(QStringLiteral("&Password:"), passwordBox);
+    QCheckBox* stop = nullptr;
+    if (login.offerStop) {
+        stop = new QCheckBox(QStringLiteral("Do&n't let this page ask again"));
+        form->addRow(stop);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     QObject::connect(buttons, &QDialogButtonBox::accepted, box, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
     form->addRow(buttons);
     auto once = std::make_shared<std::function<void(const LoginAnswer&)>>(std::move(answered));
-    QObject::connect(box, &QDialog::finished, box, [box, userBox, passwordBox, once](int result) {
+    const auto finished = [box, userBox, passwordBox, stop, once](int result) {
         LoginAnswer answer;
         answer.given = result == QDialog::Accepted;
+        answer.stopPage = stop && stop->isChecked();
         if (answer.given) {
             answer.user = userBox->text();
             answer.password = passwordBox->text();
@@ -164,8 +188,9 @@ void QtWebDialogs::AskLogin(const QString& site, const QString& realm, QWidget* 
         if (auto call = std::exchange(*once, nullptr))
             call(answer);
         box->hide();
-    });
-    showOverPane(box, pane);
+    };
+    QObject::connect(box, &QDialog::finished, box, finished);
+    showOverPane(box, login.pane);
     userBox->setFocus();
 }
 

@@ -18,7 +18,7 @@ public:
     QString ChooseSaveFile(const QString& suggested) override;
     void AskForPage(const PageDialog& dialog,
                     std::function<void(const PageDialogAnswer&)> answered) override;
-    void AskLogin(const QString& site, const QString& realm, QWidget* pane,
+    void AskLogin(const LoginDialog& login,
                   std::function<void(const LoginAnswer&)> answered) override;
     void CloseBoxes(QWidget* pane) override;
     void ShowDownloadProgress(const QString& file, qint64 received, qint64 total,

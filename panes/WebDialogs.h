@@ -14,13 +14,14 @@ class QWidget;
 
 namespace platform {
 
-// A script box a page asks for: alert, confirm, prompt, or the question
-// before leaving a page that asks for it.
+// A box a page asks for: alert, confirm, prompt, the question before
+// leaving a page that asks for it, or whether it may use a feature (the
+// message then says which).
 struct PageDialog {
-    enum Kind { Alert, Confirm, Prompt, Leave };
+    enum Kind { Alert, Confirm, Prompt, Leave, Permission };
     Kind kind = Alert;
     QString site;            // who asks: host and port of the page's origin
-    QString message;         // the page's text
+    QString message;         // the page's text, already bounded
     QString text;            // a prompt's default answer
     bool offerStop = false;  // the box lets the user stop the page's boxes
     QWidget* pane = nullptr; // the pane the page is shown in
@@ -32,10 +33,19 @@ struct PageDialogAnswer {
     bool stopPage = false; // the user chose that the page shows no more boxes
 };
 
+// A login a page's request asks for.
+struct LoginDialog {
+    QString site;            // who asks: host and port, or the proxy
+    QString realm;           // what the site says, already bounded
+    bool offerStop = false;  // the box lets the user stop the page's logins
+    QWidget* pane = nullptr; // the pane the page is shown in
+};
+
 struct LoginAnswer {
     bool given = false; // false: cancelled
     QString user;
     QString password;
+    bool stopPage = false; // the user chose that the page asks no more
 };
 
 class WebDialogs {
@@ -47,9 +57,9 @@ public:
     // called once, when the user answers or the box is closed.
     virtual void AskForPage(const PageDialog& dialog,
                             std::function<void(const PageDialogAnswer&)> answered) = 0;
-    // Asks for a user name and password for `site` over `pane` and returns
+    // Asks for a user name and password over the login's pane and returns
     // at once; `answered` is called once with the answer.
-    virtual void AskLogin(const QString& site, const QString& realm, QWidget* pane,
+    virtual void AskLogin(const LoginDialog& login,
                           std::function<void(const LoginAnswer&)> answered) = 0;
     // Closes every box still shown over `pane` (the pane has moved on or its
     // window is closing); their callbacks run as if the box was closed.

@@ -1,35 +1,42 @@
 #include "PageMediaReader.h"
 
+#include "ArtworkFetcher.h"
+#include "MediaPace.h"
+#include "MediaText.h"
 #include "panes/PanePage.h"
+#include "panes/WebAddress.h"
 
-#include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
-#include <QWebEngineView>
 
 namespace platform {
 
 namespace {
 
-// A page's texts are its own to make long: what reaches us is cut to this.
-constexpr int kTextLimit = 512;
+// A page's texts are its own to make long: what leaves the page's process
+// is cut to this, enough for a text of the bound once cleaned.
+constexpr int kReadLimit = 4 * PageMediaReader::kTextLimit;
 constexpr int kAddressLimit = 2048;
-// Several changes in a row (play, playing, a new title) make one read.
-constexpr int kRereadAfterMs = 150;
 // While a pane plays, what is on air may change without an event of the
 // media elements (a live show's next song): read again now and then.
 constexpr int kRereadWhilePlayingMs = 10 * 1000;
 
 // In our world from the document's start: media events tell us to read.
-// They do not bubble, so they are heard while they pass the document.
+// They do not bubble, so they are heard while they pass the document. A
+// page that flips its media thousands of times a second sends one note
+// per pause between reads: the notes cross to the program's process.
 QString watchScript() {
     return QStringLiteral(
                "(function () {"
-               "  var note = function () { console.debug('%1'); };"
+               "  var waiting = false;"
+               "  var send = function () { waiting = false; console.debug('%1'); };"
+               "  var note = function () {"
+               "    if (!waiting) { waiting = true; setTimeout(send, %2); } };"
                "  ['play', 'playing', 'pause', 'ended', 'emptied', 'durationchange']"
                "    .forEach(function (t) { document.addEventListener(t, note, true); });"
                "}());")
-        .arg(PageMediaReader::ChangeNote());
+        .arg(PageMediaReader::ChangeNote())
+        .arg(PageMediaReader::kRereadAfterMs);
 }
 
 // The page's audio and video elements, as an array.
@@ -55,7 +62,7 @@ const QString& readScript() {
             "    playing: playing.length,"
             "    seconds: shown && isFinite(shown.duration) ? shown.duration : 0 };"
             "}())")
-            .arg(kTextLimit)
+            .arg(kReadLimit)
             .arg(kAddressLimit);
     return script;
 }
@@ -85,9 +92,8 @@ QString actionScript(MediaAction action) {
         .arg(body);
 }
 
-// One line, and no longer than the page's own texts may be.
 QString bounded(const QString& text) {
-    return text.left(kTextLimit).simplified();
+    return CleanMediaText(text, PageMediaReader::kTextLimit);
 }
 
 } // namespace
@@ -111,9 +117,6 @@ MediaState PageMediaReader::StateFromAnswer(const QVariant& answer, const QStrin
         state.title = bounded(pageTitle);
     state.artist = bounded(read.value(QStringLiteral("artist")).toString());
     state.album = bounded(read.value(QStringLiteral("album")).toString());
-    const QUrl artwork(read.value(QStringLiteral("artwork")).toString());
-    if (artwork.scheme() == QLatin1String("http") || artwork.scheme() == QLatin1String("https"))
-        state.artwork = artwork;
     const double seconds = read.value(QStringLiteral("seconds")).toDouble();
     if (seconds > 0 && seconds < 1e9)
         state.lengthUs = static_cast<qint64>(seconds * 1e6);
@@ -121,7 +124,13 @@ MediaState PageMediaReader::StateFromAnswer(const QVariant& answer, const QStrin
     return state;
 }
 
-PageMediaReader::PageMediaReader(PanePage* page) : QObject(page), page_(page) {
+QUrl PageMediaReader::ArtworkFromAnswer(const QVariant& answer) {
+    const QUrl artwork(answer.toMap().value(QStringLiteral("artwork")).toString());
+    return IsWebAddress(artwork) ? artwork : QUrl();
+}
+
+PageMediaReader::PageMediaReader(PanePage* page)
+    : QObject(page), page_(page), artwork_(new ArtworkFetcher(page->profile(), this)) {
     QWebEngineScript watch;
     watch.setName(QStringLiteral("wavecrest-media"));
     watch.setSourceCode(watchScript());
@@ -129,6 +138,7 @@ PageMediaReader::PageMediaReader(PanePage* page) : QObject(page), page_(page) {
     watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
     watch.setRunsOnSubFrames(false);
     page_->scripts().insert(watch);
+    HoldMediaPace(page_);
 
     page_->onMediaChange = [this] { Reread(); };
     reread_.setSingleShot(true);
@@ -136,6 +146,11 @@ PageMediaReader::PageMediaReader(PanePage* page) : QObject(page), page_(page) {
     connect(page_, &QWebEnginePage::loadFinished, this, [this] { Reread(); });
     connect(page_, &QWebEnginePage::titleChanged, this, [this] { Reread(); });
     connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] { Reread(); });
+    connect(artwork_, &ArtworkFetcher::changed, this, [this] {
+        MediaState now = state_;
+        now.artwork = artwork_->File();
+        update(std::move(now));
+    });
 }
 
 void PageMediaReader::Reread() {
@@ -147,85 +162,33 @@ void PageMediaReader::read() {
     // Reads follow one another through the page's process, so their answers
     // come in order; the timer spaces them.
     QPointer<PageMediaReader> self(this);
-    page_->runJavaScript(
-        readScript(), QWebEngineScript::ApplicationWorld, [self](const QVariant& answer) {
-            if (!self)
-                return;
-            MediaState now = StateFromAnswer(answer, self->page_->title());
-            if (now.playback == MediaState::Playback::Playing)
-                self->reread_.start(kRereadWhilePlayingMs);
-            if (now == self->state_)
-                return;
-            const auto playing = MediaState::Playback::Playing;
-            const bool started = now.playback == playing && self->state_.playback != playing;
-            self->state_ = std::move(now);
-            Q_EMIT self->changed(started);
-        });
+    page_->runJavaScript(readScript(), QWebEngineScript::ApplicationWorld,
+                         [self](const QVariant& answer) {
+                             if (self)
+                                 self->readAnswer(answer);
+                         });
+}
+
+void PageMediaReader::readAnswer(const QVariant& answer) {
+    MediaState now = StateFromAnswer(answer, page_->title());
+    if (now.playback == MediaState::Playback::Playing)
+        reread_.start(kRereadWhilePlayingMs);
+    artwork_->Follow(ArtworkFromAnswer(answer), page_->url());
+    now.artwork = artwork_->File();
+    update(std::move(now));
+}
+
+void PageMediaReader::update(MediaState now) {
+    if (now == state_)
+        return;
+    const auto playing = MediaState::Playback::Playing;
+    const bool started = now.playback == playing && state_.playback != playing;
+    state_ = std::move(now);
+    Q_EMIT changed(started);
 }
 
 void PageMediaReader::Act(MediaAction action) {
     page_->runJavaScript(actionScript(action), QWebEngineScript::ApplicationWorld);
-}
-
-MediaPublisher::MediaPublisher(std::unique_ptr<MediaControls> controls)
-    : controls_(std::move(controls)) {
-    controls_->onAction = [this](MediaAction action) {
-        if (PageMediaReader* pane = shown())
-            pane->Act(action);
-    };
-    controls_->onRaise = [this] { raise(); };
-}
-
-MediaPublisher::~MediaPublisher() = default;
-
-void MediaPublisher::Follow(PanePage* page) {
-    panes_.removeIf([](const QPointer<PageMediaReader>& gone) { return !gone; });
-    auto* pane = new PageMediaReader(page);
-    panes_.append(pane);
-    connect(pane, &PageMediaReader::changed, this, [this, pane](bool started) {
-        if (started)
-            lastPlaying_ = pane;
-        showCurrent();
-    });
-    // A pane that goes with its window leaves the desktop to the others.
-    connect(
-        pane, &QObject::destroyed, this, [this] { showCurrent(); }, Qt::QueuedConnection);
-}
-
-void MediaPublisher::showCurrent() {
-    const PageMediaReader* now = shown();
-    controls_->Show(now ? now->state() : MediaState{});
-}
-
-PageMediaReader* MediaPublisher::shown() const {
-    const auto playing = [](const QPointer<PageMediaReader>& pane) {
-        return pane && pane->state().playback == MediaState::Playback::Playing;
-    };
-    if (playing(lastPlaying_))
-        return lastPlaying_;
-    for (const auto& pane : panes_)
-        if (playing(pane))
-            return pane;
-    if (lastPlaying_)
-        return lastPlaying_;
-    for (const auto& pane : panes_)
-        if (pane)
-            return pane;
-    return nullptr;
-}
-
-void MediaPublisher::raise() {
-    for (const auto& pane : panes_) {
-        QWidget* view = pane ? QWebEngineView::forPage(pane->page()) : nullptr;
-        if (!view)
-            continue;
-        QWidget* window = view->window();
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->show();
-        window->raise();
-        window->activateWindow();
-        return;
-    }
 }
 
 } // namespace platform

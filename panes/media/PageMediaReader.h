@@ -6,19 +6,19 @@
 // A player whose elements are not in its document (audio made only in
 // script) shows as playing when the page says so, but cannot be paused
 // from the desktop.
+// The page sets the pace of none of this: its media changes are read a few
+// times a second at most, however often they come. Its texts reach the
+// desktop cleaned and bounded (MediaText), its artwork as a file the pane
+// fetched itself (ArtworkFetcher).
 #include "MediaControls.h"
 
-#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QVariant>
-#include <memory>
-
-class QWebEnginePage;
 
 namespace platform {
 
+class ArtworkFetcher;
 class PanePage;
 
 class PageMediaReader : public QObject {
@@ -33,8 +33,15 @@ public:
 
     // The console line our script writes when the page's media change.
     static const QString& ChangeNote();
-    // What the read script's answer says, every text bounded.
+    // What the read script's answer says, every text cleaned and bounded;
+    // without artwork, which is the page's address.
     static MediaState StateFromAnswer(const QVariant& answer, const QString& pageTitle);
+    // The artwork address the answer names, as the page wrote it.
+    static QUrl ArtworkFromAnswer(const QVariant& answer);
+    // How long a text the desktop gets may be.
+    static constexpr int kTextLimit = 512;
+    // The least time between two reads of a page.
+    static constexpr int kRereadAfterMs = 250;
 
 Q_SIGNALS:
     // What the pane plays changed; `started` when it has just begun playing.
@@ -42,29 +49,13 @@ Q_SIGNALS:
 
 private:
     void read();
+    void readAnswer(const QVariant& answer);
+    void update(MediaState now);
 
     PanePage* page_;
     MediaState state_;
     QTimer reread_;
-};
-
-// Follows every pane and shows the desktop the one that plays (the one that
-// started playing last if two do), else the one that played last, else the
-// first. The desktop's Raise brings the panes' window to the front.
-class MediaPublisher : public QObject {
-public:
-    explicit MediaPublisher(std::unique_ptr<MediaControls> controls);
-    ~MediaPublisher() override;
-    void Follow(PanePage* page);
-
-private:
-    PageMediaReader* shown() const;
-    void showCurrent();
-    void raise();
-
-    std::unique_ptr<MediaControls> controls_;
-    QList<QPointer<PageMediaReader>> panes_;
-    QPointer<PageMediaReader> lastPlaying_;
+    ArtworkFetcher* artwork_;
 };
 
 } // namespace platform

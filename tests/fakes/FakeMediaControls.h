@@ -5,6 +5,10 @@
 
 class FakeMediaControls : public platform::MediaControls {
 public:
-    void Show(const platform::MediaState& state) override { shown = state; }
+    void Show(const platform::MediaState& state) override {
+        shown = state;
+        ++shows;
+    }
     platform::MediaState shown;
+    int shows = 0; // updates the desktop was given
 };

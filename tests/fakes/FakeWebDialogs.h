@@ -22,10 +22,11 @@ public:
         }
         answered(answer);
     }
-    void AskLogin(const QString& site, const QString& realm, QWidget*,
+    void AskLogin(const platform::LoginDialog& dialog,
                   std::function<void(const platform::LoginAnswer&)> answered) override {
-        asked << site + " " + realm;
-        answered({!login.isEmpty(), login.section(':', 0, 0), login.section(':', 1)});
+        asked << dialog.site + " " + dialog.realm;
+        offeredStop << dialog.offerStop;
+        answered({!login.isEmpty(), login.section(':', 0, 0), login.section(':', 1), false});
     }
     void CloseBoxes(QWidget*) override {}
     void ShowDownloadProgress(const QString&, qint64 received, qint64,
@@ -38,8 +39,8 @@ public:
     QString saveAs; // empty: the dialog is cancelled
     QString login;  // "user:password"; empty: the login is cancelled
     std::deque<platform::PageDialogAnswer> pageAnswers; // then: closed unanswered
-    QStringList asked; // save dialogs' starting paths, login sites and realms, page boxes
-    QList<bool> offeredStop;
+    QStringList asked;       // save dialogs' starting paths, login sites and realms, page boxes
+    QList<bool> offeredStop; // by each box and login, in order
     qint64 shownProgress = -1;
     std::function<void()> cancel; // the running download's Cancel button
 };

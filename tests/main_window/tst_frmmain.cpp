@@ -8,7 +8,7 @@
 #include "fakes/FakeWebBrowser.h"
 #include "fakes/FakeWebDialogs.h"
 #include "main_window/FrmMain.h"
-#include "panes/WebEngineBrowser.h"
+#include "panes/WebEngineBrowserFactory.h"
 #include "support/SlowHttpServer.h"
 
 #include <QAccessible>

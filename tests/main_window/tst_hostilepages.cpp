@@ -6,64 +6,21 @@
 // still runs, nothing was handed to the desktop but what the row expects,
 // no file was written but the one chosen, and the chat timer has stopped.
 //
-// A row's script is a list of steps that a timer-driven user performs in
-// order, each when what it needs is on the screen:
-//   click               clicks the chat page's first link (each page puts one at the top)
-//   type:ADDRESS        types the address into the chat address box and presses Enter
-//   box:ok|cancel|stop  answers a box over a pane (stop: ticks "Don't let this page..." first)
-//   boxshown            waits until a box over a pane shows, without answering it
-//   msg:ok|yes|no       answers the message box
-//   save:NAME|-         answers the Save As dialog: saves as NAME in the row's folder, or cancels
-//   progress:cancel     presses Cancel on the download's progress
-//   login:USER:PASSWORD|login:cancel   answers a login box
-//   exit                Menu, then Exit: two clicks, which must end the program
-//   alive|chatalive     the player pane's clock ticks, or the chat page's title changes
-//   ownprocess          each pane's pages run in a page process of their own
-//   kill                the chat pane's page process is killed
-//   notice:TEXT|nonotice   the chat pane shows (or no longer shows) a notice with TEXT
-//   noticelink          follows the notice's link
-//   down|up             the server goes down or comes back (down first: before the window loads)
-//   title:TEXT          the window title reads TEXT
-//   wait:MS             lets time pass
-// A step may end in " @MS": it must be done within MS (else 20 s) of the step before.
-// ${site} stands for 127.0.0.1:port and ${url} for http://127.0.0.1:port.
+// The user's steps are described in PaneUser.h.
+#include "HostilePages.h"
+#include "PaneUser.h"
 #include "core/Services.h"
 #include "fakes/FakeShell.h"
-#include "main_window/FrmMain.h"
 #include "panes/PaneWait.h"
-#include "panes/QtWebDialogs.h"
-#include "panes/WebEngineBrowser.h"
-#include "support/SlowHttpServer.h"
-#include "ui/Form.h"
+#include "panes/WebEngineBrowserFactory.h"
+#include "panes/WebEngineSetup.h"
 #include "ui/QtMsgBox.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#include <QtTest>
-#include <csignal>
 #include <memory>
-#include <signal.h>
 
 namespace {
 
 QString homeFolder; // the user's home for this run: empty, with no Downloads folder
-
-// A page whose first thing is a large link the user can click.
-QByteArray linkPage(const QByteArray& href, bool newWindow, const QByteArray& more = {}) {
-    return "<a id=go href=\"" + href + "\"" + (newWindow ? " target=_blank" : "") +
-           " style=\"display:block;width:400px;height:80px;background:#ddd\">go</a>" + more;
-}
 
 QString visibleFilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot).join(", ");
@@ -82,330 +39,37 @@ class TestHostilePages : public QObject {
     // Sites of their own for the login rows: the engine keeps an answer
     // that worked for the rest of the run.
     SlowHttpServer loginSites[3];
+    SlowHttpServer realmSite;
     int exitRequests = 0;
     // Menu, then Exit: each click does its part at once or never.
     const QStringList exitSteps{"exitmenu", "exititem @2000", "exited @2000"};
     const QByteArray song = "ID3" + QByteArray(300000, 'x');
 
-    // The user being played, one step at a time.
-    struct User {
-        QStringList steps;
-        qsizetype next = 0;
-        QElapsedTimer sinceStep;
-        QStringList seen;   // what boxes and dialogs said, in order
-        QString failure;    // the first step that could not be done
-        QString remembered; // a title an "alive" step started from
-        int exitsBefore = 0;
-        bool closing = false;
-        bool done() const { return next >= steps.size() || !failure.isEmpty(); }
-    };
+    // A dialog that shows while no row's user is there to answer it, and
+    // nothing else does: it is closed at once and fails the test.
+    PaneUser* user = nullptr;
+    QString unexpected;
+    QTimer watchdog;
 
-    QString expand(QString text) const {
-        const QString url = server.address("");
-        return text.replace("${url}", url).replace("${site}", url.mid(7));
-    }
-
-    static QList<QDialog*> paneBoxes() {
-        QList<QDialog*> shown;
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top->isVisible() && top->objectName() == platform::QtWebDialogs::kPaneBoxName)
-                shown << static_cast<QDialog*>(top);
-        return shown;
-    }
-    static QString textOf(QWidget* box) {
-        QStringList texts;
-        for (QLabel* label : box->findChildren<QLabel*>())
-            if (!label->text().isEmpty())
-                texts << label->text();
-        return texts.join(' ');
-    }
-    static QProgressDialog* progressShown() {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* progress = qobject_cast<QProgressDialog*>(top);
-                progress && progress->isVisible())
-                return progress;
-        return nullptr;
-    }
-    static platform::WebEngineBrowser* engine(platform::WebBrowser* browser) {
-        return static_cast<platform::WebEngineBrowser*>(browser);
-    }
-
-    // Whether a step can be done now (what it needs is on the screen), and
-    // for the steps that only wait, whether the wait is over.
-    bool ready(FrmMain& window, User& user, const QString& step) {
-        const QString verb = step.section(':', 0, 0);
-        const QString arg = step.section(':', 1);
-        auto* chat = engine(window.brwWebBrowserChat);
-        auto* modal = QApplication::activeModalWidget();
-        if (verb == "click") // on the page once it has loaded and shows
-            return !chat->Busy() && chat->widget()->focusProxy() && user.sinceStep.elapsed() >= 300;
-        if (verb == "box" || verb == "boxshown" || verb == "login") {
-            const QList<QDialog*> shown = paneBoxes();
-            if (shown.isEmpty())
-                return false;
-            const QList<QLineEdit*> fields = shown.last()->findChildren<QLineEdit*>();
-            const bool isLogin =
-                !fields.isEmpty() && fields.last()->echoMode() == QLineEdit::Password;
-            return verb == "boxshown" || isLogin == (verb == "login");
-        }
-        if (verb == "msg")
-            return qobject_cast<QMessageBox*>(modal);
-        if (verb == "save")
-            return qobject_cast<QFileDialog*>(modal);
-        if (verb == "progress")
-            return progressShown();
-        if (verb == "exitmenu")
-            return true;
-        if (verb == "exititem") // the first click opened the menu
-            return window.menu->isVisible();
-        if (verb == "exited") // the second click ended the program
-            return exitRequests > user.exitsBefore;
-        if (verb == "alive" || verb == "chatalive") {
-            const QString title =
-                (verb == "alive" ? window.brwWebBrowserPlay : window.brwWebBrowserChat)
-                    ->LocationName();
-            if (user.remembered.isNull()) {
-                user.remembered = title;
-                return false;
-            }
-            if (title == user.remembered || title.isEmpty())
-                return false;
-            user.remembered = QString();
-            return true;
-        }
-        if (verb == "kill")
-            return chat->page()->renderProcessPid() > 0;
-        if (verb == "ownprocess") { // each pane's pages in a page process of their own
-            const qint64 player = engine(window.brwWebBrowserPlay)->page()->renderProcessPid();
-            const qint64 chatPid = chat->page()->renderProcessPid();
-            return player > 0 && chatPid > 0 && player != chatPid;
-        }
-        if (verb == "notice")
-            return chat->Notice().contains(arg);
-        if (verb == "nonotice")
-            return chat->Notice().isEmpty();
-        if (verb == "noticelink") {
-            QLabel* notice = chat->NoticeLabel();
-            return notice && notice->isVisible();
-        }
-        if (verb == "title")
-            return window.windowTitle() == expand(arg);
-        if (verb == "wait")
-            return user.sinceStep.elapsed() >= arg.toInt();
-        return true; // type, down, up: at once
-    }
-
-    // Does a step that is ready. It may run other events (a click can), and
-    // with them the next steps: the step counts as done before it starts.
-    void act(FrmMain& window, User& user, const QString& step, const QString& saveFolder) {
-        const QString verb = step.section(':', 0, 0);
-        const QString arg = step.section(':', 1);
-        auto* chat = engine(window.brwWebBrowserChat);
-        auto* modal = QApplication::activeModalWidget();
-        if (verb == "click") {
-            QWidget* target = chat->widget()->focusProxy();
-            QTest::mouseMove(target, QPoint(50, 40));
-            QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(50, 40));
-        } else if (verb == "type") {
-            window.cboAddressChat->setEditText(expand(arg));
-            QTest::keyClick(window.cboAddressChat, Qt::Key_Return);
-        } else if (verb == "box" || verb == "login") {
-            QDialog* box = paneBoxes().last();
-            user.seen << textOf(box);
-            auto* buttons = box->findChild<QDialogButtonBox*>();
-            const auto role =
-                arg == "cancel" ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
-            QAbstractButton* pressed = nullptr;
-            for (QAbstractButton* button : buttons->buttons())
-                if (buttons->buttonRole(button) == role)
-                    pressed = button;
-            if (verb == "login" && arg != "cancel") {
-                const QList<QLineEdit*> fields = box->findChildren<QLineEdit*>();
-                fields[0]->setText(arg.section(':', 0, 0));
-                fields[1]->setText(arg.section(':', 1));
-            }
-            if (arg == "stop") {
-                auto* stop = box->findChild<QCheckBox*>();
-                if (!stop) {
-                    user.failure = step + ": the box offers no way to stop the page";
-                    return;
-                }
-                QTest::mouseClick(stop, Qt::LeftButton, {}, QPoint(5, stop->height() / 2));
-                if (!stop->isChecked())
-                    user.failure = step + ": the check box did not take the click";
-            }
-            QTest::mouseClick(pressed, Qt::LeftButton);
-        } else if (verb == "msg") {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            user.seen << box->text();
-            const auto button = arg == "yes"  ? QMessageBox::Yes
-                                : arg == "no" ? QMessageBox::No
-                                              : QMessageBox::Ok;
-            QTest::mouseClick(box->button(button), Qt::LeftButton);
-        } else if (verb == "save") {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            const QFileInfo suggested(dialog->selectedFiles().value(0));
-            user.seen << "Save As in " + dialog->directory().absolutePath() + " as " +
-                             suggested.fileName();
-            if (arg == "-") {
-                dialog->reject();
-            } else {
-                dialog->findChild<QLineEdit*>("fileNameEdit")->setText(saveFolder + "/" + arg);
-                static_cast<QDialog*>(dialog)->accept(); // as its Save button does
-            }
-        } else if (verb == "progress") {
-            QTest::mouseClick(progressShown()->findChild<QPushButton*>(), Qt::LeftButton);
-        } else if (verb == "exitmenu") { // two clicks: the menu, then its Exit
-            user.exitsBefore = exitRequests;
-            const QPoint menu = window.menuBar->actionGeometry(window.menu->menuAction()).center();
-            QTest::mouseClick(window.menuBar, Qt::LeftButton, {}, menu);
-        } else if (verb == "exititem") {
-            QTest::mouseClick(window.menu, Qt::LeftButton, {},
-                              window.menu->actionGeometry(window.Exit).center());
-        } else if (verb == "kill") {
-            ::kill(pid_t(chat->page()->renderProcessPid()), SIGKILL);
-        } else if (verb == "noticelink") {
-            Q_EMIT chat->NoticeLabel()->linkActivated("#again");
-        } else if (verb == "down") {
-            server.goDown();
-        } else if (verb == "up") {
-            if (!server.comeBack())
-                user.failure = step + ": the server could not listen again";
-        } else if (!QStringList{"boxshown", "exited", "alive", "chatalive", "notice", "nonotice",
-                                "title", "wait", "ownprocess"}
-                        .contains(verb)) {
-            user.failure = "unknown step " + step;
-        }
-    }
-
-    void tick(FrmMain& window, User& user, const QString& saveFolder) {
-        // Once a step failed, or the row is being checked, whatever shows is
-        // closed: a box left open would hold the test below it.
-        if (user.closing || !user.failure.isEmpty()) {
-            closeEverything();
-            return;
-        }
-        if (user.done())
-            return;
-        QString step = user.steps[user.next];
-        int limit = 20000;
-        static const QRegularExpression within(" @(\\d+)$");
-        if (const QRegularExpressionMatch match = within.match(step); match.hasMatch()) {
-            limit = match.captured(1).toInt();
-            step.chop(match.capturedLength());
-        }
-        if (ready(window, user, step)) {
-            ++user.next;
-            user.sinceStep.start();
-            act(window, user, step, saveFolder);
-        } else if (user.failure.isEmpty() && user.sinceStep.elapsed() > limit) {
-            user.failure =
-                QString("step %1 (%2) not done within %3 ms; title \"%4\", boxes shown: %5")
-                    .arg(user.next)
-                    .arg(step)
-                    .arg(limit)
-                    .arg(window.windowTitle())
-                    .arg(paneBoxes().size());
-        }
-    }
-
-    // Closes whatever the user left open, so that nothing holds the stack.
-    static void closeEverything() {
-        for (QDialog* box : paneBoxes())
-            box->reject();
-        if (auto* modal = QApplication::activeModalWidget()) {
-            if (auto* dialog = qobject_cast<QDialog*>(modal))
-                dialog->reject();
-            else
-                modal->close();
-        }
-    }
+    static QList<QDialog*> paneBoxes() { return PaneUser::paneBoxes(); }
+    static void closeEverything() { PaneUser::closeEverything(); }
 
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(server.isListening());
-        const QByteArray gif =
-            QByteArray::fromBase64("R0lGODlhAQABAAAAACH5BAEKAAEALAAAAAABAAEAAAICTAEAOw==");
-        server.addPage("/clock", {"Player", 0,
-                                  "<script>let n = 0; setInterval(() => document.title = "
-                                  "'tick ' + (++n), 200)</script>"});
-        server.addPage("/room", {"Chat room", 0, linkPage("/other", false)});
-        server.addPage("/other", {"Other room"});
-        server.addPage("/song.mp3",
-                       {"", 0, song, "Content-Disposition: attachment; filename=song.mp3\r\n"});
-        // Other programs.
-        server.addPage("/ssh", {"Ssh link", 0, linkPage("ssh://user@host/", false)});
-        server.addPage("/steam", {"Steam link", 0, linkPage("steam://run/12345", true)});
-        server.addPage("/vnd", {"Vnd link", 0, linkPage("vnd.ms-x:foo", false)});
-        server.addPage("/mail", {"Mail link", 0,
-                                 linkPage("mailto:x@y?attach=/etc/passwd&amp;body=hello", false)});
-        server.addPage("/mailnew", {"Mail link", 0, linkPage("mailto:dj@station.example", true)});
-        server.addPage("/web", {"Web link", 0, linkPage("/other", true)});
-        server.addPage("/file", {"File link", 0, linkPage("file:///etc/passwd", true)});
-        server.addPage("/sneaky",
-                       {"Sneaky", 0,
-                        "<iframe src=\"steam://run/1\"></iframe><script>"
-                        "setTimeout(() => location = 'ssh://user@host/', 300);"
-                        "window.open('vnd.ms-x:foo'); window.open('mailto:x@y')</script>"});
-        // Boxes.
-        server.addPage("/alerts", {"Alert loop", 0,
-                                   "<script>let n = 0; setInterval(() => { alert('On air now');"
-                                   "document.title = 'alerts ' + (++n) }, 100)</script>"});
-        server.addPage("/nagging",
-                       {"Nagging", 0, "<script>while (true) confirm('Stay?')</script>"});
-        server.addPage("/questions", {"Questions", 0,
-                                      "<script>const r = [];"
-                                      "for (let i = 0; i < 4; ++i) r.push(confirm('Sure?'));"
-                                      "r.push(prompt('Your name?', 'dj'));"
-                                      "document.title = JSON.stringify(r)</script>"});
-        server.addPage("/leave", {"Leave page", 0,
-                                  linkPage("#", false,
-                                           "<script>onbeforeunload = e => {"
-                                           "e.preventDefault(); e.returnValue = 'stay' }"
-                                           "</script>")});
-        // Downloads.
-        server.addPage("/storm",
-                       {"Storm", 0,
-                        linkPage("/song.mp3", false,
-                                 "<script>setInterval(() => "
-                                 "document.getElementById('go').click(), 300)</script>")});
-        server.addPage("/cutpage", {"Cut", 0, linkPage("/cut.bin", false)});
-        server.addPage("/cut.bin", {"",
-                                    0,
-                                    QByteArray(500000, 'c'),
-                                    "Content-Disposition: attachment; filename=cut.bin\r\n",
-                                    {},
-                                    100000});
-        server.addPage("/stallpage", {"Stall", 0, linkPage("/stall.bin", false)});
-        server.addPage("/stall.bin", {"",
-                                      0,
-                                      QByteArray(1000000, 's'),
-                                      "Content-Disposition: attachment; filename=stall.bin\r\n",
-                                      {},
-                                      100000,
-                                      true});
-        server.addPage("/hidden", {"Hidden", 0,
-                                   "<a id=go href=\"/other\" download=\"../../../root/.bashrc\""
-                                   " style=\"display:block;width:400px;height:80px\">go</a>"});
-        server.addPage("/dotfile", {"Dot file", 0, linkPage("/dot.txt", false)});
-        server.addPage("/dot.txt", {"", 0, "alias ls=rm",
-                                    "Content-Disposition: attachment; filename=.bashrc\r\n"});
-        // Logins.
-        QByteArray gallery = "<p id=count></p><script>let shown = 0, failed = 0;"
-                             "function count() { document.title = shown + ' shown, ' + failed + "
-                             "' failed' }</script>";
-        for (int i = 0; i < 20; ++i)
-            gallery += "<img src=\"/private/img.gif?" + QByteArray::number(i) +
-                       "\" onload=\"shown++; count()\" onerror=\"failed++; count()\">";
-        for (SlowHttpServer& site : loginSites) {
-            site.addPage("/gallery", {"Gallery", 0, gallery});
-            site.addPage("/private/img.gif",
-                         {"", 0, gif, "Content-Type: image/gif\r\n", "dj:onair"});
-        }
-
+        AddHostilePages(server, loginSites, realmSite, song);
         platform::install({.messageBox = &boxes, .shell = &shell, .browsers = &browsers});
         platform::LoadedWindows::setEndProgram([this] { ++exitRequests; });
+        connect(&watchdog, &QTimer::timeout, this, [this] {
+            auto* modal = QApplication::activeModalWidget();
+            if (user || !modal)
+                return;
+            unexpected += PaneUser::Describe(modal) + "; ";
+            closeEverything();
+        });
+        watchdog.start(100);
     }
+    void cleanup() { QVERIFY2(std::exchange(unexpected, {}).isEmpty(), qPrintable(unexpected)); }
 
     // A row: most need only the page, the script and what the boxes said.
     static void row(const char* name, const QString& page, const QStringList& script,
@@ -433,6 +97,8 @@ private Q_SLOTS:
             {"click", "wait:1500"});
         row("mailto: shows the whole address, No opens nothing", "/mail", {"click", "msg:no"},
             {"mailto:x@y?attach=/etc/passwd&body=hello"});
+        row("mailto: Enter answers No, opening nothing", "/mail", {"click", "msg:enter"},
+            {"mailto:x@y?attach=/etc/passwd&body=hello"});
         row("mailto: in a new window, Yes opens the mail program", "/mailnew", {"click", "msg:yes"},
             {"mailto:dj@station.example"}, {"mailto:dj@station.example"});
         row("http link to a new window goes to the browser unasked", "/web", {"click", "wait:1000"},
@@ -452,6 +118,8 @@ private Q_SLOTS:
             {"${site} says: On air now", "${site} says: On air now"});
         row("confirm and prompt: a stopped page gets false and null", "/questions",
             {"box:ok", "box:stop", "title:[true,true,false,false,null]"}, {"Sure?", "Sure?"});
+        row("permission question over the pane: Don't allow denies", "/notify",
+            {"box:cancel", "pagetitle:denied"}, {"asks to show notifications"});
         row("leave-page question: Stay stays, Leave leaves", "/leave",
             {"title:Leave page", "click", "type:${url}/room", "box:cancel", "title:Leave page",
              "type:${url}/room", "box:ok", "title:Chat room"},
@@ -505,6 +173,22 @@ private Q_SLOTS:
             loginSites[2].address("/gallery"),
             {"login:dj:no", "login:dj:nope", "login:dj:never", "title:0 shown, 20 failed"},
             login(2) + login(2) + login(2));
+        // 300 requests, each with a realm of its own.
+        const QString realms = realmSite.address("/realms");
+        const QStringList realmLogin{realmSite.address("").mid(7) +
+                                     " asks for a user name and password"};
+        row("300 realms: three Escapes, then the page asks no more", realms,
+            {"login:escape", "login:escape", "login:escape", "wait:1500"},
+            realmLogin + realmLogin + realmLogin);
+        row("300 realms: stopped at the second box", realms,
+            {"login:escape", "login:stop", "wait:1500"}, realmLogin + realmLogin);
+        row("300 realms: Refresh leaves the page at once, the page loaded again asks afresh",
+            realms,
+            {"boxshown", "refresh", "login:escape @3000", "login:escape", "login:escape",
+             "wait:1500"},
+            realmLogin + realmLogin + realmLogin);
+        row("300 realms: a typed address leaves the page at once", realms,
+            {"boxshown", "type:${url}/room", "title:Chat room @5000"});
     }
 
     void hostilePage() {
@@ -524,46 +208,48 @@ private Q_SLOTS:
         auto window = std::make_unique<FrmMain>();
         window->cboAddressPlay->setEditText(server.address("/clock"));
         window->cboAddressChat->setEditText(page.startsWith("http") ? page : server.address(page));
-        User user;
+        PaneUser played(*window, server, exitRequests, saveFolder.path());
+        user = &played;
+        const auto stopPlaying = qScopeGuard([this] { user = nullptr; });
         for (const QString& step : script)
-            user.steps << (step == "exit" ? exitSteps : QStringList{step});
-        if (user.steps.value(0) == "down") {
+            played.steps << (step == "exit" ? exitSteps : QStringList{step});
+        if (played.steps.value(0) == "down") {
             server.goDown();
-            user.next = 1;
+            played.next = 1;
         }
         window->show();
         window->Form_Load();
-        user.sinceStep.start();
+        played.sinceStep.start();
         QTimer driver;
-        connect(&driver, &QTimer::timeout, this, [&] { tick(*window, user, saveFolder.path()); });
+        connect(&driver, &QTimer::timeout, this, [&] { played.tick(); });
         driver.start(30);
-        QTRY_VERIFY_WITH_TIMEOUT(user.done(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(played.done(), 120000);
         // After every row: Exit is two clicks away, the player runs.
-        user.steps << exitSteps << "alive";
-        QTRY_VERIFY_WITH_TIMEOUT(user.done(), 30000);
-        const QString failure = user.failure;
-        const bool boxesLeft =
-            !paneBoxes().isEmpty() || QApplication::activeModalWidget() || progressShown();
-        user.closing = true;
+        played.steps << exitSteps << "alive";
+        QTRY_VERIFY_WITH_TIMEOUT(played.done(), 30000);
+        const QString failure = played.failure;
+        const bool boxesLeft = !paneBoxes().isEmpty() || QApplication::activeModalWidget() ||
+                               PaneUser::progressShown();
+        played.closing = true;
         closeEverything();
         if (!server.isListening())
             server.comeBack();
-        QVERIFY2(failure.isEmpty(), qPrintable(failure + "\nseen: " + user.seen.join(" | ")));
+        QVERIFY2(failure.isEmpty(), qPrintable(failure + "\nseen: " + played.seen.join(" | ")));
         QVERIFY2(!boxesLeft, "a box, dialog or progress is still shown");
 
-        QCOMPARE(user.seen.size(), seen.size());
+        QCOMPARE(played.seen.size(), seen.size());
         for (qsizetype i = 0; i < seen.size(); ++i) {
-            const QString expected = expand(seen[i]).replace("${home}", homeFolder);
-            QVERIFY2(
-                user.seen[i].contains(expected),
-                qPrintable(
-                    QString("box %1 said \"%2\", not \"%3\"").arg(i).arg(user.seen[i], expected)));
+            const QString expected = played.expand(seen[i]).replace("${home}", homeFolder);
+            QVERIFY2(played.seen[i].contains(expected),
+                     qPrintable(QString("box %1 said \"%2\", not \"%3\"")
+                                    .arg(i)
+                                    .arg(played.seen[i], expected)));
         }
         QStringList opened, expectedHanded;
         for (const std::string& address : shell.opened)
             opened << QString::fromStdString(address);
         for (const QString& address : handed)
-            expectedHanded << expand(address);
+            expectedHanded << played.expand(address);
         QCOMPARE(opened, expectedHanded);
         QCOMPARE(visibleFilesIn(saveFolder.path()), files);
         QCOMPARE(visibleFilesIn(homeFolder), homeBefore);

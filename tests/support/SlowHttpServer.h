@@ -22,11 +22,12 @@ public:
               stall(withStall) {}
         QString title;
         int delayMs = 0;
-        QByteArray body;    // inside <body>, or the whole file when `headers` say so
-        QByteArray headers; // more response headers
-        QByteArray login;   // "user:password" the page needs, if any
-        int cutAfter = -1;  // bytes of the body sent before the connection ends (-1: all)
-        bool stall = false; // the connection then stays open, sending nothing more
+        QByteArray body;             // inside <body>, or the whole file when `headers` say so
+        QByteArray headers;          // more response headers
+        QByteArray login;            // "user:password" the page needs, if any
+        int cutAfter = -1;           // bytes of the body sent before the connection ends (-1: all)
+        bool stall = false;          // the connection then stays open, sending nothing more
+        QByteArray realm = "Studio"; // the login's realm
     };
 
     SlowHttpServer() {
@@ -38,6 +39,8 @@ public:
         return QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
     }
     int requests(const QString& path) const { return requests_.value(path); }
+    // The newest request for `path`, as it came: its line and headers.
+    QByteArray lastRequest(const QString& path) const { return lastRequests_.value(path); }
     // The station goes down (nothing listens) and comes back on its port.
     void goDown() {
         port_ = serverPort();
@@ -59,12 +62,14 @@ private:
             return;
         const QString path = QUrl(QString::fromLatin1(words[1])).path();
         requests_[path] += 1;
+        lastRequests_[path] = request;
         Page page = pages_.value(path, {"Not found", 0, {}, {}, {}});
         QByteArray status = pages_.contains(path) ? "200 OK" : "404 Not Found";
         if (!page.login.isEmpty() &&
             !request.contains("Authorization: Basic " + page.login.toBase64())) {
             status = "401 Unauthorized";
-            page = {"Refused", 0, {}, "WWW-Authenticate: Basic realm=\"Studio\"\r\n", {}};
+            page = {
+                "Refused", 0, {}, "WWW-Authenticate: Basic realm=\"" + page.realm + "\"\r\n", {}};
         }
         auto reply = [socket, page, status] {
             if (!socket->isOpen())
@@ -90,5 +95,6 @@ private:
     }
     QHash<QString, Page> pages_;
     QHash<QString, int> requests_;
+    QHash<QString, QByteArray> lastRequests_;
     quint16 port_ = 0;
 };
