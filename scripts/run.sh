@@ -9,20 +9,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/build.sh"
 build="${WAVECREST_BUILD_DIR:-$root/build}"
 program="$build/bin/Wavecrest"
-work="$(mktemp -d)"
-pids=()
-
-# Stops what was started in the reverse order: the program before the
-# display and the station it depends on, each waited for before the next.
-cleanup() {
-    local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/scripts/background.sh"
 
 start_station() {
     local station="$root/station/station.py"

@@ -11,19 +11,8 @@ for program in Wavecrest ftp.exe ftp_window.so sendfiles.ftps; do
     [ -e "$build/bin/$program" ] || { echo "screenshots.sh: build first (scripts/build.sh)." >&2; exit 1; }
 done
 out="$root/docs/screenshots"
-work="$(mktemp -d)"
-pids=()
+source "$root/scripts/background.sh"
 mkdir -p "$out"
-
-cleanup() {
-    local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 if (exec 3<>/dev/tcp/127.0.0.1/8642) 2>/dev/null; then
     echo "screenshots.sh: something already answers on 127.0.0.1:8642; stop it first." >&2

@@ -2,16 +2,16 @@
 127.0.0.1, its port printed as "PORT <n>". The first STOR takes --take bytes,
 then the server neither reads nor answers anything again, on any connection,
 until --lifetime seconds have passed. --home is accepted and left empty."""
-import argparse
-import os
 import socket
 import threading
 import time
 
+from rogue_server import serve_on_loopback
+
 frozen = threading.Event()
 
 
-def serve(conn, args):
+def session(conn, args):
     say = lambda text: conn.sendall((text + "\r\n").encode())
     user, passive = None, None
     if not frozen.is_set():
@@ -51,19 +51,5 @@ def serve(conn, args):
     conn.close()
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    for option in ("--home", "--user", "--password"):
-        parser.add_argument(option, default="")
-    parser.add_argument("--take", type=int, default=1 << 20)
-    parser.add_argument("--lifetime", type=float, default=240)
-    args = parser.parse_args()
-    server = socket.create_server(("127.0.0.1", 0))
-    print("PORT %d" % server.getsockname()[1], flush=True)
-    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
-    while True:
-        threading.Thread(target=serve, args=(server.accept()[0], args), daemon=True).start()
-
-
 if __name__ == "__main__":
-    main()
+    serve_on_loopback(session, lambda parser: parser.add_argument("--take", type=int, default=1 << 20))

@@ -138,11 +138,14 @@ def serve(conn, args):
     conn.close()
 
 
-def main():
+def serve_on_loopback(session, add_options=lambda parser: None):
+    """Serves each connection with session(conn, args) on 127.0.0.1 until
+    --lifetime seconds have passed; the port is printed as "PORT <n>"."""
     parser = argparse.ArgumentParser()
-    for option in ("--home", "--user", "--password", "--fault", "--log"):
+    for option in ("--home", "--user", "--password"):
         parser.add_argument(option, default="")
     parser.add_argument("--lifetime", type=float, default=240)
+    add_options(parser)
     args = parser.parse_args()
     server = socket.create_server(("127.0.0.1", 0))
     print("PORT %d" % server.getsockname()[1], flush=True)
@@ -151,5 +154,10 @@ def main():
         threading.Thread(target=session, args=(server.accept()[0], args), daemon=True).start()
 
 
+def add_fault_options(parser):
+    for option in ("--fault", "--log"):
+        parser.add_argument(option, default="")
+
+
 if __name__ == "__main__":
-    main()
+    serve_on_loopback(session, add_fault_options)
