@@ -1,5 +1,5 @@
-# Sourced by scripts that start helpers in the background: a work folder of
-# their own and the helpers' pids, stopped in the reverse order at exit (a
+# Sourced by scripts that start programs in the background: a work folder of
+# their own and those programs' pids, stopped in the reverse order at exit (a
 # program before the display and the station it depends on), each waited for
 # before the next, then the work folder removed.
 work="$(mktemp -d)"
