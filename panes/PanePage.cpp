@@ -1,5 +1,6 @@
 #include "PanePage.h"
 
+#include "DocumentScript.h"
 #include "PageBoxes.h"
 #include "PageLogins.h"
 #include "WebAddress.h"
@@ -10,8 +11,6 @@
 #include <QCoreApplication>
 #include <QUuid>
 #include <QWebEngineLoadingInfo>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWidget>
 
 namespace platform {
@@ -51,13 +50,9 @@ PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget*
             arriving_.clear();
         }
     });
-    QWebEngineScript shown;
-    shown.setName(QStringLiteral("wavecrest-document"));
-    shown.setSourceCode(QStringLiteral("console.debug('%1')").arg(documentNote()));
-    shown.setWorldId(QWebEngineScript::ApplicationWorld);
-    shown.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    shown.setRunsOnSubFrames(false);
-    scripts().insert(shown);
+    AddDocumentScript(this, QStringLiteral("wavecrest-document"),
+                      QStringLiteral("console.debug('%1')").arg(documentNote()),
+                      QWebEngineScript::ApplicationWorld);
 }
 
 void PanePage::LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator) {

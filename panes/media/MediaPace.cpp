@@ -1,8 +1,6 @@
 #include "MediaPace.h"
 
-#include <QWebEnginePage>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
+#include "panes/DocumentScript.h"
 
 namespace platform {
 
@@ -54,13 +52,8 @@ QString paceScript() {
 } // namespace
 
 void HoldMediaPace(QWebEnginePage* page) {
-    QWebEngineScript pace;
-    pace.setName(QStringLiteral("wavecrest-media-pace"));
-    pace.setSourceCode(paceScript());
-    pace.setWorldId(QWebEngineScript::MainWorld);
-    pace.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    pace.setRunsOnSubFrames(true);
-    page->scripts().insert(pace);
+    AddDocumentScript(page, QStringLiteral("wavecrest-media-pace"), paceScript(),
+                      QWebEngineScript::MainWorld, InSubFrames::Yes);
 }
 
 } // namespace platform

@@ -3,11 +3,9 @@
 #include "ArtworkFetcher.h"
 #include "MediaPace.h"
 #include "MediaText.h"
+#include "panes/DocumentScript.h"
 #include "panes/PanePage.h"
 #include "panes/WebAddress.h"
-
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 
 namespace platform {
 
@@ -131,13 +129,8 @@ QUrl PageMediaReader::ArtworkFromAnswer(const QVariant& answer) {
 
 PageMediaReader::PageMediaReader(PanePage* page)
     : QObject(page), page_(page), artwork_(new ArtworkFetcher(page->profile(), this)) {
-    QWebEngineScript watch;
-    watch.setName(QStringLiteral("wavecrest-media"));
-    watch.setSourceCode(watchScript());
-    watch.setWorldId(QWebEngineScript::ApplicationWorld);
-    watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    watch.setRunsOnSubFrames(false);
-    page_->scripts().insert(watch);
+    AddDocumentScript(page_, QStringLiteral("wavecrest-media"), watchScript(),
+                      QWebEngineScript::ApplicationWorld);
     HoldMediaPace(page_);
 
     page_->onMediaChange = [this] { Reread(); };
