@@ -25,6 +25,10 @@ struct Run {
 
 Run build(const QString& root) {
     QProcess process;
+    // The checkout's own build folder, never the one the suite runs from.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("WAVECREST_BUILD_DIR");
+    process.setProcessEnvironment(environment);
     process.start("bash", {root + "/scripts/build.sh"});
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed()};
