@@ -213,6 +213,9 @@ void FrmMain::connectHandlers() {
     connect(cboAddressChat, &QComboBox::activated, this,
             Reported(this, "Opening the chat page", &FrmMain::cboAddressChat_Click));
     connect(timTimerChat, &platform::UiTimer::Timer, this, &FrmMain::chatTimerTick);
+    // The chat pane's page stopped working or is loaded again by the pane
+    // itself: the title follows it as after a chat navigation.
+    brwWebBrowserChat->onChangedByItself = [this] { timTimerChat->setEnabled(true); };
     connect(co1, &QAction::triggered, this,
             Reported(this, "Opening the front page", &FrmMain::co1_Click));
     connect(about, &QAction::triggered, this,

@@ -13,8 +13,8 @@ namespace {
 constexpr int kMaxShownText = 1000;
 } // namespace
 
-PageBoxes::PageBoxes(WebDialogs& dialogs, QWidget* pane, QObject* parent)
-    : QObject(parent), dialogs_(dialogs), pane_(pane) {}
+PageBoxes::PageBoxes(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), asking_(asking), pane_(pane) {}
 
 QString PageBoxes::Bounded(const QString& text) {
     return text.size() <= kMaxShownText ? text : text.left(kMaxShownText) + QStringLiteral("...");
@@ -76,23 +76,23 @@ void PageBoxes::show(PageDialog dialog, Answered answered) {
         };
         return;
     }
-    if (stopped_.contains(dialog.site) || PaneWait::Closing(pane_))
+    if (asking_.Stopped() || PaneWait::Closing(pane_))
         return answered(BrowserAnswer(dialog.kind));
-    if (dialog.kind != PageDialog::Permission)
-        dialog.offerStop = ++shown_[dialog.site] >= 2;
+    const bool secondOrLater = asking_.NoteShown();
+    dialog.offerStop = secondOrLater || dialog.kind == PageDialog::Permission;
     dialog.message = Bounded(dialog.message);
     open_ = true;
     QPointer<PageBoxes> self(this);
-    dialogs_.AskForPage(
-        dialog, [self, answered, site = dialog.site, load = load_](const PageDialogAnswer& answer) {
-            answered(answer);
-            if (!self || load != self->load_)
-                return;
-            self->open_ = false;
-            if (answer.stopPage)
-                self->stopped_.insert(site);
-            self->showNext();
-        });
+    dialogs_.AskForPage(dialog, [self, answered, load = load_](const PageDialogAnswer& answer) {
+        // A box closed because its page was left stops nothing.
+        if (self && load == self->load_ && answer.stopPage)
+            self->asking_.Stop(); // before the answer: what it sets off finds the page stopped
+        answered(answer);
+        if (!self || load != self->load_)
+            return;
+        self->open_ = false;
+        self->showNext();
+    });
 }
 
 void PageBoxes::showNext() {
@@ -100,14 +100,10 @@ void PageBoxes::showNext() {
         queued_.takeFirst()();
 }
 
-void PageBoxes::Leave(bool userMovedOn) {
+void PageBoxes::Leave() {
     ++load_; // what the boxes shown and waiting answer now is no longer the page's
     dialogs_.CloseBoxes(pane_);
     open_ = false;
-    if (userMovedOn) {
-        shown_.clear();
-        stopped_.clear();
-    }
     for (const auto& waiting : std::exchange(queued_, {}))
         waiting();
 }

@@ -3,21 +3,20 @@
 // confirm, prompt, the leave-page question) and its permission questions.
 // - One box at a time: an alert while a box shows is dropped; a question
 //   or a permission question waits its turn.
-// - From a site's second script box on, and on every permission question,
-//   the box lets the user stop the site; a stopped site gets a browser's
-//   answers (an alert returns, a question is declined, leaving goes ahead,
-//   a permission is denied).
+// - From the page's second box on, and on every permission question, the
+//   box lets the user stop the page, its frames with it (PageAsking); a
+//   stopped page gets a browser's answers (an alert returns, a question is
+//   declined, leaving goes ahead, a permission is denied).
 // - An alert needs no answer and holds nothing up. A question holds its
 //   page, and the engine with it, until it is answered: the window stays
 //   usable meanwhile (PaneWait).
 // - Leaving the page (Leave) answers its boxes, shown or waiting, at once
 //   as closed boxes are.
+#include "PageAsking.h"
 #include "WebDialogs.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QUrl>
 #include <functional>
 
@@ -25,7 +24,7 @@ namespace platform {
 
 class PageBoxes : public QObject {
 public:
-    PageBoxes(WebDialogs& dialogs, QWidget* pane, QObject* parent);
+    PageBoxes(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QObject* parent);
 
     void Alert(const QUrl& origin, const QString& message);
     // A question the page waits on (Confirm, Prompt or Leave).
@@ -35,10 +34,8 @@ public:
     // after this returns. `question` says what it asks.
     void AskPermission(const QUrl& origin, const QString& question,
                        std::function<void(bool allowed)> answered);
-    // The page is left (a typed address, Refresh, a link, its process
-    // ended). Its counts and stopped sites go only when the user moved on:
-    // a page that reloads itself stays stopped.
-    void Leave(bool userMovedOn);
+    // The page is left (a typed address, Refresh, a link, its process ended).
+    void Leave();
 
     // A page's text beyond this is not shown: a box stays a box.
     static QString Bounded(const QString& text);
@@ -51,10 +48,9 @@ private:
     void showNext();
 
     WebDialogs& dialogs_;
+    PageAsking& asking_;
     QWidget* pane_;
     bool open_ = false;
-    QHash<QString, int> shown_;           // script boxes shown per site since the page was left
-    QSet<QString> stopped_;               // sites the user stopped
     QList<std::function<void()>> queued_; // boxes waiting for the one shown
     int load_ = 0;                        // counts the times the page was left
 };

@@ -9,8 +9,8 @@
 
 namespace platform {
 
-PageLogins::PageLogins(WebDialogs& dialogs, QWidget* pane, QObject* parent)
-    : QObject(parent), dialogs_(dialogs), pane_(pane) {}
+PageLogins::PageLogins(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QObject* parent)
+    : QObject(parent), dialogs_(dialogs), asking_(asking), pane_(pane) {}
 
 void PageLogins::LogIn(const QUrl& address, const QString& site, QAuthenticator* authenticator) {
     const QString realm = authenticator->realm();
@@ -33,7 +33,7 @@ void PageLogins::LogIn(const QUrl& address, const QString& site, QAuthenticator*
             authenticator->setPassword(login.password);
             return;
         }
-        if (asking_) {
+        if (boxShown_) {
             // One box at a time: this request waits for its answer.
             PaneWait wait(pane_);
             waiting_ << &wait;
@@ -46,11 +46,12 @@ void PageLogins::LogIn(const QUrl& address, const QString& site, QAuthenticator*
             continue;
         }
         // No answer yet, or this request came back with the newest: it was wrong.
-        if (stopped_ || boxes_ >= kBoxesPerLoad)
+        if (asking_.Stopped() || boxes_ >= kBoxesPerLoad)
             return cancel();
         ++boxes_;
-        asking_ = true;
-        dialogs_.AskLogin({site, PageBoxes::Bounded(realm), boxes_ >= 2, pane_},
+        boxShown_ = true;
+        const bool offerStop = asking_.NoteShown();
+        dialogs_.AskLogin({site, PageBoxes::Bounded(realm), offerStop, pane_},
                           [self, key, load](const LoginAnswer& answer) {
                               if (self && load == self->load_)
                                   self->answered(key, answer);
@@ -59,7 +60,7 @@ void PageLogins::LogIn(const QUrl& address, const QString& site, QAuthenticator*
 }
 
 void PageLogins::answered(const QString& key, const LoginAnswer& answer) {
-    asking_ = false;
+    boxShown_ = false;
     Login& login = logins_[key];
     if (answer.given) {
         ++login.answers;
@@ -69,7 +70,7 @@ void PageLogins::answered(const QString& key, const LoginAnswer& answer) {
         login.cancelled = true;
     }
     if (answer.stopPage)
-        stopped_ = true;
+        asking_.Stop();
     wakeWaiting();
 }
 
@@ -78,14 +79,12 @@ void PageLogins::wakeWaiting() {
         wait->Finish();
 }
 
-void PageLogins::Leave(bool userMovedOn) {
+void PageLogins::Leave() {
     ++load_; // requests still waiting belong to the page left: they are cancelled
     dialogs_.CloseBoxes(pane_);
     logins_.clear();
     boxes_ = 0;
-    asking_ = false;
-    if (userMovedOn)
-        stopped_ = false;
+    boxShown_ = false;
     wakeWaiting();
 }
 

@@ -29,6 +29,10 @@ QString PagePermissions::WhatIsAsked(QWebEnginePage::Feature feature) {
 }
 
 void PagePermissions::Answer(PanePage* page, const QUrl& origin, QWebEnginePage::Feature feature) {
+    // A frame from another site is refused unasked, as browsers refuse
+    // cross-site frames by default: the page's own site asks, or nobody.
+    if (SiteOf(origin) != SiteOf(page->url()))
+        return page->setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
     const QString what = WhatIsAsked(feature);
     const QString key = origin.toString() + QLatin1Char(' ') + what;
     const bool firstAsking = !asking_.contains(key);

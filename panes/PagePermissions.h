@@ -1,6 +1,7 @@
 #pragma once
 // What a page may use (notifications, camera, location...): asked in a
 // box over its pane (PageBoxes), which lets the user stop the page asking.
+// Only the page's own site asks; its frames from other sites are refused.
 // The user's answer holds for that site and feature for as long as the
 // program runs; requests that come while it is asked take the same answer.
 #include <QHash>

@@ -45,9 +45,12 @@ PaneHealing::PaneHealing(QWebEngineView* view, QWidget* parent)
     // Beside the view rather than in it, so that the view's own focus chain
     // stays as the engine keeps it.
     connect(notice_, &QLabel::linkActivated, this, [this] {
+        // After its page process ended, the user's load is the one load again.
+        if (pageStopped_)
+            lastProcessEnd_.start();
         hideNotice();
-        lastProcessEnd_.invalidate();
         retryNow();
+        changed();
     });
     retryTimer_.setSingleShot(true);
     connect(&retryTimer_, &QTimer::timeout, this, [this] { retryNow(); });
@@ -76,6 +79,7 @@ QString PaneHealing::Notice() const {
 
 void PaneHealing::UserNavigated(const QUrl& address) {
     stopRetrying();
+    reload_ = Reload::None;
     hideNotice();
     if (home_.isEmpty() && !address.isEmpty())
         home_ = address;
@@ -93,6 +97,7 @@ bool PaneHealing::Refresh() {
 }
 
 void PaneHealing::Stop() {
+    reload_ = Reload::None;
     if (!retrying_)
         return;
     const QString site = SiteOf(retryAddress_);
@@ -102,6 +107,13 @@ void PaneHealing::Stop() {
 }
 
 void PaneHealing::LoadEnded(const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        if (reload_ == Reload::Asked)
+            reload_ = Reload::Started;
+        return;
+    }
+    if (reload_ == Reload::Started)
+        reload_ = Reload::None;
     if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !info.isErrorPage()) {
         // The page shows: nothing more to try, nothing to say.
         stopRetrying();
@@ -132,6 +144,7 @@ void PaneHealing::retryLater(const QWebEngineLoadingInfo& info) {
 
 void PaneHealing::retryNow() {
     retryTimer_.stop();
+    reload_ = Reload::Asked;
     const QUrl address = retrying_ || !retryAddress_.isEmpty() ? retryAddress_ : view_->url();
     if (address.isValid() && !address.isEmpty())
         view_->load(address);
@@ -147,18 +160,31 @@ void PaneHealing::stopRetrying() {
 
 void PaneHealing::ProcessEnded() {
     stopRetrying();
-    if (lastProcessEnd_.isValid() && lastProcessEnd_.elapsed() < kCrashWindowMs) {
-        lastProcessEnd_.start();
+    const bool again = lastProcessEnd_.isValid() && lastProcessEnd_.elapsed() < kCrashWindowMs;
+    lastProcessEnd_.start();
+    if (again) {
+        reload_ = Reload::None;
         showNotice(QStringLiteral("This page stopped working again."),
                    QStringLiteral("Load it again"));
-        return;
+    } else {
+        reload_ = Reload::Asked;
+        showNotice(QStringLiteral("This page stopped working. It is being loaded again."));
+        QTimer::singleShot(0, this, [this] {
+            if (reload_ == Reload::Asked)
+                view_->reload();
+        });
     }
-    lastProcessEnd_.start();
-    showNotice(QStringLiteral("This page stopped working. It is being loaded again."));
-    QTimer::singleShot(0, this, [this] { view_->reload(); });
+    pageStopped_ = true;
+    changed();
+}
+
+void PaneHealing::changed() {
+    if (onChange)
+        onChange();
 }
 
 void PaneHealing::showNotice(const QString& text, const QString& link) {
+    pageStopped_ = false; // until the caller says it is what the notice tells
     QString html = text;
     if (!link.isEmpty())
         html += QStringLiteral(" <a href=\"#again\">%1</a>").arg(link.toHtmlEscaped());
@@ -169,6 +195,7 @@ void PaneHealing::showNotice(const QString& text, const QString& link) {
 }
 
 void PaneHealing::hideNotice() {
+    pageStopped_ = false;
     notice_->hide();
     notice_->clear();
 }

@@ -2,7 +2,7 @@
 // A pane heals by itself, and says so over its page:
 // - when its page process ends, it loads its page again, once a minute at
 //   most; a second end within the minute leaves the message with a way to
-//   load it again;
+//   load it again, and that load counts as the minute's one;
 // - while it shows a network error for a page of its own site (the site of
 //   its first address), it tries again every few seconds, less often once
 //   the site has been gone for long.
@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 
 class QLabel;
 class QWebEngineLoadingInfo;
@@ -35,7 +36,12 @@ public:
     void LoadEnded(const QWebEngineLoadingInfo& info);
     void ProcessEnded();
     // Trying the pane's page again: the pane stays busy until it shows.
-    bool Retrying() const { return retrying_; }
+    bool Retrying() const { return retrying_ || reload_ != Reload::None; }
+    // Its page process ended, and the page has not shown again since.
+    bool PageStopped() const { return pageStopped_; }
+    // Called when the pane changes by itself: its page process ended, or
+    // it loads its page again at the user's click on the notice.
+    std::function<void()> onChange;
 
     QString Notice() const;
     QLabel* NoticeLabel() const;
@@ -47,6 +53,7 @@ public:
 
 private:
     void retryLater(const QWebEngineLoadingInfo& info);
+    void changed();
     void retryNow();
     void stopRetrying();
     void showNotice(const QString& text, const QString& link = {});
@@ -61,6 +68,10 @@ private:
     QElapsedTimer goneSince_;
     QTimer retryTimer_;
     QElapsedTimer lastProcessEnd_;
+    bool pageStopped_ = false;
+    // A load of the page again, from asking to its end: the engine reports
+    // its start a moment after it is asked for.
+    enum class Reload { None, Asked, Started } reload_ = Reload::None;
 };
 
 } // namespace platform

@@ -35,8 +35,8 @@ bool isLeaveQuestion(const QString& message) {
 
 PanePage::PanePage(QWebEngineProfile* profile, WebPageAnswers& answers, QWidget* pane)
     : QWebEnginePage(profile, pane), answers_(answers), pane_(pane),
-      boxes_(new PageBoxes(answers.dialogs(), pane, this)),
-      logins_(new PageLogins(answers.dialogs(), pane, this)) {
+      boxes_(new PageBoxes(answers.dialogs(), asking_, pane, this)),
+      logins_(new PageLogins(answers.dialogs(), asking_, pane, this)) {
     // A page that goes elsewhere by itself (a link, a script) leaves its
     // boxes and logins behind.
     // A load that ends without a document of its own (a download, a
@@ -110,8 +110,9 @@ void PanePage::leave(bool userMovedOn, const QUrl& arriving) {
     leftSite_ = left == SiteOf(arriving) ? QString() : left;
     leaving_ = true;
     arriving_ = arriving;
-    boxes_->Leave(userMovedOn);
-    logins_->Leave(userMovedOn);
+    asking_.Leave(userMovedOn);
+    boxes_->Leave();
+    logins_->Leave();
 }
 
 void PanePage::javaScriptAlert(const QUrl& securityOrigin, const QString& msg) {

@@ -3,6 +3,8 @@
 // its PageLogins, addresses for other programs to WebPageAnswers; and it
 // knows whether the user has just used it (a click or a key in the pane),
 // which is what lets a download or another program start.
+#include "PageAsking.h"
+
 #include <QElapsedTimer>
 #include <QWebEnginePage>
 #include <functional>
@@ -67,6 +69,7 @@ private:
 
     WebPageAnswers& answers_;
     QWidget* pane_;
+    PageAsking asking_; // what the page and its frames asked, together
     PageBoxes* boxes_;
     PageLogins* logins_;
     // From leaving a page until the next one's document is made, the page

@@ -23,6 +23,7 @@ const char* const QtWebDialogs::kPaneBoxName = "wavecrestPaneBox";
 
 namespace {
 constexpr int kKiB = 1024;
+constexpr int kLongestNamePx = 400;
 
 QCheckBox* stopAsking(QLayout* layout, const QString& text) {
     auto* stop = new QCheckBox(text);
@@ -208,7 +209,10 @@ void QtWebDialogs::ShowDownloadProgress(const QString& file, qint64 received, qi
         shown = new QProgressDialog;
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->setWindowTitle(QString::fromUtf8(kApplicationTitle));
-        shown->setLabelText(QStringLiteral("Downloading %1").arg(QFileInfo(file).fileName()));
+        // A long name is cut in the middle: the box and its Cancel stay on the screen.
+        const QString name = shown->fontMetrics().elidedText(QFileInfo(file).fileName(),
+                                                             Qt::ElideMiddle, kLongestNamePx);
+        shown->setLabelText(QStringLiteral("Downloading %1").arg(name));
         shown->setCancelButtonText(QStringLiteral("Cancel"));
         shown->setAutoClose(false);
         shown->setAutoReset(false);

@@ -3,6 +3,7 @@
 // windows use. Text that is not a usable address is the component's business.
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 namespace platform {
 
@@ -19,6 +20,11 @@ public:
     virtual QString LocationName() const = 0;
     // The widget to place in the window (owned by whoever holds the browser).
     virtual QWidget* widget() = 0;
+
+    // Called when the pane changes without the window asking: its page
+    // stopped working, or the pane loads it again. Busy and LocationName
+    // then tell what they tell after a navigation.
+    std::function<void()> onChangedByItself;
 };
 
 // Makes the browser component for a pane; tests install one that makes fakes.

@@ -31,21 +31,83 @@ WebDownloads::WebDownloads(WebDialogs& dialogs, QWebEngineProfile* profile) : di
 
 WebDownloads::~WebDownloads() = default;
 
+namespace {
+const QString kPartSuffix = QStringLiteral(".part");
+// What the engine adds to the part file's name while it writes it.
+const QStringList kEngineSuffixes{QStringLiteral(".download"), QStringLiteral(".crdownload")};
+// The longest a part file's name may be: the engine's working name fits too.
+constexpr int kMaxPartNameBytes = WebDownloads::kMaxNameBytes - 11; // ".crdownload"
+constexpr qsizetype kLongestExtension = 16;
+constexpr qsizetype kLongestShownName = 60;
+constexpr qsizetype kLongestRead = 4096; // of a name a page suggests
+
+// The longest start of `text` that takes at most `maxBytes` bytes of
+// UTF-8, cut between characters.
+QString leadingBytes(const QString& text, int maxBytes) {
+    int used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const char16_t unit = text[end].unicode();
+        const bool pair = QChar::isHighSurrogate(unit) && end + 1 < text.size() &&
+                          text[end + 1].isLowSurrogate();
+        const int bytes = pair ? 4 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        end += pair ? 2 : 1;
+    }
+    return text.left(end);
+}
+
+// Without what a name must not hold: control characters, those Windows
+// refuses, and invisible format marks that can show a name other than it is.
+QString plainCharacters(const QString& name) {
+    QList<char32_t> kept;
+    for (char32_t c : name.left(kLongestRead).toUcs4()) {
+        if (QChar::category(c) == QChar::Other_Format)
+            continue;
+        if (c < 0x20 || c == 0x7f || (c < 0x80 && QByteArrayView("<>:\"|?*").contains(char(c))))
+            c = U'_';
+        kept << c;
+    }
+    return QString::fromUcs4(kept.constData(), kept.size());
+}
+} // namespace
+
 QString WebDownloads::PartialName(const QString& target) {
-    return target + QStringLiteral(".part");
+    const QFileInfo file(target);
+    return QDir(file.path())
+        .filePath(FitName(file.fileName(), kMaxPartNameBytes - int(kPartSuffix.size())) +
+                  kPartSuffix);
+}
+
+QString WebDownloads::FitName(const QString& name, int maxBytes) {
+    if (name.toUtf8().size() <= maxBytes)
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension =
+        dot > 0 && name.size() - dot <= kLongestExtension ? name.mid(dot) : QString();
+    const QString stem = name.left(name.size() - extension.size());
+    return leadingBytes(stem, maxBytes - int(extension.toUtf8().size())) + extension;
+}
+
+QString WebDownloads::ShownName(const QString& name) {
+    if (name.size() <= kLongestShownName)
+        return name;
+    const qsizetype half = kLongestShownName / 2 - 1;
+    return name.left(half) + QChar(0x2026) + name.right(half);
 }
 
 QString WebDownloads::SafeFileName(const QString& suggested) {
-    QString name = suggested.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1);
-    for (QChar& c : name)
-        if (c.unicode() < 0x20 || c == QChar(0x7f) || QStringLiteral("<>:\"|?*").contains(c))
-            c = QLatin1Char('_');
+    QString name = plainCharacters(
+        suggested.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1));
     // No hidden file, and nothing that Windows drops at the end.
     while (!name.isEmpty() && (name.front() == QLatin1Char('.') || name.front().isSpace()))
         name.remove(0, 1);
     while (!name.isEmpty() && (name.back() == QLatin1Char('.') || name.back().isSpace()))
         name.chop(1);
-    return name.isEmpty() ? QStringLiteral("download") : name;
+    return name.isEmpty() ? QStringLiteral("download")
+                          : FitName(name, kMaxPartNameBytes - int(kPartSuffix.size()));
 }
 
 QString WebDownloads::StartFolder() {
@@ -102,6 +164,8 @@ void WebDownloads::start(QWebEngineDownloadRequest* download) {
     running->total = download->totalBytes();
     running_.insert(download->id(), running);
     const auto progress = [this, download, running] {
+        if (running->ended)
+            return; // its progress went with it
         running->arrived = std::max(running->arrived, download->receivedBytes());
         if (download->totalBytes() > 0)
             running->total = download->totalBytes();
@@ -151,19 +215,19 @@ void WebDownloads::finish(QWebEngineDownloadRequest* download) {
     if (!saved) {
         // Nothing stays behind: neither the part nor the engine's own
         // working file, which it keeps to resume an interrupted download.
-        for (const QString& leftover : {written, written + QStringLiteral(".download"),
-                                        written + QStringLiteral(".crdownload")})
-            QFile::remove(leftover);
+        QFile::remove(written);
+        for (const QString& suffix : kEngineSuffixes)
+            QFile::remove(written + suffix);
         if (download->state() != QWebEngineDownloadRequest::DownloadCancelled)
             download->cancel();
     }
     if (running->cancelledByUser)
         return; // the user knows
-    const QString name = QFileInfo(target).fileName();
+    const QString name = ShownName(QFileInfo(target).fileName());
     QString text;
     if (saved) {
         text = QStringLiteral("%1 has been downloaded to %2.")
-                   .arg(name, QDir::toNativeSeparators(target));
+                   .arg(name, QDir::toNativeSeparators(QFileInfo(target).dir().filePath(name)));
     } else if (complete) {
         text = QStringLiteral("%1 could not be downloaded: the file could not be saved.").arg(name);
     } else {

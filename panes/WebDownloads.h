@@ -28,8 +28,18 @@ public:
     // Where a download is written until it is complete.
     static QString PartialName(const QString& target);
     // A name a page suggests, made a plain file name: no folders, no
-    // leading dot, no characters that file systems refuse.
+    // leading dot, no characters that file systems refuse, no invisible
+    // marks (direction overrides among them), and short enough that its
+    // part file fits the file system while the engine writes it, the
+    // extension kept.
     static QString SafeFileName(const QString& suggested);
+    // `name` cut to at most `maxBytes` bytes of UTF-8, the extension kept.
+    static QString FitName(const QString& name, int maxBytes);
+    // A name as messages show it: a long one is cut in the middle.
+    static QString ShownName(const QString& name);
+    // What file systems take for a name, in bytes (UTF-8; Windows counts
+    // UTF-16 units, never more).
+    static constexpr int kMaxNameBytes = 255;
     // The folder the Save As dialog opens in.
     static QString StartFolder();
     // "120 KB" and the like.

@@ -20,6 +20,10 @@ WebEngineBrowser::WebEngineBrowser(QWidget* parent, WebPageAnswers& answers)
     view_->setPage(page_);
     new PageGarbageCollector(page_);
     healing_ = new PaneHealing(view_, parent);
+    healing_->onChange = [this] {
+        if (onChangedByItself)
+            onChangedByItself();
+    };
     view_->setFocusPolicy(Qt::StrongFocus);
     answers.Serve(page_);
     // Staying on a page ends the navigation that would have left it.
@@ -83,7 +87,8 @@ bool WebEngineBrowser::Busy() const {
 }
 
 QString WebEngineBrowser::LocationName() const {
-    return view_->title();
+    // The engine keeps the title of a page whose process ended.
+    return healing_->PageStopped() ? QStringLiteral("This page stopped working") : view_->title();
 }
 
 QWidget* WebEngineBrowser::widget() {

@@ -5,6 +5,7 @@
 #include "support/SlowHttpServer.h"
 
 #include <QByteArray>
+#include <QUrl>
 
 // A page whose first thing is a large link the user can click.
 inline QByteArray linkPage(const QByteArray& href, bool newWindow, const QByteArray& more = {}) {
@@ -105,4 +106,62 @@ inline void AddHostilePages(SlowHttpServer& server, SlowHttpServer (&loginSites)
         refused.realm = "realm " + QByteArray::number(i);
         realms.addPage("/auth/" + QString::number(i), refused);
     }
+}
+
+// A frame's script that asks for the microphone and tells its page the answer.
+inline QByteArray micAsker() {
+    return "<script>navigator.mediaDevices.getUserMedia({audio: true}).then("
+           "() => parent.postMessage('allowed', '*'), e => parent.postMessage(e.name, '*'))"
+           "</script>";
+}
+
+// Pages made of frames, each frame from a site of its own (`frameSites`):
+// frames that loop alerts, frames behind a login (added by script once the
+// page has loaded) and frames that ask for the
+// microphone (allowed to ask by their page). A page counts its frames'
+// answers in its title.
+inline void AddFramePages(SlowHttpServer& server, SlowHttpServer (&frameSites)[60]) {
+    const QByteArray countAnswers = "<script>const answers = {}; onmessage = e => {"
+                                    "answers[e.data] = (answers[e.data] || 0) + 1;"
+                                    "document.title = JSON.stringify(answers) }</script>";
+    QByteArray nagging, asking, locked;
+    for (int i = 0; i < 60; ++i) {
+        SlowHttpServer& site = frameSites[i];
+        site.addPage("/nag", {"Frame", 0,
+                              "<script>setInterval(() => alert('Frame " + QByteArray::number(i) +
+                                  "'), 150)</script>"});
+        site.addPage("/mic", {"Frame", 0, micAsker()});
+        SlowHttpServer::Page lockedFrame{"Frame", 0, {}, {}, "dj:onair"};
+        lockedFrame.realm = "frame " + QByteArray::number(i);
+        site.addPage("/locked", lockedFrame);
+        const QByteArray frame = "<iframe width=40 height=30 allow=\"microphone\" src=\"" +
+                                 site.address("").toUtf8();
+        nagging += frame + "/nag\"></iframe>";
+        asking += frame + "/mic\"></iframe>";
+        locked += frame + "/locked\"></iframe>";
+    }
+    const QByteArray addLater = "<div id=later></div><script>onload = () => setTimeout(() => "
+                                "document.getElementById('later').innerHTML = '" +
+                                locked + "', 300)</script>";
+    server.addPage("/frames", {"Frames", 0, nagging + addLater});
+    server.addPage("/loginframes", {"Login frames", 0, addLater});
+    server.addPage("/askingframes", {"Asking frames", 0, countAnswers + asking});
+    server.addPage("/micframe", {"Mic frame", 0, countAnswers + "<iframe src=\"/mic\"></iframe>"});
+    server.addPage("/mic", {"Frame", 0, micAsker()});
+}
+
+// Downloads whose names a page chose to mislead or to overflow the file
+// system: a direction override that hides ".desktop", and names of 252 and
+// 300 bytes (the longest in two-byte letters). `/longstall` stalls.
+inline void AddDownloadNamePages(SlowHttpServer& server, const QByteArray& song) {
+    const auto named = [&](const QByteArray& path, const QByteArray& name, bool stall = false) {
+        server.addPage(path + "page", {"Download", 0, linkPage(path, false)});
+        const QByteArray header = "Content-Disposition: attachment; filename*=UTF-8''" +
+                                  QUrl::toPercentEncoding(QString::fromUtf8(name)) + "\r\n";
+        server.addPage(path, {"", 0, song, header, {}, stall ? 1000 : -1, stall});
+    };
+    named("/override", "song\u202e3pm.desktop");
+    named("/long252", QByteArray(248, 'a') + ".mp3");
+    named("/long300", QByteArray(148, 'a') + QString(74, QChar(0xe9)).toUtf8() + ".mp3");
+    named("/longstall", QByteArray(296, 'b') + ".mp3", true);
 }

@@ -8,21 +8,26 @@
 //   refresh             presses the chat pane's Refresh button
 //   box:ok|cancel|stop  answers a box over a pane (stop: ticks "Don't let this page..." first)
 //   login:escape|login:stop   presses Escape on a login box (stop: ticks "Don't let..." first)
+//   any:escape|any:stop  the same on whichever box shows, a page's box or a login
+//   quiet:MS            no box shows over a pane for MS ms
 //   boxshown            waits until a box over a pane shows, without answering it
 //   msg:ok|yes|no|enter answers the message box (enter: its default button)
-//   save:NAME|-         answers the Save As dialog: saves as NAME in the row's folder, or cancels
-//   progress:cancel     presses Cancel on the download's progress
+//   save:NAME|=|-       answers the Save As dialog: saves as NAME (=: the name it suggests) in
+//                       the row's folder, or cancels
+//   progress:cancel     presses Cancel on the download's progress, once it is seen no wider
+//                       than the screen
 //   login:USER:PASSWORD|login:cancel   answers a login box
 //   exit                Menu, then Exit: two clicks, which must end the program
 //   alive|chatalive     the player pane's clock ticks, or the chat page's title changes
 //   ownprocess          each pane's pages run in a page process of their own
-//   kill                the chat pane's page process is killed
+//   kill                the chat pane's page process is killed (once its new one is there)
 //   notice:TEXT|nonotice   the chat pane shows (or no longer shows) a notice with TEXT
 //   noticelink          follows the notice's link
 //   down|up             the server goes down or comes back (down first: before the window loads)
 //   title:TEXT          the window title reads TEXT
 //   pagetitle:TEXT      the chat page's own title reads TEXT (once loaded, the window's stays)
 //   wait:MS             lets time pass
+//   folder:NAME         makes a folder NAME in the row's folder, where a file may want to be
 // A step may end in " @MS": it must be done within MS (else 20 s) of the step before.
 // A modal dialog the current step does not answer fails the row at once.
 // ${site} stands for 127.0.0.1:port and ${url} for http://127.0.0.1:port.
@@ -109,10 +114,12 @@ public:
         auto* modal = QApplication::activeModalWidget();
         if (verb == "click") // on the page once it has loaded and shows
             return !chat->Busy() && chat->widget()->focusProxy() && sinceStep.elapsed() >= 300;
-        if (verb == "box" || verb == "boxshown" || verb == "login") {
+        if (verb == "box" || verb == "boxshown" || verb == "login" || verb == "any") {
             const QList<QDialog*> shown = paneBoxes();
             if (shown.isEmpty())
                 return false;
+            if (verb == "any")
+                return true;
             const QList<QLineEdit*> fields = shown.last()->findChildren<QLineEdit*>();
             const bool isLogin =
                 !fields.isEmpty() && fields.last()->echoMode() == QLineEdit::Password;
@@ -143,8 +150,10 @@ public:
             remembered = QString();
             return true;
         }
-        if (verb == "kill")
-            return chat->page()->renderProcessPid() > 0;
+        if (verb == "kill") {
+            const qint64 pid = chat->page()->renderProcessPid();
+            return pid > 0 && pid != killed;
+        }
         if (verb == "ownprocess") { // each pane's pages in a page process of their own
             const qint64 player = engine(window.brwWebBrowserPlay)->page()->renderProcessPid();
             const qint64 chatPid = chat->page()->renderProcessPid();
@@ -164,6 +173,11 @@ public:
             return chat->LocationName() == arg;
         if (verb == "wait")
             return sinceStep.elapsed() >= arg.toInt();
+        if (verb == "quiet") {
+            if (!paneBoxes().isEmpty())
+                failure = step + ": a box showed: " + textOf(paneBoxes().last());
+            return sinceStep.elapsed() >= arg.toInt();
+        }
         return true; // type, refresh, down, up: at once
     }
 
@@ -183,11 +197,11 @@ public:
         } else if (verb == "type") {
             window.cboAddressChat->setEditText(expand(arg));
             QTest::keyClick(window.cboAddressChat, Qt::Key_Return);
-        } else if (verb == "box" || verb == "login") {
+        } else if (verb == "box" || verb == "login" || verb == "any") {
             QDialog* box = paneBoxes().last();
             seen << textOf(box);
             auto* buttons = box->findChild<QDialogButtonBox*>();
-            const bool escape = arg == "escape" || (verb == "login" && arg == "stop");
+            const bool escape = arg == "escape" || (verb != "box" && arg == "stop");
             const auto role =
                 arg == "cancel" ? QDialogButtonBox::RejectRole : QDialogButtonBox::AcceptRole;
             QAbstractButton* pressed = nullptr;
@@ -229,12 +243,22 @@ public:
                         suggested.fileName();
             if (arg == "-") {
                 dialog->reject();
+            } else if (arg == "=") {
+                dialog->findChild<QLineEdit*>("fileNameEdit")
+                    ->setText(saveFolder + "/" + suggested.fileName());
+                static_cast<QDialog*>(dialog)->accept();
             } else {
                 dialog->findChild<QLineEdit*>("fileNameEdit")->setText(saveFolder + "/" + arg);
                 static_cast<QDialog*>(dialog)->accept(); // as its Save button does
             }
         } else if (verb == "progress") {
-            QTest::mouseClick(progressShown()->findChild<QPushButton*>(), Qt::LeftButton);
+            QProgressDialog* progress = progressShown();
+            const QRect screen = progress->screen()->availableGeometry();
+            if (progress->frameGeometry().width() > screen.width())
+                failure = QString("%1: the progress box (%2 px wide) is wider than the screen")
+                              .arg(step)
+                              .arg(progress->frameGeometry().width());
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
         } else if (verb == "exitmenu") { // two clicks: the menu, then its Exit
             exitsBefore = exitRequests;
             const QPoint menu = window.menuBar->actionGeometry(window.menu->menuAction()).center();
@@ -243,16 +267,19 @@ public:
             QTest::mouseClick(window.menu, Qt::LeftButton, {},
                               window.menu->actionGeometry(window.Exit).center());
         } else if (verb == "kill") {
-            ::kill(pid_t(chat->page()->renderProcessPid()), SIGKILL);
+            killed = chat->page()->renderProcessPid();
+            ::kill(pid_t(killed), SIGKILL);
         } else if (verb == "noticelink") {
             Q_EMIT chat->NoticeLabel()->linkActivated("#again");
+        } else if (verb == "folder") {
+            QDir(saveFolder).mkpath(arg);
         } else if (verb == "down") {
             server.goDown();
         } else if (verb == "up") {
             if (!server.comeBack())
                 failure = step + ": the server could not listen again";
         } else if (!QStringList{"boxshown", "exited", "alive", "chatalive", "notice", "nonotice",
-                                "title", "pagetitle", "wait", "ownprocess"}
+                                "title", "pagetitle", "wait", "quiet", "ownprocess"}
                         .contains(verb)) {
             failure = "unknown step " + step;
         }
@@ -328,4 +355,5 @@ private:
     const QString saveFolder;
     QString remembered; // a title an "alive" step started from
     int exitsBefore = 0;
+    qint64 killed = 0; // the chat page process killed last
 };

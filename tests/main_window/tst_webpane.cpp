@@ -404,6 +404,21 @@ private Q_SLOTS:
                                << "download";
         QTest::newRow("odd characters") << "a<b>:c?.mp3 "
                                         << "a_b__c_.mp3";
+        // Invisible marks that make a name show other than it is.
+        QTest::newRow("direction override") << QString::fromUtf8("song\u202e3pm.desktop")
+                                            << "song3pm.desktop";
+        QTest::newRow("isolates and joiners")
+            << QString::fromUtf8("\u2066a\u200db\u2069\U000E0041.mp3") << "ab.mp3";
+        // 239 bytes at most: ".part" and the engine's ".crdownload" fit after it.
+        QTest::newRow("long: cut, extension kept")
+            << QString(300, 'a') + ".mp3" << QString(235, 'a') + ".mp3";
+        QTest::newRow("long: cut between letters")
+            << QString(200, QChar(0x266b)) + ".mp3" << QString(78, QChar(0x266b)) + ".mp3";
+        QTest::newRow("long: cut between surrogate pairs")
+            << QString::fromUtf8(QByteArray(80, 'x') + QByteArray("\U0001F3B5").repeated(60))
+            << QString::fromUtf8(QByteArray(80, 'x') + QByteArray("\U0001F3B5").repeated(39));
+        QTest::newRow("long, with a long ending: cut as it is")
+            << "a." + QString(300, 'b') << "a." + QString(237, 'b');
     }
     void safeFileNames() {
         QFETCH(QString, suggested);
