@@ -115,9 +115,13 @@ void PaneHealing::LoadEnded(const QWebEngineLoadingInfo& info) {
     if (reload_ == Reload::Started)
         reload_ = Reload::None;
     if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus && !info.isErrorPage()) {
-        // The page shows: nothing more to try, nothing to say.
+        // The page shows: nothing more to try, nothing to say. (The engine
+        // may have carried a load on into a new page process by itself.)
+        const bool wasStopped = pageStopped_;
         stopRetrying();
         hideNotice();
+        if (wasStopped)
+            changed();
     } else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && siteDidNotAnswer(info) &&
                ownSite(info.url())) {
         retryLater(info);

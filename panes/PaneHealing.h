@@ -39,8 +39,9 @@ public:
     bool Retrying() const { return retrying_ || reload_ != Reload::None; }
     // Its page process ended, and the page has not shown again since.
     bool PageStopped() const { return pageStopped_; }
-    // Called when the pane changes by itself: its page process ended, or
-    // it loads its page again at the user's click on the notice.
+    // Called when the pane changes by itself: its page process ended, it
+    // loads its page again at the user's click on the notice, or the page
+    // shows again after its process ended.
     std::function<void()> onChange;
 
     QString Notice() const;

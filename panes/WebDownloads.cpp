@@ -48,8 +48,8 @@ QString leadingBytes(const QString& text, int maxBytes) {
     qsizetype end = 0;
     while (end < text.size()) {
         const char16_t unit = text[end].unicode();
-        const bool pair = QChar::isHighSurrogate(unit) && end + 1 < text.size() &&
-                          text[end + 1].isLowSurrogate();
+        const bool pair =
+            QChar::isHighSurrogate(unit) && end + 1 < text.size() && text[end + 1].isLowSurrogate();
         const int bytes = pair ? 4 : unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
         if (used + bytes > maxBytes)
             break;
@@ -99,8 +99,8 @@ QString WebDownloads::ShownName(const QString& name) {
 }
 
 QString WebDownloads::SafeFileName(const QString& suggested) {
-    QString name = plainCharacters(
-        suggested.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1));
+    QString name =
+        plainCharacters(suggested.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1));
     // No hidden file, and nothing that Windows drops at the end.
     while (!name.isEmpty() && (name.front() == QLatin1Char('.') || name.front().isSpace()))
         name.remove(0, 1);

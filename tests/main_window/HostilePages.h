@@ -134,8 +134,8 @@ inline void AddFramePages(SlowHttpServer& server, SlowHttpServer (&frameSites)[6
         SlowHttpServer::Page lockedFrame{"Frame", 0, {}, {}, "dj:onair"};
         lockedFrame.realm = "frame " + QByteArray::number(i);
         site.addPage("/locked", lockedFrame);
-        const QByteArray frame = "<iframe width=40 height=30 allow=\"microphone\" src=\"" +
-                                 site.address("").toUtf8();
+        const QByteArray frame =
+            "<iframe width=40 height=30 allow=\"microphone\" src=\"" + site.address("").toUtf8();
         nagging += frame + "/nag\"></iframe>";
         asking += frame + "/mic\"></iframe>";
         locked += frame + "/locked\"></iframe>";

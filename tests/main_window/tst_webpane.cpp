@@ -405,8 +405,8 @@ private Q_SLOTS:
         QTest::newRow("odd characters") << "a<b>:c?.mp3 "
                                         << "a_b__c_.mp3";
         // Invisible marks that make a name show other than it is.
-        QTest::newRow("direction override") << QString::fromUtf8("song\u202e3pm.desktop")
-                                            << "song3pm.desktop";
+        QTest::newRow("direction override")
+            << QString::fromUtf8("song\u202e3pm.desktop") << "song3pm.desktop";
         QTest::newRow("isolates and joiners")
             << QString::fromUtf8("\u2066a\u200db\u2069\U000E0041.mp3") << "ab.mp3";
         // 239 bytes at most: ".part" and the engine's ".crdownload" fit after it.
