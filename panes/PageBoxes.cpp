@@ -4,6 +4,7 @@
 #include "WebAddress.h"
 
 #include <QPointer>
+#include <QWebEnginePage>
 #include <memory>
 #include <optional>
 
@@ -13,8 +14,8 @@ namespace {
 constexpr int kMaxShownText = 1000;
 } // namespace
 
-PageBoxes::PageBoxes(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QObject* parent)
-    : QObject(parent), dialogs_(dialogs), asking_(asking), pane_(pane) {}
+PageBoxes::PageBoxes(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QWebEnginePage* page)
+    : QObject(page), dialogs_(dialogs), asking_(asking), pane_(pane), page_(page) {}
 
 QString PageBoxes::Bounded(const QString& text) {
     return text.size() <= kMaxShownText ? text : text.left(kMaxShownText) + QStringLiteral("...");
@@ -81,6 +82,7 @@ void PageBoxes::show(PageDialog dialog, Answered answered) {
     const bool secondOrLater = asking_.NoteShown();
     dialog.offerStop = secondOrLater || dialog.kind == PageDialog::Permission;
     dialog.message = Bounded(dialog.message);
+    dialog.embedded = dialog.site != SiteOf(page_->url());
     open_ = true;
     QPointer<PageBoxes> self(this);
     dialogs_.AskForPage(dialog, [self, answered, load = load_](const PageDialogAnswer& answer) {

@@ -20,11 +20,14 @@
 #include <QUrl>
 #include <functional>
 
+class QWebEnginePage;
+
 namespace platform {
 
 class PageBoxes : public QObject {
 public:
-    PageBoxes(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QObject* parent);
+    // The boxes of `page`, which they go with.
+    PageBoxes(WebDialogs& dialogs, PageAsking& asking, QWidget* pane, QWebEnginePage* page);
 
     void Alert(const QUrl& origin, const QString& message);
     // A question the page waits on (Confirm, Prompt or Leave).
@@ -50,6 +53,7 @@ private:
     WebDialogs& dialogs_;
     PageAsking& asking_;
     QWidget* pane_;
+    QWebEnginePage* page_;
     bool open_ = false;
     QList<std::function<void()>> queued_; // boxes waiting for the one shown
     int load_ = 0;                        // counts the times the page was left

@@ -35,7 +35,9 @@ QCheckBox* stopAsking(QLayout* layout, const QString& text) {
 QStringList sayings(const PageDialog& dialog) {
     if (dialog.kind == PageDialog::Permission)
         return {dialog.message};
-    return {QStringLiteral("The page at %1 says:").arg(dialog.site),
+    const QString who = dialog.embedded ? QStringLiteral("An embedded page at %1 says:")
+                                        : QStringLiteral("The page at %1 says:");
+    return {who.arg(dialog.site),
             dialog.kind == PageDialog::Leave
                 ? QStringLiteral("Leave this page? What you entered on it may be lost.")
                 : dialog.message};

@@ -25,6 +25,7 @@ struct PageDialog {
     QString text;            // a prompt's default answer
     bool offerStop = false;  // the box lets the user stop the page's boxes
     QWidget* pane = nullptr; // the pane the page is shown in
+    bool embedded = false;   // a frame of another site asks, not the page the pane shows
 };
 
 struct PageDialogAnswer {

@@ -118,14 +118,14 @@ private Q_SLOTS:
         // Boxes: the window stays usable, and the page can be stopped.
         row("alert() in a loop: Exit in two clicks, the player runs, stopped at box 2", "/alerts",
             {"box:ok", "boxshown", "exit", "alive", "box:stop", "chatalive"},
-            {"${site} says: On air now", "${site} says: On air now"});
+            {"The page at ${site} says: On air now", "The page at ${site} says: On air now"});
         row("confirm and prompt: a stopped page gets false and null", "/questions",
             {"box:ok", "box:stop", "title:[true,true,false,false,null]"}, {"Sure?", "Sure?"});
         row("permission question over the pane: Don't allow denies", "/notify",
             {"box:cancel", "pagetitle:denied"}, {"asks to show notifications"});
         // A page and its frames are one page: one tick stops their boxes and logins.
         row("frames from 60 sites looping alerts and logins: stopped at the second box", "/frames",
-            {"any:escape", "any:stop", "title:Frames", "quiet:3000"}, {"", ""});
+            {"any:escape", "any:stop", "title:Frames", "quiet:3000"}, {"An embedded page at", ""});
         const QString loginBox = "asks for a user name and password";
         row("frames from 60 sites asking for logins: three boxes for the page", "/loginframes",
             {"login:escape", "login:escape", "login:escape", "title:Login frames", "quiet:2000"},
