@@ -1,6 +1,8 @@
 #pragma once
 // The boxes one page shows over its pane: its script boxes (alert,
 // confirm, prompt, the leave-page question) and its permission questions.
+// - A frame from another site than the page's says so: "An embedded page
+//   at ... says:".
 // - One box at a time: an alert while a box shows is dropped; a question
 //   or a permission question waits its turn.
 // - From the page's second box on, and on every permission question, the
