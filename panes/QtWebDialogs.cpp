@@ -1,5 +1,6 @@
 #include "QtWebDialogs.h"
 
+#include "WebDownloads.h"
 #include "core/MsgBox.h"
 
 #include <QApplication>
@@ -23,7 +24,6 @@ const char* const QtWebDialogs::kPaneBoxName = "wavecrestPaneBox";
 
 namespace {
 constexpr int kKiB = 1024;
-constexpr int kLongestNamePx = 400;
 
 QCheckBox* stopAsking(QLayout* layout, const QString& text) {
     auto* stop = new QCheckBox(text);
@@ -211,10 +211,9 @@ void QtWebDialogs::ShowDownloadProgress(const QString& file, qint64 received, qi
         shown = new QProgressDialog;
         shown->setAttribute(Qt::WA_DeleteOnClose);
         shown->setWindowTitle(QString::fromUtf8(kApplicationTitle));
-        // A long name is cut in the middle: the box and its Cancel stay on the screen.
-        const QString name = shown->fontMetrics().elidedText(QFileInfo(file).fileName(),
-                                                             Qt::ElideMiddle, kLongestNamePx);
-        shown->setLabelText(QStringLiteral("Downloading %1").arg(name));
+        // A long name is cut: the box and its Cancel stay on the screen.
+        shown->setLabelText(QStringLiteral("Downloading %1")
+                                .arg(WebDownloads::ShownName(QFileInfo(file).fileName())));
         shown->setCancelButtonText(QStringLiteral("Cancel"));
         shown->setAutoClose(false);
         shown->setAutoReset(false);

@@ -35,8 +35,9 @@ namespace {
 const QString kPartSuffix = QStringLiteral(".part");
 // What the engine adds to the part file's name while it writes it.
 const QStringList kEngineSuffixes{QStringLiteral(".download"), QStringLiteral(".crdownload")};
-// The longest a part file's name may be: the engine's working name fits too.
-constexpr int kMaxPartNameBytes = WebDownloads::kMaxNameBytes - 11; // ".crdownload"
+// What file systems take for a name, in bytes (UTF-8; Windows counts
+// UTF-16 units, never more).
+constexpr int kMaxNameBytes = 255;
 constexpr qsizetype kLongestExtension = 16;
 constexpr qsizetype kLongestShownName = 60;
 constexpr qsizetype kLongestRead = 4096; // of a name a page suggests
@@ -72,16 +73,14 @@ QString plainCharacters(const QString& name) {
     }
     return QString::fromUcs4(kept.constData(), kept.size());
 }
-} // namespace
 
-QString WebDownloads::PartialName(const QString& target) {
-    const QFileInfo file(target);
-    return QDir(file.path())
-        .filePath(FitName(file.fileName(), kMaxPartNameBytes - int(kPartSuffix.size())) +
-                  kPartSuffix);
-}
-
-QString WebDownloads::FitName(const QString& name, int maxBytes) {
+// `name` cut, its extension kept, so that with the part file's ending and
+// the engine's it still fits the file system.
+QString fitBesideItsPart(const QString& name) {
+    int endings = int(kPartSuffix.size());
+    for (const QString& suffix : kEngineSuffixes)
+        endings = std::max(endings, int(kPartSuffix.size() + suffix.size()));
+    const int maxBytes = kMaxNameBytes - endings;
     if (name.toUtf8().size() <= maxBytes)
         return name;
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -90,12 +89,24 @@ QString WebDownloads::FitName(const QString& name, int maxBytes) {
     const QString stem = name.left(name.size() - extension.size());
     return leadingBytes(stem, maxBytes - int(extension.toUtf8().size())) + extension;
 }
+} // namespace
+
+QString WebDownloads::PartialName(const QString& target) {
+    const QFileInfo file(target);
+    return QDir(file.path()).filePath(fitBesideItsPart(file.fileName()) + kPartSuffix);
+}
 
 QString WebDownloads::ShownName(const QString& name) {
     if (name.size() <= kLongestShownName)
         return name;
     const qsizetype half = kLongestShownName / 2 - 1;
-    return name.left(half) + QChar(0x2026) + name.right(half);
+    QString start = name.left(half);
+    QString end = name.right(half);
+    if (start.back().isHighSurrogate()) // never half a character
+        start.chop(1);
+    if (end.front().isLowSurrogate())
+        end.remove(0, 1);
+    return start + QChar(0x2026) + end;
 }
 
 QString WebDownloads::SafeFileName(const QString& suggested) {
@@ -106,8 +117,7 @@ QString WebDownloads::SafeFileName(const QString& suggested) {
         name.remove(0, 1);
     while (!name.isEmpty() && (name.back() == QLatin1Char('.') || name.back().isSpace()))
         name.chop(1);
-    return name.isEmpty() ? QStringLiteral("download")
-                          : FitName(name, kMaxPartNameBytes - int(kPartSuffix.size()));
+    return name.isEmpty() ? QStringLiteral("download") : fitBesideItsPart(name);
 }
 
 QString WebDownloads::StartFolder() {

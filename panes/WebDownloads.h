@@ -33,13 +33,9 @@ public:
     // part file fits the file system while the engine writes it, the
     // extension kept.
     static QString SafeFileName(const QString& suggested);
-    // `name` cut to at most `maxBytes` bytes of UTF-8, the extension kept.
-    static QString FitName(const QString& name, int maxBytes);
-    // A name as messages show it: a long one is cut in the middle.
+    // A name as messages and the progress show it: a long one is cut in
+    // the middle.
     static QString ShownName(const QString& name);
-    // What file systems take for a name, in bytes (UTF-8; Windows counts
-    // UTF-16 units, never more).
-    static constexpr int kMaxNameBytes = 255;
     // The folder the Save As dialog opens in.
     static QString StartFolder();
     // "120 KB" and the like.
